@@ -1,0 +1,102 @@
+#include "importfile/import_document.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using importfile::ImportDocument;
+using importfile::LoadError;
+
+constexpr const char* kSample = R"(<?xml version="1.0" encoding="utf-8"?>
+<MovimentiCoGe>
+  <Impostazioni>
+    <IE40_VERSIONE_FILE> 1.0</IE40_VERSIONE_FILE>
+    <IE40_UTENTE></IE40_UTENTE>
+    <IE40_MASTROCLIENTI>   </IE40_MASTROCLIENTI>
+  </Impostazioni>
+  <CG68_NUMERDESC><Row><CG68_SEZIONALE>A</CG68_SEZIONALE></Row><Row><CG68_SEZIONALE>B</CG68_SEZIONALE></Row></CG68_NUMERDESC>
+  <CG44_CLIFOR>
+    <Row><CG44_CLIFOR>7</CG44_CLIFOR><CG16_ANAGGEN><CG16_RAGSOANAG>Rossi &amp; Figli</CG16_RAGSOANAG></CG16_ANAGGEN></Row>
+  </CG44_CLIFOR>
+  <CG41_PRIMANOTA>
+    <Row><CG41_NUMREG>1</CG41_NUMREG>
+      <CG42_MOVCONT><CG42_NUMRIGACONT>1</CG42_NUMRIGACONT></CG42_MOVCONT>
+      <CG42_MOVCONT><CG42_NUMRIGACONT>2</CG42_NUMRIGACONT></CG42_MOVCONT>
+      <CG43_MOVIVA><CG43_NUMRIGAIVA>1</CG43_NUMRIGAIVA></CG43_MOVIVA>
+    </Row>
+    <Row><CG41_NUMREG>2</CG41_NUMREG></Row>
+  </CG41_PRIMANOTA>
+  <CG68_NUMERDESC><Row><CG68_SEZIONALE>C</CG68_SEZIONALE></Row></CG68_NUMERDESC>
+</MovimentiCoGe>)";
+
+std::unique_ptr<ImportDocument> sample() {
+    LoadError e;
+    auto d = ImportDocument::parse(kSample, e);
+    EXPECT_TRUE(d) << e.reason;
+    return d;
+}
+
+TEST(ImportDocument, RowsAreCountedFromOneAcrossRepeatedSections) {
+    auto d = sample();
+    EXPECT_EQ(d->row_count("CG68_NUMERDESC"), 3);
+    EXPECT_EQ(d->row("CG68_NUMERDESC", 1).text_or_empty("CG68_SEZIONALE"), "A");
+    EXPECT_EQ(d->row("CG68_NUMERDESC", 3).text_or_empty("CG68_SEZIONALE"), "C");
+    EXPECT_FALSE(d->row("CG68_NUMERDESC", 0).present());
+    EXPECT_FALSE(d->row("CG68_NUMERDESC", 4).present());
+    EXPECT_EQ(d->row_count("CG24_TABPDC"), 0);
+    EXPECT_FALSE(d->row("CG24_TABPDC", 1).present());
+}
+
+TEST(ImportDocument, TextIsRawAndMissingDiffersFromEmpty) {
+    auto d = sample();
+    const auto s = d->settings();
+    ASSERT_TRUE(s.present());
+    EXPECT_EQ(s.text("IE40_VERSIONE_FILE"), std::optional<std::string>(" 1.0"));
+    EXPECT_EQ(s.text("IE40_UTENTE"), std::optional<std::string>(""));
+    EXPECT_EQ(s.text("IE40_MASTROCLIENTI"), std::optional<std::string>("   "));
+    EXPECT_EQ(s.text("IE40_MASTROFORNITORI"), std::nullopt);
+    EXPECT_FALSE(d->company().present());
+    EXPECT_EQ(d->company().text("CG16_CODICE"), std::nullopt);
+}
+
+TEST(ImportDocument, NestedRegistryColumnsAndEntryChildren) {
+    auto d = sample();
+    EXPECT_EQ(d->row("CG44_CLIFOR", 1).text("CG16_ANAGGEN/CG16_RAGSOANAG"), std::optional<std::string>("Rossi & Figli"));
+    EXPECT_EQ(d->row("CG44_CLIFOR", 1).text("CG16_ANAGGEN/CG16_CITTA"), std::nullopt);
+    EXPECT_EQ(d->child_count("CG41_PRIMANOTA", 1, "CG42_MOVCONT"), 2);
+    EXPECT_EQ(d->child_count("CG41_PRIMANOTA", 1, "CG43_MOVIVA"), 1);
+    EXPECT_EQ(d->child_count("CG41_PRIMANOTA", 2, "CG42_MOVCONT"), 0);
+    EXPECT_EQ(d->row_child("CG41_PRIMANOTA", 1, "CG42_MOVCONT", 2).text_or_empty("CG42_NUMRIGACONT"), "2");
+    EXPECT_FALSE(d->row_child("CG41_PRIMANOTA", 1, "CG42_MOVCONT", 3).present());
+    EXPECT_FALSE(d->row_child("CG41_PRIMANOTA", 9, "CG42_MOVCONT", 1).present());
+}
+
+TEST(ImportDocument, MalformedXmlReportsReasonWithPosition) {
+    struct Case {
+        const char* xml;
+        long line;
+    };
+    const Case cases[] = {
+        {"<MovimentiCoGe><Impostazioni></MovimentiCoGe>", 1},
+        {"<MovimentiCoGe>\n<Row>\n<A>1</B>\n</Row></MovimentiCoGe>", 3},
+        {"", 1},
+        {"not xml at all", 1},
+        {"<MovimentiCoGe>\n<Impostazioni>", 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.xml);
+        LoadError e;
+        EXPECT_EQ(ImportDocument::parse(c.xml, e), nullptr);
+        EXPECT_FALSE(e.reason.empty());
+        EXPECT_EQ(e.line, c.line);
+        EXPECT_NE(e.reason.find("line"), std::string::npos);
+    }
+}
+
+TEST(ImportDocument, MissingFileIsALoadError) {
+    LoadError e;
+    EXPECT_EQ(ImportDocument::load("/nonexistent/dir/file.xml", e), nullptr);
+    EXPECT_NE(e.reason.find("cannot be read"), std::string::npos);
+}
+
+}  // namespace
