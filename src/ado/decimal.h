@@ -10,23 +10,30 @@
 
 namespace ado {
 
+// The compiler's 128-bit integer; `__extension__` keeps -Wpedantic quiet in every
+// translation unit that includes this header. Same type as `__int128`.
+__extension__ typedef __int128 Int128;
+
 class Decimal {
 public:
     static constexpr int kMaxScale = 28;
 
     Decimal() = default;
     Decimal(std::int64_t v) : coef_(v), scale_(0) {}  // NOLINT(google-explicit-constructor)
-    static Decimal from_parts(__int128 coefficient, int scale);  // throws ado::Error on bad scale
+    static Decimal from_parts(Int128 coefficient, int scale);  // throws ado::Error on bad scale
 
     // Text with "." as separator (or "," when there is no "."), optional sign, blanks
-    // around it, optional exponent ("1E3"). Empty optional when the text is not a number.
+    // around it, optional exponent ("1E3"). Empty optional when the text is not a number
+    // or lies beyond the range; digits beyond 28 decimals are rounded half to even.
     static std::optional<Decimal> parse(std::string_view text);
     // Like parse but throws ado::Error (type mismatch) on bad text, (overflow) on too large.
     static Decimal from_string(std::string_view text);
-    // Exact value of a double as far as 28 significant digits go (for REAL columns only).
+    // The shortest decimal text that reads back as the same double (0.1 gives 0.1, as the
+    // platform's CDec of a Double does), for REAL columns only. Throws ado::Error
+    // (overflow) for NaN, infinities and magnitudes beyond the range.
     static Decimal from_double(double v);
 
-    __int128 coefficient() const { return coef_; }
+    Int128 coefficient() const { return coef_; }
     int scale() const { return scale_; }
     bool is_zero() const { return coef_ == 0; }
     bool is_negative() const { return coef_ < 0; }
@@ -40,7 +47,7 @@ public:
     // Rounds to `scale` digits: half away from zero (the database's rule for DECIMAL(p,s)).
     Decimal rounded(int scale) const;
     // Banker's rounding to an integer (the platform's rule for conversion to Long/Integer).
-    __int128 round_to_integer_even() const;
+    Int128 round_to_integer_even() const;
     // Number of significant digits before / after the point (for precision checks).
     int integer_digits() const;
 
@@ -56,8 +63,8 @@ public:
     friend bool operator==(const Decimal& a, const Decimal& b) { return (a <=> b) == 0; }
 
 private:
-    Decimal(__int128 c, int s) : coef_(c), scale_(s) {}
-    __int128 coef_ = 0;
+    Decimal(Int128 c, int s) : coef_(c), scale_(s) {}
+    Int128 coef_ = 0;
     int scale_ = 0;
 };
 

@@ -11,6 +11,7 @@ namespace ado {
 // Error numbers used by the layer itself; provider errors keep the engine's code.
 enum ErrorNumber : long {
     kErrOverflow = 6,
+    kErrDivisionByZero = 11,
     kErrTypeMismatch = 13,
     kErrInvalidUse = 94,          // invalid use of Null
     kErrProvider = -2147217900,   // statement refused by the engine (syntax, constraint, ...)
