@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ado/datetime.h"
+#include "ado/error.h"
+
+namespace {
+
+using ado::DateTime;
+
+TEST(DateTimeSerial, KnownSerialNumbers) {
+    struct Case {
+        int y, m, d;
+        std::int64_t days;
+    };
+    const std::vector<Case> cases = {
+        {1899, 12, 30, 0}, {1899, 12, 31, 1},   {1900, 1, 1, 2},     {1899, 12, 29, -1},
+        {2000, 1, 1, 36526}, {2020, 2, 29, 43890}, {100, 1, 1, -657434}, {9999, 12, 31, 2958465},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.y) + "-" + std::to_string(c.m) + "-" + std::to_string(c.d));
+        const DateTime dt = DateTime::from_parts(c.y, c.m, c.d);
+        EXPECT_EQ(dt.days(), c.days);
+        EXPECT_EQ(dt.year(), c.y);
+        EXPECT_EQ(dt.month(), c.m);
+        EXPECT_EQ(dt.day(), c.d);
+    }
+    EXPECT_EQ(DateTime(), DateTime::from_parts(1899, 12, 30));
+}
+
+TEST(DateTimeParts, RollOverLikeDateSerial) {
+    struct Case {
+        int y, mo, d, h, mi, s;
+        const char* iso;
+    };
+    const std::vector<Case> cases = {
+        {2020, 3, 0, 0, 0, 0, "2020-02-29"},      // day 0: last day of previous month
+        {2021, 3, 0, 0, 0, 0, "2021-02-28"},
+        {2020, 0, 15, 0, 0, 0, "2019-12-15"},     // month 0: December of the year before
+        {2020, 13, 1, 0, 0, 0, "2021-01-01"},     // month 13: January next year
+        {2020, -1, 1, 0, 0, 0, "2019-11-01"},
+        {2020, 1, 32, 0, 0, 0, "2020-02-01"},
+        {2020, 1, -1, 0, 0, 0, "2019-12-30"},
+        {2020, 12, 31, 24, 0, 0, "2021-01-01"},
+        {2020, 1, 1, 0, 0, -1, "2019-12-31 23:59:59"},
+        {2020, 1, 1, 10, 90, 75, "2020-01-01 11:31:15"},
+        {2020, 25, 1, 0, 0, 0, "2022-01-01"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.iso);
+        EXPECT_EQ(DateTime::from_parts(c.y, c.mo, c.d, c.h, c.mi, c.s).iso(), c.iso);
+    }
+}
+
+TEST(DateTimeParts, OutsideYears100To9999IsOverflow) {
+    const std::vector<std::vector<int>> cases = {
+        {0, 1, 1}, {99, 12, 31}, {10000, 1, 1}, {9999, 12, 32}, {100, 1, 0}, {9999, 13, 1}, {2000000000, 1, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c[0]) + "-" + std::to_string(c[1]) + "-" + std::to_string(c[2]));
+        try {
+            DateTime::from_parts(c[0], c[1], c[2]);
+            ADD_FAILURE() << "accepted";
+        } catch (const ado::Error& e) {
+            EXPECT_EQ(e.number(), ado::kErrOverflow);
+        }
+    }
+    EXPECT_THROW(DateTime::from_parts(9999, 12, 31, 24), ado::Error);
+    EXPECT_NO_THROW(DateTime::from_parts(9999, 12, 31, 23, 59, 59));
+}
+
+TEST(DateTimeParse, AcceptedForms) {
+    struct Case {
+        const char* text;
+        const char* iso;
+    };
+    const std::vector<Case> cases = {
+        {"2020-02-29", "2020-02-29"},
+        {"2020-2-9", "2020-02-09"},
+        {" 2020-01-31 ", "2020-01-31"},
+        {"2020-01-31 13:45", "2020-01-31 13:45:00"},
+        {"2020-01-31T13:45:07", "2020-01-31 13:45:07"},
+        {"2020-01-31 13:45:07.123", "2020-01-31 13:45:07"},
+        {"2020-01-31 13:45:07.500", "2020-01-31 13:45:08"},
+        {"2020-12-31 23:59:59.9", "2021-01-01"},
+        {"20200131", "2020-01-31"},
+        {"20200131 08:05:09", "2020-01-31 08:05:09"},
+        {"31/01/2020", "2020-01-31"},
+        {"1/2/2020", "2020-02-01"},
+        {"31/12/2020 23:59", "2020-12-31 23:59:00"},
+        {"29/02/2000 7:00:01", "2000-02-29 07:00:01"},
+        {"0100-01-01", "0100-01-01"},
+        {"9999-12-31 23:59:59", "9999-12-31 23:59:59"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const auto d = DateTime::parse(c.text);
+        ASSERT_TRUE(d.has_value());
+        EXPECT_EQ(d->iso(), c.iso);
+    }
+}
+
+TEST(DateTimeParse, RejectsWhatIsNotADate) {
+    const std::vector<const char*> cases = {
+        "", "   ", "abc", "31/02/2020", "29/02/2021", "2021-02-29", "2020-13-01", "2020-00-10", "2020-01-00",
+        "0000-01-01", "0099-12-31", "10000-01-01", "00/01/2020", "01/13/2020", "2020-01-01 24:00",
+        "2020-01-01 12:60", "2020-01-01 12:00:60", "2020-01-01 12", "2020-01-01T", "2020-01-01x",
+        "20200231", "2020013", "202001311", "20200131T10:00:00", "31/01/20", "31-01-2020", "2020/01/31",
+        "31/01/2020T10:00", "9999-12-31 23:59:59.5", "2020-01-01 1:2", "12.5",
+    };
+    for (const char* text : cases) {
+        SCOPED_TRACE(text);
+        EXPECT_FALSE(DateTime::parse(text).has_value());
+    }
+}
+
+TEST(DateTimeText, FormsAndTokens) {
+    const DateTime dt = DateTime::from_parts(2021, 3, 4, 5, 6, 7);
+    EXPECT_EQ(dt.iso(), "2021-03-04 05:06:07");
+    EXPECT_EQ(dt.date_only().iso(), "2021-03-04");
+    EXPECT_EQ(dt.date_only().iso_full(), "2021-03-04 00:00:00");
+    EXPECT_EQ(dt.compact(), "20210304 05:06:07");
+    EXPECT_EQ(dt.date_only().compact(), "20210304");
+    EXPECT_EQ(dt.format("dd/mm/yyyy hh:nn:ss"), "04/03/2021 05:06:07");
+    EXPECT_EQ(dt.format("yyyymmdd"), "20210304");
+    EXPECT_EQ(dt.format("[dd] at hh.nn"), "[04] at 05.06");
+    EXPECT_EQ(DateTime::from_parts(123, 1, 2).iso(), "0123-01-02");
+    EXPECT_EQ(dt.hour(), 5);
+    EXPECT_EQ(dt.minute(), 6);
+    EXPECT_EQ(dt.second(), 7);
+    EXPECT_TRUE(dt.has_time());
+    EXPECT_FALSE(dt.date_only().has_time());
+}
+
+TEST(DateTimeText, CompactOrderIsTimeOrder) {
+    const std::vector<DateTime> ordered = {
+        DateTime::from_parts(100, 1, 1),          DateTime::from_parts(1899, 12, 29, 23, 59, 59),
+        DateTime::from_parts(1899, 12, 30),       DateTime::from_parts(2020, 1, 31),
+        DateTime::from_parts(2020, 1, 31, 0, 0, 1), DateTime::from_parts(2020, 2, 1),
+    };
+    for (std::size_t i = 1; i < ordered.size(); ++i) {
+        SCOPED_TRACE(ordered[i].iso());
+        EXPECT_LT(ordered[i - 1], ordered[i]);
+        EXPECT_LT(ordered[i - 1].compact(), ordered[i].compact());
+        EXPECT_EQ(DateTime::parse(ordered[i].compact()), ordered[i]);
+    }
+}
+
+TEST(DateTimeClock, TodayIsNowAtMidnight) {
+    const DateTime now = DateTime::now();
+    const DateTime today = DateTime::today();
+    EXPECT_FALSE(today.has_time());
+    EXPECT_LE(today, now);
+    EXPECT_LE(now.days() - today.days(), 1);
+    EXPECT_GE(now.year(), 2024);
+}
+
+TEST(DateTimeValid, YearMonthDay) {
+    EXPECT_TRUE(DateTime::valid_ymd(2000, 2, 29));
+    EXPECT_FALSE(DateTime::valid_ymd(1900, 2, 29));
+    EXPECT_TRUE(DateTime::valid_ymd(2024, 2, 29));
+    EXPECT_FALSE(DateTime::valid_ymd(2023, 4, 31));
+    EXPECT_FALSE(DateTime::valid_ymd(99, 1, 1));
+    EXPECT_FALSE(DateTime::valid_ymd(10000, 1, 1));
+}
+
+}  // namespace
