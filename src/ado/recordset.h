@@ -3,6 +3,7 @@
 // snapshot (clone, filter, record count and moves work on it); updatable record sets
 // write a row through to the database at Update/Delete; free-standing record sets are
 // built by appending fields. Clones share the rows and keep their own filter and position.
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -11,6 +12,11 @@
 #include "ado/driver.h"
 #include "ado/types.h"
 #include "ado/variant.h"
+
+// The C library's EOF macro would swallow Recordset::EOF(). <cstdio> is included first so
+// that its include guard keeps the macro from coming back; use
+// std::char_traits<char>::eof() where the stream value is wanted.
+#undef EOF
 
 namespace ado {
 
@@ -154,6 +160,9 @@ private:
 public:
     // Builds an open, connectionless record set from rows (host services, tests).
     static RecordsetPtr from_rows(RowSet rows);
+    // Same, updatable: Update and Delete go through `writer` (an engine's writer, or a
+    // recording one in tests). With a null writer it is read-only like the overload above.
+    static RecordsetPtr from_rows(RowSet rows, std::unique_ptr<RowWriter> writer);
 };
 
 }  // namespace ado

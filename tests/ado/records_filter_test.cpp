@@ -1,0 +1,188 @@
+// Filters in the platform's syntax on a snapshot: the expressions the module builds,
+// precedence and grouping, literal typing, and malformed text leaving the old filter.
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "ado/error.h"
+#include "ado/recordset.h"
+
+namespace {
+
+using ado::Variant;
+
+ado::ColumnInfo col(std::string name, int type, long size = 0, int precision = 0, int scale = 0) {
+    ado::ColumnInfo c;
+    c.name = std::move(name);
+    c.type = type;
+    c.defined_size = size;
+    c.precision = precision;
+    c.numeric_scale = scale;
+    c.attributes = ado::adFldIsNullable;
+    return c;
+}
+
+Variant dec(const char* text) {
+    return Variant(ado::Decimal::from_string(text));
+}
+Variant day(const char* text) {
+    return Variant(*ado::DateTime::parse(text));
+}
+
+// Five rows; ROWID is an engine key that filters cannot name.
+ado::RecordsetPtr sample() {
+    ado::RowSet rows;
+    ado::ColumnInfo rowid = col("ROWID", ado::adBigInt);
+    rowid.hidden = true;
+    rows.columns = {col("ID", ado::adInteger),
+                    col("CGG6_INDTRASC", ado::adDecimal, 0, 2, 0),
+                    col("CGG6_VALESTERNO", ado::adVarWChar, 20),
+                    col("CODE", ado::adChar, 4),
+                    col("AMOUNT", ado::adNumeric, 0, 18, 2),
+                    col("STATO", ado::adDecimal, 0, 2, 0),
+                    col("DAY", ado::adDBTimeStamp),
+                    col("NOTE", ado::adVarWChar, 50),
+                    rowid};
+    rows.rows = {
+        {1, dec("0"), "ABC", "AB", dec("10.50"), dec("30"), day("2024-01-05"), "x", 101LL},
+        {2, dec("1"), "O'Brien", "CD", dec("-3.25"), dec("31"), day("2024-02-10"), ado::Null, 102LL},
+        {3, dec("2"), "abc ", "EF", dec("0"), dec("10"), day("2023-12-31"), "hello world", 103LL},
+        {4, dec("3"), "Zeta", "AB", dec("100"), dec("99"), ado::Null, "World", 104LL},
+        {5, dec("1"), "ABC", "GH", dec("7.5"), dec("0"), day("2024-01-05 12:00"), ado::Null, 105LL},
+    };
+    return ado::Recordset::from_rows(std::move(rows));
+}
+
+// IDs of the rows the record set shows, from its current row on.
+std::vector<int> visible_ids(ado::Recordset& rs) {
+    std::vector<int> ids;
+    while (!rs.EOF()) {
+        ids.push_back(rs["ID"].Value().to_long());
+        rs.MoveNext();
+    }
+    return ids;
+}
+
+struct FilterCase {
+    const char* criteria;
+    std::vector<int> ids;
+};
+
+void PrintTo(const FilterCase& c, std::ostream* os) {
+    *os << c.criteria;
+}
+
+class FilterTest : public ::testing::TestWithParam<FilterCase> {};
+
+TEST_P(FilterTest, ShowsMatchingRowsFromTheFirst) {
+    const FilterCase& c = GetParam();
+    auto rs = sample();
+    rs->MoveLast();
+    rs->SetFilter(c.criteria);
+    EXPECT_EQ(rs->Filter(), c.criteria);
+    EXPECT_EQ(rs->RecordCount(), static_cast<long>(c.ids.size()));
+    EXPECT_EQ(rs->BOF(), c.ids.empty());
+    EXPECT_EQ(visible_ids(*rs), c.ids);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Expressions, FilterTest,
+    ::testing::Values(
+        // F1: kind and external code; text ignores case and trailing blanks; doubled quotes.
+        FilterCase{"CGG6_INDTRASC = 1 AND CGG6_VALESTERNO = 'ABC'", {5}},
+        FilterCase{"CGG6_INDTRASC = 2 AND CGG6_VALESTERNO = 'ABC'", {3}},
+        FilterCase{"CGG6_INDTRASC = 1 AND CGG6_VALESTERNO = 'O''Brien'", {2}},
+        FilterCase{"CGG6_INDTRASC = 0 AND CGG6_VALESTERNO = ''", {}},
+        // F2-F5: decimals, negative and fractional values, text that is a number.
+        FilterCase{"STATO = 30 AND CGG6_INDTRASC = 0", {1}}, FilterCase{"AMOUNT = 10.5", {1}},
+        FilterCase{"AMOUNT = -3.25", {2}}, FilterCase{"AMOUNT < 0", {2}},
+        FilterCase{"AMOUNT >= 7.5", {1, 4, 5}}, FilterCase{"AMOUNT <= 0", {2, 3}},
+        FilterCase{"AMOUNT > 10.49 AND AMOUNT < 10.51", {1}}, FilterCase{"STATO = '31'", {2}},
+        // F6: fixed-width text with the blank after the closing quote.
+        FilterCase{"CODE = 'AB  ' ", {1, 4}}, FilterCase{"CODE <> 'ab'", {2, 3, 5}},
+        // F7-F9.
+        FilterCase{"STATO = 30 OR STATO = 31 OR STATO = 32 OR STATO = 33 OR STATO = 50 OR STATO = 99",
+                   {1, 2, 4}},
+        FilterCase{"STATO = 10", {3}}, FilterCase{"STATO = 0", {5}}, FilterCase{"STATO = 77", {}},
+        // AND binds tighter than OR; parentheses regroup.
+        FilterCase{"STATO = 10 OR STATO = 30 AND CGG6_INDTRASC = 1", {3}},
+        FilterCase{"(STATO = 10 OR STATO = 30) AND CGG6_INDTRASC = 0", {1}},
+        FilterCase{"STATO = 0 AND (CODE = 'GH' OR CODE = 'AB') OR ID = 2", {2, 5}},
+        // Names in any case or in brackets, no blanks around the operator.
+        FilterCase{"[stato] = 99", {4}}, FilterCase{"stato=99", {4}}, FilterCase{"id>=4 and Stato<>0", {4}},
+        // LIKE with either wildcard at the ends, ignoring case.
+        FilterCase{"NOTE LIKE '*world'", {3, 4}}, FilterCase{"NOTE LIKE 'HEL%'", {3}},
+        FilterCase{"NOTE LIKE '*LO W*'", {3}}, FilterCase{"NOTE LIKE 'x'", {1}},
+        // Null never matches a comparison, only "= NULL".
+        FilterCase{"NOTE = NULL", {2, 5}}, FilterCase{"NOTE <> NULL", {1, 3, 4}},
+        FilterCase{"NOTE <> 'x'", {3, 4}}, FilterCase{"DAY < #2030-01-01#", {1, 2, 3, 5}},
+        // Dates in #...# or quoted, in the forms dates are parsed in.
+        FilterCase{"DAY = #2024-01-05#", {1}}, FilterCase{"DAY >= #2024-01-05#", {1, 2, 5}},
+        FilterCase{"DAY < '31/12/2023 00:00:01'", {3}}));
+
+TEST(Filter, ClearingShowsEveryRowAgain) {
+    auto rs = sample();
+    rs->SetFilter("STATO = 10");
+    ASSERT_EQ(rs->RecordCount(), 1);
+    rs->SetFilter("");
+    EXPECT_EQ(rs->Filter(), "");
+    EXPECT_EQ(rs->RecordCount(), 5);
+    EXPECT_EQ(visible_ids(*rs), (std::vector<int>{1, 2, 3, 4, 5}));
+    rs->SetFilter("STATO = 10");
+    rs->SetFilter("   ");
+    EXPECT_EQ(rs->RecordCount(), 5);
+}
+
+class MalformedFilterTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(MalformedFilterTest, ThrowsAndKeepsThePreviousFilter) {
+    auto rs = sample();
+    rs->SetFilter("STATO = 30 OR STATO = 10");
+    rs->MoveNext();  // on row 3
+    try {
+        rs->SetFilter(GetParam());
+        FAIL() << "accepted";
+    } catch (const ado::Error& e) {
+        EXPECT_EQ(e.number(), ado::kErrFilter);
+        EXPECT_EQ(e.description(),
+                  "Arguments are of the wrong type, are out of acceptable range, or are in conflict with one "
+                  "another.");
+    }
+    EXPECT_EQ(rs->Filter(), "STATO = 30 OR STATO = 10");
+    EXPECT_EQ(rs->RecordCount(), 2);
+    EXPECT_EQ((*rs)["ID"].Value().to_long(), 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, MalformedFilterTest,
+                         ::testing::Values("NOPE = 1",                     // unknown field
+                                           "ROWID = 101",                  // hidden column
+                                           "STATO = 'abc'",                // text against a number
+                                           "STATO = ''",                   // empty text against a number
+                                           "STATO = ",                     // value missing
+                                           "CGG6_VALESTERNO = 'abc",       // unclosed quote
+                                           "STATO = 1 AND",                // dangling AND
+                                           "(STATO = 1",                   // unclosed group
+                                           "STATO = 1)",                   // stray parenthesis
+                                           "STATO = 1 STATO = 2",          // missing operator
+                                           "STATO > NULL",                 // NULL only with = and <>
+                                           "STATO = #2024-01-01#",         // date against a number
+                                           "DAY = 5",                      // number against a date
+                                           "DAY = '2024-13-45'",           // not a date
+                                           "NOTE LIKE 'a*b'",              // inner wildcard
+                                           "STATO LIKE '3*'",              // LIKE on a number
+                                           "STATO == 1",                   // bad operator
+                                           "STATO = 12abc",                // bad number
+                                           "[STATO = 1",                   // unclosed bracket
+                                           "STATO = 1 OR OR STATO = 2"));  // doubled OR
+
+TEST(Filter, NumericValueOfTextColumnComparesAsText) {
+    auto rs = sample();
+    rs->SetFilter("CODE = 5");
+    EXPECT_EQ(rs->RecordCount(), 0);
+    EXPECT_TRUE(rs->BOF());
+    EXPECT_TRUE(rs->EOF());
+}
+
+}  // namespace
