@@ -27,7 +27,10 @@ TEST(SqlText, AddWithoutLineStartsOne) {
 
 TEST(SqlText, DecimalNumbersAreCanonical) {
     SqlText sql;
-    sql.line("X = ").number(Decimal::from_parts(-15000, 4)).add(", Y = ").number(Decimal::from_string("0.00"));
+    sql.line("X = ")
+        .number(Decimal::from_parts(-15000, 4))
+        .add(", Y = ")
+        .number(Decimal::from_string("0.00"));
     EXPECT_EQ(sql.text(false), "X = -1.5, Y = 0");
 }
 

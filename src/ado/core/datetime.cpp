@@ -47,9 +47,13 @@ constexpr std::int64_t kMaxDays = days_from_civil(9999, 12, 31) - kEpoch;
 constexpr std::int64_t floor_div(std::int64_t a, std::int64_t b) {
     return a / b - ((a % b != 0 && (a < 0) != (b < 0)) ? 1 : 0);
 }
-constexpr std::int64_t floor_mod(std::int64_t a, std::int64_t b) { return a - floor_div(a, b) * b; }
+constexpr std::int64_t floor_mod(std::int64_t a, std::int64_t b) {
+    return a - floor_div(a, b) * b;
+}
 
-bool is_leap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool is_leap(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 int days_in_month(int y, int m) {
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -58,7 +62,7 @@ int days_in_month(int y, int m) {
 
 // Cursor over the text of a date; every reader consumes only on success.
 class Reader {
-public:
+  public:
     explicit Reader(std::string_view s) : s_(s) {}
     bool number(int min_digits, int max_digits, int& out) {
         std::size_t j = i_;
@@ -81,7 +85,7 @@ public:
     bool done() const { return i_ == s_.size(); }
     char peek() const { return done() ? '\0' : s_[i_]; }
 
-private:
+  private:
     std::string_view s_;
     std::size_t i_ = 0;
 };
@@ -92,7 +96,8 @@ struct Parts {
 };
 
 bool read_iso_date(Reader& r, Parts& p) {
-    return r.number(4, 4, p.year) && r.ch('-') && r.number(1, 2, p.month) && r.ch('-') && r.number(1, 2, p.day);
+    return r.number(4, 4, p.year) && r.ch('-') && r.number(1, 2, p.month) && r.ch('-') &&
+           r.number(1, 2, p.day);
 }
 
 bool read_compact_date(Reader& r, Parts& p) {
@@ -105,7 +110,8 @@ bool read_compact_date(Reader& r, Parts& p) {
 }
 
 bool read_dmy_date(Reader& r, Parts& p) {
-    return r.number(1, 2, p.day) && r.ch('/') && r.number(1, 2, p.month) && r.ch('/') && r.number(4, 4, p.year);
+    return r.number(1, 2, p.day) && r.ch('/') && r.number(1, 2, p.month) && r.ch('/') &&
+           r.number(4, 4, p.year);
 }
 
 // "[ HH:MM[:SS[.fff]]]" after the date; `allow_t` accepts 'T' as separator (ISO form).
@@ -152,7 +158,8 @@ DateTime DateTime::from_parts(int year, int month, int day, int hour, int minute
     const auto m = static_cast<int>(floor_mod(months, 12) + 1);
     if (y < -1000000 || y > 1000000) throw Error(kErrOverflow, "Overflow");
     std::int64_t days = days_from_civil(y, m, 1) - kEpoch + (static_cast<std::int64_t>(day) - 1);
-    const std::int64_t total = static_cast<std::int64_t>(hour) * 3600 + static_cast<std::int64_t>(minute) * 60 + second;
+    const std::int64_t total =
+        static_cast<std::int64_t>(hour) * 3600 + static_cast<std::int64_t>(minute) * 60 + second;
     days += floor_div(total, kSecondsPerDay);
     if (days < kMinDays || days > kMaxDays) throw Error(kErrOverflow, "Overflow");
     DateTime dt;
@@ -173,7 +180,9 @@ DateTime DateTime::now() {
     return from_parts(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
 }
 
-DateTime DateTime::today() { return now().date_only(); }
+DateTime DateTime::today() {
+    return now().date_only();
+}
 
 std::optional<DateTime> DateTime::parse(std::string_view text) {
     text = strip_spaces(text);
@@ -203,12 +212,24 @@ std::optional<DateTime> DateTime::parse(std::string_view text) {
     }
 }
 
-int DateTime::year() const { return civil_from_days(days_ + kEpoch).year; }
-int DateTime::month() const { return civil_from_days(days_ + kEpoch).month; }
-int DateTime::day() const { return civil_from_days(days_ + kEpoch).day; }
-int DateTime::hour() const { return secs_ / 3600; }
-int DateTime::minute() const { return secs_ / 60 % 60; }
-int DateTime::second() const { return secs_ % 60; }
+int DateTime::year() const {
+    return civil_from_days(days_ + kEpoch).year;
+}
+int DateTime::month() const {
+    return civil_from_days(days_ + kEpoch).month;
+}
+int DateTime::day() const {
+    return civil_from_days(days_ + kEpoch).day;
+}
+int DateTime::hour() const {
+    return secs_ / 3600;
+}
+int DateTime::minute() const {
+    return secs_ / 60 % 60;
+}
+int DateTime::second() const {
+    return secs_ % 60;
+}
 
 DateTime DateTime::date_only() const {
     DateTime d;
@@ -216,9 +237,15 @@ DateTime DateTime::date_only() const {
     return d;
 }
 
-std::string DateTime::iso() const { return has_time() ? iso_full() : format("yyyy-mm-dd"); }
-std::string DateTime::iso_full() const { return format("yyyy-mm-dd hh:nn:ss"); }
-std::string DateTime::compact() const { return format(has_time() ? "yyyymmdd hh:nn:ss" : "yyyymmdd"); }
+std::string DateTime::iso() const {
+    return has_time() ? iso_full() : format("yyyy-mm-dd");
+}
+std::string DateTime::iso_full() const {
+    return format("yyyy-mm-dd hh:nn:ss");
+}
+std::string DateTime::compact() const {
+    return format(has_time() ? "yyyymmdd hh:nn:ss" : "yyyymmdd");
+}
 
 std::string DateTime::format(std::string_view pattern) const {
     const Civil c = civil_from_days(days_ + kEpoch);
@@ -236,11 +263,21 @@ std::string DateTime::format(std::string_view pattern) const {
             i += 4;
         } else if (token(i, "dd") || token(i, "mm") || token(i, "hh") || token(i, "nn") || token(i, "ss")) {
             switch (std::tolower(static_cast<unsigned char>(pattern[i]))) {
-                case 'd': put2(out, c.day); break;
-                case 'm': put2(out, c.month); break;
-                case 'h': put2(out, hour()); break;
-                case 'n': put2(out, minute()); break;
-                default: put2(out, second()); break;
+                case 'd':
+                    put2(out, c.day);
+                    break;
+                case 'm':
+                    put2(out, c.month);
+                    break;
+                case 'h':
+                    put2(out, hour());
+                    break;
+                case 'n':
+                    put2(out, minute());
+                    break;
+                default:
+                    put2(out, second());
+                    break;
             }
             i += 2;
         } else {

@@ -18,7 +18,7 @@ namespace {
 __extension__ typedef unsigned __int128 UInt128;
 
 constexpr UInt128 kMaxMagnitude = (static_cast<UInt128>(1) << 96) - 1;
-constexpr int kMaxDigits = 29;     // digits of kMaxMagnitude
+constexpr int kMaxDigits = 29;        // digits of kMaxMagnitude
 constexpr int kParseKeepDigits = 60;  // more significant digits than that only decide rounding
 
 constexpr std::array<UInt128, 39> make_pow10() {
@@ -41,11 +41,13 @@ Int128 with_sign(bool negative, UInt128 m) {
     return negative ? -c : c;
 }
 
-[[noreturn]] void throw_overflow() { throw Error(kErrOverflow, "Overflow"); }
+[[noreturn]] void throw_overflow() {
+    throw Error(kErrOverflow, "Overflow");
+}
 
 // Unsigned 256-bit integer, 32-bit limbs, least significant first.
 class Wide {
-public:
+  public:
     Wide() = default;
     explicit Wide(UInt128 v) {
         for (int i = 0; i < 4; ++i) {
@@ -130,7 +132,7 @@ public:
         return r;
     }
 
-private:
+  private:
     static constexpr int kLimbs = 8;
     std::array<std::uint32_t, kLimbs> limbs_{};
 };
@@ -180,8 +182,12 @@ std::string format(Int128 coef, int scale) {
     return d;
 }
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_blank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 enum class ParseStatus { Ok, NotANumber, Overflow };
 
@@ -248,7 +254,8 @@ ParseStatus parse_number(std::string_view text, Decimal& out) {
     if (!read_mantissa(strip_blanks(text), m)) return ParseStatus::NotANumber;
     const auto count = static_cast<long>(m.digits.size());
     if (count == 0 || count - m.scale < -kMaxDigits) {  // zero, or below half of 10^-28
-        out = Decimal::from_parts(0, static_cast<int>(std::clamp(m.scale, 0L, static_cast<long>(Decimal::kMaxScale))));
+        out = Decimal::from_parts(
+            0, static_cast<int>(std::clamp(m.scale, 0L, static_cast<long>(Decimal::kMaxScale))));
         return ParseStatus::Ok;
     }
     if (count - m.scale > kMaxDigits) return ParseStatus::Overflow;
@@ -314,7 +321,9 @@ Decimal Decimal::from_double(double v) {
     return d;
 }
 
-bool Decimal::is_integer() const { return magnitude(coef_) % kPow10[static_cast<std::size_t>(scale_)] == 0; }
+bool Decimal::is_integer() const {
+    return magnitude(coef_) % kPow10[static_cast<std::size_t>(scale_)] == 0;
+}
 
 std::string Decimal::to_string() const {
     Int128 c = coef_;
@@ -373,7 +382,9 @@ double Decimal::to_double() const {
     return v;
 }
 
-Decimal Decimal::operator-() const { return Decimal(-coef_, scale_); }
+Decimal Decimal::operator-() const {
+    return Decimal(-coef_, scale_);
+}
 
 Decimal operator+(const Decimal& a, const Decimal& b) {
     const int scale = std::max(a.scale_, b.scale_);
@@ -393,7 +404,9 @@ Decimal operator+(const Decimal& a, const Decimal& b) {
     return make(nb, mb, scale);
 }
 
-Decimal operator-(const Decimal& a, const Decimal& b) { return a + (-b); }
+Decimal operator-(const Decimal& a, const Decimal& b) {
+    return a + (-b);
+}
 
 Decimal operator*(const Decimal& a, const Decimal& b) {
     const bool negative = (a.coef_ < 0) != (b.coef_ < 0) && a.coef_ != 0 && b.coef_ != 0;

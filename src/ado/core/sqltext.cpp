@@ -23,9 +23,13 @@ SqlText& SqlText::value(std::string_view verbatim) {
     return *this;
 }
 
-SqlText& SqlText::number(std::int64_t n) { return add(std::to_string(n)); }
+SqlText& SqlText::number(std::int64_t n) {
+    return add(std::to_string(n));
+}
 
-SqlText& SqlText::number(const Decimal& d) { return add(d.to_string()); }
+SqlText& SqlText::number(const Decimal& d) {
+    return add(d.to_string());
+}
 
 // The statement's own setting (without_final_crlf) wins over the caller's default.
 std::string SqlText::text(bool final_crlf) const {

@@ -7,7 +7,9 @@
 namespace ado {
 namespace {
 
-bool is_continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0U) == 0x80U; }
+bool is_continuation(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0U) == 0x80U;
+}
 
 // Decodes the code point at s[i] and advances i. A malformed byte stands for itself, so
 // every byte string still has one well-defined order.

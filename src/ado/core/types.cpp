@@ -16,7 +16,9 @@ bool is_text_type(int type) {
     }
 }
 
-bool is_fixed_text_type(int type) { return type == adChar || type == adWChar; }
+bool is_fixed_text_type(int type) {
+    return type == adChar || type == adWChar;
+}
 
 // Boolean (11) is left out: the module treats bit columns apart from numbers.
 bool is_numeric_type(int type) {
@@ -36,6 +38,8 @@ bool is_numeric_type(int type) {
     }
 }
 
-bool is_date_type(int type) { return type == adDate || type == adDBTimeStamp; }
+bool is_date_type(int type) {
+    return type == adDate || type == adDBTimeStamp;
+}
 
 }  // namespace ado

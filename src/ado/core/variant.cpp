@@ -16,12 +16,22 @@ struct VariantAccess {
 
 namespace {
 
-[[noreturn]] void type_mismatch() { throw Error(kErrTypeMismatch, "Type mismatch"); }
-[[noreturn]] void invalid_null() { throw Error(kErrInvalidUse, "Invalid use of Null"); }
-[[noreturn]] void overflow() { throw Error(kErrOverflow, "Overflow"); }
+[[noreturn]] void type_mismatch() {
+    throw Error(kErrTypeMismatch, "Type mismatch");
+}
+[[noreturn]] void invalid_null() {
+    throw Error(kErrInvalidUse, "Invalid use of Null");
+}
+[[noreturn]] void overflow() {
+    throw Error(kErrOverflow, "Overflow");
+}
 
-const std::string* text_of(const Variant& v) { return std::get_if<std::string>(&VariantAccess::raw(v)); }
-const double* double_of(const Variant& v) { return std::get_if<double>(&VariantAccess::raw(v)); }
+const std::string* text_of(const Variant& v) {
+    return std::get_if<std::string>(&VariantAccess::raw(v));
+}
+const double* double_of(const Variant& v) {
+    return std::get_if<double>(&VariantAccess::raw(v));
+}
 
 // Integer subtypes (Boolean as -1 / 0), if the value is one.
 std::optional<std::int64_t> integral_of(const Variant& v) {
@@ -33,7 +43,9 @@ std::optional<std::int64_t> integral_of(const Variant& v) {
     return std::nullopt;
 }
 
-bool is_number(const Variant& v) { return v.is_numeric_type(); }
+bool is_number(const Variant& v) {
+    return v.is_numeric_type();
+}
 
 std::string_view strip_blanks(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -115,6 +127,7 @@ int compare_numbers(const Variant& a, const Variant& b) {
         } catch (const Error&) {
             const double x = a.to_double();
             const double y = b.to_double();
+            if (std::isnan(x) || std::isnan(y)) type_mismatch();  // NaN has no place in an order
             return x < y ? -1 : (x > y ? 1 : 0);
         }
     }
@@ -146,14 +159,16 @@ bool equals_ignoring_case(std::string_view s, std::string_view lower) {
     return true;
 }
 
-int sign_of(int c) { return c < 0 ? -1 : (c > 0 ? 1 : 0); }
+int sign_of(int c) {
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
 
 }  // namespace
 
 VarType Variant::type() const {
     static constexpr std::array<VarType, 10> kTypes = {
-        VarType::Empty, VarType::Null,    VarType::Boolean, VarType::Integer, VarType::Long,
-        VarType::LongLong, VarType::Double, VarType::Decimal, VarType::Date, VarType::String};
+        VarType::Empty,    VarType::Null,   VarType::Boolean, VarType::Integer, VarType::Long,
+        VarType::LongLong, VarType::Double, VarType::Decimal, VarType::Date,    VarType::String};
     return kTypes[v_.index()];
 }
 
@@ -183,14 +198,22 @@ const DateTime& Variant::date() const {
 
 std::string Variant::to_string() const {
     switch (type()) {
-        case VarType::Empty: return std::string();
-        case VarType::Null: invalid_null();
-        case VarType::Boolean: return std::get<bool>(v_) ? "True" : "False";
-        case VarType::Double: return double_text(std::get<double>(v_));
-        case VarType::Decimal: return std::get<Decimal>(v_).to_string();
-        case VarType::Date: return std::get<DateTime>(v_).iso();
-        case VarType::String: return std::get<std::string>(v_);
-        default: return std::to_string(*integral_of(*this));
+        case VarType::Empty:
+            return std::string();
+        case VarType::Null:
+            invalid_null();
+        case VarType::Boolean:
+            return std::get<bool>(v_) ? "True" : "False";
+        case VarType::Double:
+            return double_text(std::get<double>(v_));
+        case VarType::Decimal:
+            return std::get<Decimal>(v_).to_string();
+        case VarType::Date:
+            return std::get<DateTime>(v_).iso();
+        case VarType::String:
+            return std::get<std::string>(v_);
+        default:
+            return std::to_string(*integral_of(*this));
     }
 }
 
@@ -205,30 +228,43 @@ std::int32_t Variant::to_long() const {
 }
 
 std::int64_t Variant::to_longlong() const {
-    return to_integral(*this, std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max());
+    return to_integral(*this, std::numeric_limits<std::int64_t>::min(),
+                       std::numeric_limits<std::int64_t>::max());
 }
 
 Decimal Variant::to_decimal() const {
     if (const auto i = integral_of(*this)) return Decimal(*i);
     switch (type()) {
-        case VarType::Empty: return Decimal();
-        case VarType::Null: invalid_null();
-        case VarType::Double: return Decimal::from_double(std::get<double>(v_));
-        case VarType::Decimal: return std::get<Decimal>(v_);
-        case VarType::Date: return serial_of(std::get<DateTime>(v_));
-        default: return Decimal::from_string(std::get<std::string>(v_));
+        case VarType::Empty:
+            return Decimal();
+        case VarType::Null:
+            invalid_null();
+        case VarType::Double:
+            return Decimal::from_double(std::get<double>(v_));
+        case VarType::Decimal:
+            return std::get<Decimal>(v_);
+        case VarType::Date:
+            return serial_of(std::get<DateTime>(v_));
+        default:
+            return Decimal::from_string(std::get<std::string>(v_));
     }
 }
 
 double Variant::to_double() const {
     if (const auto i = integral_of(*this)) return static_cast<double>(*i);
     switch (type()) {
-        case VarType::Empty: return 0.0;
-        case VarType::Null: invalid_null();
-        case VarType::Double: return std::get<double>(v_);
-        case VarType::Decimal: return std::get<Decimal>(v_).to_double();
-        case VarType::Date: return serial_double(std::get<DateTime>(v_));
-        default: break;
+        case VarType::Empty:
+            return 0.0;
+        case VarType::Null:
+            invalid_null();
+        case VarType::Double:
+            return std::get<double>(v_);
+        case VarType::Decimal:
+            return std::get<Decimal>(v_).to_double();
+        case VarType::Date:
+            return serial_double(std::get<DateTime>(v_));
+        default:
+            break;
     }
     const std::string& s = std::get<std::string>(v_);
     if (const auto d = Decimal::parse(s)) return d->to_double();
@@ -239,12 +275,18 @@ double Variant::to_double() const {
 bool Variant::to_bool() const {
     if (const auto i = integral_of(*this)) return *i != 0;
     switch (type()) {
-        case VarType::Empty: return false;
-        case VarType::Null: invalid_null();
-        case VarType::Double: return std::get<double>(v_) != 0.0;
-        case VarType::Decimal: return !std::get<Decimal>(v_).is_zero();
-        case VarType::Date: return std::get<DateTime>(v_) != DateTime();
-        default: break;
+        case VarType::Empty:
+            return false;
+        case VarType::Null:
+            invalid_null();
+        case VarType::Double:
+            return std::get<double>(v_) != 0.0;
+        case VarType::Decimal:
+            return !std::get<Decimal>(v_).is_zero();
+        case VarType::Date:
+            return std::get<DateTime>(v_) != DateTime();
+        default:
+            break;
     }
     const std::string_view s = strip_blanks(std::get<std::string>(v_));
     if (equals_ignoring_case(s, "true")) return true;
@@ -254,26 +296,32 @@ bool Variant::to_bool() const {
 
 DateTime Variant::to_date() const {
     switch (type()) {
-        case VarType::Empty: return DateTime();
-        case VarType::Null: invalid_null();
-        case VarType::Date: return std::get<DateTime>(v_);
+        case VarType::Empty:
+            return DateTime();
+        case VarType::Null:
+            invalid_null();
+        case VarType::Date:
+            return std::get<DateTime>(v_);
         case VarType::String: {
             if (const auto d = DateTime::parse(std::get<std::string>(v_))) return *d;
             type_mismatch();
         }
-        default: return date_of_serial(to_decimal());
+        default:
+            return date_of_serial(to_decimal());
     }
 }
 
 bool Variant::is_numeric() const {
     switch (type()) {
         case VarType::Null:
-        case VarType::Date: return false;
+        case VarType::Date:
+            return false;
         case VarType::String: {
             const std::string& s = std::get<std::string>(v_);
             return Decimal::parse(s).has_value() || parse_double_text(s).has_value();
         }
-        default: return true;  // Empty counts as numeric, as on the platform
+        default:
+            return true;  // Empty counts as numeric, as on the platform
     }
 }
 
@@ -291,7 +339,12 @@ std::string Variant::text_or_empty() const {
 bool operator==(const Variant& a, const Variant& b) {
     const bool na = is_number(a) && a.type() != VarType::Boolean;
     const bool nb = is_number(b) && b.type() != VarType::Boolean;
-    if (na && nb) return compare_numbers(a, b) == 0;
+    if (na && nb) {
+        const double* da = double_of(a);
+        const double* db = double_of(b);
+        if ((da != nullptr && std::isnan(*da)) || (db != nullptr && std::isnan(*db))) return false;
+        return compare_numbers(a, b) == 0;
+    }
     if (a.v_.index() != b.v_.index()) return false;
     return a.v_ == b.v_;
 }
