@@ -25,6 +25,7 @@ void Form::Load() noexcept {
     // Loaded before the handler runs, so that touching the window from its own load
     // handling does not load it again.
     loaded_ = true;
+    if (Ui* ui = context_.ui()) suppress([&] { ui->WindowCreated(*this); });
     OnLoad();
 }
 

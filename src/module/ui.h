@@ -13,6 +13,9 @@ class Window;
 class LEDGERINTAKE_CONTRACT Ui {
 public:
     virtual ~Ui() = default;
+    // A window is being loaded: the front end makes what displays it and may give it a
+    // handle (Window::SetHandle) before the window's own load handling runs.
+    virtual void WindowCreated(Window& window) = 0;
     // Displays the window and returns at once.
     virtual void ShowModeless(Window& window) = 0;
     // Displays the window and returns when it has been unloaded (the front end forwards

@@ -71,6 +71,18 @@ std::shared_ptr<ado::Connection> ConnectionFactory::NewConnection() {
     return connection;
 }
 
+void Numbering::SetConnection(std::shared_ptr<ado::Connection> c) {
+    connection = std::move(c);
+    set("Connection", connection ? ado::Variant("set") : ado::Variant());
+    if (!connection) calls_->add("Numbering.SetConnection(none)");
+}
+
+ado::Variant Numbering::Run() {
+    ++runs;
+    calls_->add("Numbering.Run");
+    return {};
+}
+
 std::shared_ptr<host::LogObject> Components::CreateLogObject() {
     calls_->add("Classes.CreateLogObject");
     if (refuse_log) return nullptr;

@@ -14,6 +14,11 @@
 
 namespace scripted {
 
+// The connection string of an embedded database file.
+inline std::string sqlite_connection_string(const std::string& path) {
+    return "Provider=SQLite;Data Source=" + path;
+}
+
 class CallLog {
 public:
     void add(std::string call) { calls_.push_back(std::move(call)); }
@@ -138,6 +143,39 @@ public:
     std::string reference_date;
     int runs = 0;
     ado::Variant status = 0, first, second;
+};
+
+// A numbering request: every property set is recorded in order with its role; results
+// are set by the test. Detaching (no connection) is also written to the call log.
+class Numbering final : public host::NumberingRequest {
+public:
+    explicit Numbering(CallLogPtr calls) : calls_(std::move(calls)) {}
+    void SetConnection(std::shared_ptr<ado::Connection> c) override;
+    void SetConnectionString(const std::string& cs) override { set("ConnectionString", cs); }
+    void SetCompany(std::int32_t v) override { set("Company", v); }
+    void SetYear(std::int32_t v) override { set("Year", v); }
+    void SetOperation(std::int32_t v) override { set("Operation", v); }
+    void SetCompanyAgain(std::int32_t v) override { set("CompanyAgain", v); }
+    void SetSection(const ado::Variant& v) override { set("Section", v); }
+    void SetNumberingKind(std::int32_t v) override { set("NumberingKind", v); }
+    void SetUpdateKind(std::int32_t v) override { set("UpdateKind", v); }
+    void SetUpdateDate(const ado::Variant& v) override { set("UpdateDate", v); }
+    void SetDate(const ado::Variant& v) override { set("Date", v); }
+    void SetDocumentNumber(const ado::Variant& v) override { set("DocumentNumber", v); }
+    void SetDocumentNumberSecond(const ado::Variant& v) override { set("DocumentNumberSecond", v); }
+    ado::Variant Run() override;
+    ado::Variant ErrorCode() const override { return error_code; }
+    ado::Variant Number() const override { return number; }
+    ado::Variant Prefix() const override { return prefix; }
+
+    std::vector<std::pair<std::string, ado::Variant>> properties;  // role, value, in order
+    std::shared_ptr<ado::Connection> connection;
+    int runs = 0;
+    ado::Variant error_code = 0, number, prefix;
+
+private:
+    void set(const char* role, const ado::Variant& v) { properties.emplace_back(role, v); }
+    CallLogPtr calls_;
 };
 
 // The host's classes. Each Create* hands out what the matching member holds (log objects

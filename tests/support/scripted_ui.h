@@ -13,6 +13,10 @@ namespace scripted {
 
 class Ui final : public module::Ui {
 public:
+    void WindowCreated(module::Window& window) override {
+        window.SetHandle(next_handle++);
+        shown.push_back("created");
+    }
     void ShowModeless(module::Window& window) override {
         shown.push_back("modeless:" + window.Caption());
     }
@@ -31,6 +35,7 @@ public:
     std::vector<std::string> shown;
     std::vector<std::string> boxes;
     std::int32_t box_answer = 1;
+    std::int32_t next_handle = 1001;
 };
 
 }  // namespace scripted

@@ -1,0 +1,331 @@
+// The module object as the host drives it: stored properties, ShowForm, CloseForm and the
+// order of the host calls at start-up and close, the DataTransfer event, trace lines.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "ado/connection.h"
+#include "module/import_window_shell.h"
+#include "module/module_context.h"
+#include "module/window.h"
+#include "module_fixture.h"
+
+namespace {
+
+using ado::Variant;
+using module_test::ModuleFixture;
+using Calls = std::vector<std::string>;
+
+class ModuleObjectTest : public ModuleFixture {};
+
+TEST_F(ModuleObjectTest, SixteenBitPropertiesLeaveTheValueUnchangedOnOverflow) {
+    auto& m = make();
+    using Setter = void (module::ModuleObject::*)(std::int32_t) noexcept;
+    using Getter = std::int32_t (module::ModuleObject::*)() const noexcept;
+    const std::vector<std::pair<Setter, Getter>> properties = {
+        {&module::ModuleObject::SetWindowState, &module::ModuleObject::WindowState},
+        {&module::ModuleObject::SetProgramMode, &module::ModuleObject::ProgramMode}};
+    const std::vector<std::pair<std::int32_t, std::int32_t>> cases = {
+        {2, 2}, {32767, 32767}, {-32768, -32768}, {32768, 7}, {-32769, 7}, {2147483647, 7}};
+    for (const auto& [set, get] : properties) {
+        for (const auto& [value, expected] : cases) {
+            SCOPED_TRACE(value);
+            (m.*set)(7);
+            (m.*set)(value);
+            EXPECT_EQ((m.*get)(), expected);
+        }
+    }
+}
+
+TEST_F(ModuleObjectTest, TopAndLeftConvertToLongOrKeepTheirValue) {
+    auto& m = make();
+    const std::vector<std::pair<Variant, std::int32_t>> cases = {
+        {Variant("123"), 123}, {Variant(45.6), 46}, {Variant(-10), -10}, {Variant(), 0},
+        {Variant("abc"), 7},   {Variant(ado::Null), 7}, {Variant(3e9), 7}};
+    for (const auto& [value, expected] : cases) {
+        SCOPED_TRACE(expected);
+        m.SetTop(7);
+        m.SetTop(value);
+        EXPECT_EQ(m.Top().type(), ado::VarType::Long);
+        EXPECT_EQ(m.Top(), Variant(expected));
+        m.SetLeft(7);
+        m.SetLeft(value);
+        EXPECT_EQ(m.Left(), Variant(expected));
+    }
+}
+
+TEST_F(ModuleObjectTest, StoredPropertiesComeBackAsSet) {
+    auto& m = make();
+    m.SetHwndParent(4242);
+    m.SetFiltro("CG41_ANNO = 2024");
+    EXPECT_EQ(m.HwndParent(), 4242);
+    EXPECT_EQ(m.Filtro(), Variant("CG41_ANNO = 2024"));
+    m.SetMenuModulo(1);
+    m.SetMenuPadre("P");
+    m.SetMenuProg(ado::Null);
+    EXPECT_EQ(m.MenuModulo(), Variant(1));
+    EXPECT_EQ(m.MenuPadre(), Variant("P"));
+    EXPECT_TRUE(m.MenuProg().is_null());
+    m.SetCanInsert(true);
+    m.SetCanQbe(true);
+    m.SetIsCalled(true);
+    EXPECT_TRUE(m.CanInsert());
+    EXPECT_FALSE(m.CanDelete());
+    EXPECT_TRUE(m.CanQbe());
+    EXPECT_TRUE(m.IsCalled());
+    EXPECT_FALSE(m.IsActive());
+    m.SetIsScheduled(true);
+    m.SetScheduleCode("S1");
+    EXPECT_TRUE(m.IsScheduled());
+    EXPECT_EQ(m.ScheduleCode(), Variant("S1"));
+    EXPECT_EQ(m.ObjApplication()->Title(), module_test::kTitle);
+}
+
+TEST_F(ModuleObjectTest, ActiveDllIsTheObjectItselfAndCwindowIsNeverSet) {
+    auto& m = make();
+    EXPECT_EQ(m.ActiveDll(), &m);
+    EXPECT_EQ(m.Cwindow(), nullptr);
+    m.ShowForm();
+    EXPECT_EQ(m.Cwindow(), nullptr);
+}
+
+TEST_F(ModuleObjectTest, EachObjectTracesItsOwnIdentifierAtCreationAndDestruction) {
+    make();
+    make();  // replaces (destroys) the first
+    object.reset();
+    const std::regex form("KVTR:\\|[0-9A-F]{32}\\|(INI|TER)\\|ZIZO_LEDGERINTAKE\\|CLSCG_LEDGERINTAKE");
+    ASSERT_EQ(trace->lines.size(), 4u);
+    for (const auto& line : trace->lines) EXPECT_TRUE(std::regex_match(line, form)) << line;
+    const auto first_ini = scripted::trace_fields(trace->lines[0]);
+    const auto second_ini = scripted::trace_fields(trace->lines[1]);
+    const auto first_ter = scripted::trace_fields(trace->lines[2]);
+    const auto second_ter = scripted::trace_fields(trace->lines[3]);
+    EXPECT_NE(first_ini[1], second_ini[1]);
+    EXPECT_EQ(first_ini[1], first_ter[1]);
+    EXPECT_EQ(first_ter[2], "TER");
+    EXPECT_EQ(second_ini[1], second_ter[1]);
+}
+
+TEST_F(ModuleObjectTest, ShowFormUsesTheRequestedCaptionOrTheDefault) {
+    const std::vector<std::pair<Variant, std::string>> cases = {
+        {Variant(), "Importazione movimenti COGE nel gruppo IVA"},
+        {Variant(""), "Importazione movimenti COGE nel gruppo IVA"},
+        {Variant("    "), "Importazione movimenti COGE nel gruppo IVA"},
+        {Variant(ado::Null), "Importazione movimenti COGE nel gruppo IVA"},
+        {Variant("Import gruppo 2024"), "Import gruppo 2024"},
+        {Variant(" padded "), " padded "},
+        {Variant(123), "123"},
+    };
+    for (const auto& [caption, expected] : cases) {
+        SCOPED_TRACE(expected);
+        auto& m = make();
+        m.SetCaption(caption);
+        EXPECT_TRUE(m.ShowForm().is_empty());
+        ASSERT_NE(m.CurrentWindow(), nullptr);
+        EXPECT_EQ(m.CurrentWindow()->Caption(), expected);
+    }
+}
+
+TEST_F(ModuleObjectTest, ModelessShowReturnsAtOnceModalShowWhenTheWindowCloses) {
+    auto& m = make();
+    m.ShowForm();
+    EXPECT_EQ(ui->shown, (Calls{"created", "modeless:Importazione movimenti COGE nel gruppo IVA"}));
+    EXPECT_TRUE(m.CurrentWindow()->IsVisible());
+    EXPECT_TRUE(m.CloseForm().to_bool());
+
+    ui->shown.clear();
+    m.SetWindowModal(true);
+    bool open_during_modal = false;
+    ui->user = [&](module::Window& window) {
+        open_during_modal = window.IsLoaded();
+        window.Unload();  // the user closes the window
+    };
+    EXPECT_TRUE(m.ShowForm().is_empty());
+    EXPECT_TRUE(open_during_modal);
+    EXPECT_EQ(ui->shown, (Calls{"created", "modal:Importazione movimenti COGE nel gruppo IVA", "modal returned (closed)"}));
+    EXPECT_FALSE(m.CurrentWindow()->IsLoaded());
+}
+
+TEST_F(ModuleObjectTest, LoadAndFirstActivationSetUpTheModuleAndRegisterTheWindow) {
+    host.global->company->code = 42;
+    host.global->settings->group = std::int16_t{3};
+    host.global->settings->second = std::int16_t{9};
+    auto& m = make();
+    m.ShowForm();
+
+    EXPECT_EQ(host.calls->calls(),
+              (Calls{"Classes.CreateLogObject", "Log.Initialise", "Classes.CreateConnectionFactory",
+                     "ConnectionFactory.NewConnection", "Classes.CreateDateObject", "Classes.CreateUtilityObject",
+                     "ClsGlobal.SetCurrentModule", "Navigator.SetFrameStatus(2)", "Navigator.Refresh",
+                     "Navigator.Notify", "Navigator.Notify", "Forms.Register(1001,0,1,'')",
+                     "ClsGlobal.SetApplication"}));
+    EXPECT_EQ(log().initialised_with, &m);
+    ASSERT_NE(m.Connection(), nullptr);
+    EXPECT_EQ(m.Connection(), host.components().connection_factory->handed_out.at(0));
+    EXPECT_EQ(m.Connection()->State(), ado::adStateOpen);
+    EXPECT_EQ(m.Connection()->ConnectionString(), host.global->database->connection_string);
+    EXPECT_EQ(host.global->current_module, &m);
+    EXPECT_EQ(host.global->application, m.ObjApplication());
+
+    const module::ModuleState& state = m.context().state();
+    EXPECT_EQ(state.connection, m.Connection());
+    EXPECT_EQ(state.connection_string, host.global->database->connection_string);
+    EXPECT_NE(state.date_object, nullptr);
+    EXPECT_EQ(state.company.company_code, 42);
+    EXPECT_EQ(state.company.chart_of_accounts_group, 3);
+    EXPECT_EQ(state.company.second_setting, 9);
+    EXPECT_EQ(state.company.customer_account, "1101");
+    EXPECT_EQ(state.company.supplier_account, "2101");
+
+    // Later activations repeat nothing.
+    const auto mark = host.calls->size();
+    m.CurrentWindow()->Activate();
+    EXPECT_EQ(host.calls->since(mark), Calls{});
+}
+
+TEST_F(ModuleObjectTest, MissingCompanyDataCountsAsZeroAndEmpty) {
+    host.global->company->code = ado::Null;
+    host.global->settings.reset();
+    host.global->accounts.reset();
+    auto& m = make();
+    m.ShowForm();
+    const module::CompanyContext& company = m.context().state().company;
+    EXPECT_EQ(company.company_code, 0);
+    EXPECT_EQ(company.chart_of_accounts_group, 0);
+    EXPECT_EQ(company.customer_account, "");
+    EXPECT_TRUE(log().shown.empty());
+}
+
+// The import window shell with the resources the full window keeps: a record set and a
+// numbering request.
+class ShellWithResources : public module::ImportWindowShell {
+public:
+    ShellWithResources(module::ModuleContext& context, scripted::CallLogPtr calls, ado::RecordsetPtr recordset)
+        : ImportWindowShell(context), calls_(std::move(calls)), recordset_(std::move(recordset)) {}
+    std::shared_ptr<scripted::Numbering> numbering;
+
+protected:
+    void OnLoad() noexcept override {
+        ImportWindowShell::OnLoad();
+        recordsets().push_back(recordset_);
+        numbering = std::make_shared<scripted::Numbering>(calls_);
+        numbering->SetConnection(context().state().connection);
+        numbering_requests()[1] = numbering;
+    }
+
+private:
+    scripted::CallLogPtr calls_;
+    ado::RecordsetPtr recordset_;
+};
+
+ado::RecordsetPtr small_recordset() {
+    ado::RowSet rows;
+    ado::ColumnInfo c;
+    c.name = "X";
+    c.type = ado::adInteger;
+    rows.columns = {c};
+    rows.rows = {{Variant(1)}};
+    return ado::Recordset::from_rows(rows);
+}
+
+TEST_F(ModuleObjectTest, CloseFormUnloadsInTheFixedOrderAndReportsTheWindowGone) {
+    const ado::RecordsetPtr recordset = small_recordset();
+    std::shared_ptr<scripted::Numbering> numbering;
+    auto& m = make([&](module::ModuleContext& context) {
+        auto window = std::make_unique<ShellWithResources>(context, host.calls, recordset);
+        return window;
+    });
+    m.ShowForm();
+    const auto connection = m.Connection();
+    auto* window = dynamic_cast<ShellWithResources*>(m.CurrentWindow());
+    ASSERT_NE(window, nullptr);
+    numbering = window->numbering;
+    const auto mark = host.calls->size();
+
+    EXPECT_EQ(m.CloseForm(), Variant(true));
+
+    EXPECT_EQ(host.calls->since(mark),
+              (Calls{// close request: navigator refresh, then unregistration and the host's answer
+                     "ClsGlobal.SetCurrentModule", "Navigator.SetFrameStatus(2)", "Navigator.Refresh",
+                     "Navigator.Notify", "Forms.Register(1001,0,0,'')", "Forms.CloseAnswer",
+                     // unload: numbering detached, host told, connection closed, module detached
+                     "Numbering.SetConnection(none)", "ClsGlobal.ModuleReleasing", "Forms.RemoveMenuItem(1001)",
+                     "Navigator.ClearCurrentModule", "ClsGlobal.DropModuleReferences", "Log.Terminate"}));
+    EXPECT_EQ(recordset->State(), ado::adStateClosed);
+    EXPECT_EQ(numbering->connection, nullptr);
+    EXPECT_EQ(connection->State(), ado::adStateClosed);
+    EXPECT_EQ(m.ClsGlobal(), nullptr);
+    EXPECT_EQ(m.ActiveNavigator(), nullptr);
+    EXPECT_EQ(m.Connection(), nullptr);
+    EXPECT_EQ(m.ActiveDll(), nullptr);
+    EXPECT_EQ(host.global->current_module, nullptr);
+    EXPECT_TRUE(log().terminated);
+    const module::ModuleState& state = m.context().state();
+    EXPECT_EQ(state.log, nullptr);
+    EXPECT_EQ(state.connection, nullptr);
+    EXPECT_EQ(state.date_object, nullptr);
+    EXPECT_FALSE(m.CurrentWindow()->IsLoaded());
+}
+
+TEST_F(ModuleObjectTest, ARefusedCloseKeepsTheWindowOpenAndCloseFormReturnsFalse) {
+    auto& m = make();
+    m.ShowForm();
+    host.forms().close_answer = 1;
+    const auto mark = host.calls->size();
+
+    EXPECT_EQ(m.CloseForm(), Variant(false));
+    EXPECT_TRUE(m.CurrentWindow()->IsLoaded());
+    EXPECT_EQ(host.calls->since(mark).back(), "Forms.CloseAnswer");
+    EXPECT_FALSE(host.calls->contains("ClsGlobal.ModuleReleasing"));
+    EXPECT_EQ(m.ClsGlobal(), host.global);
+    EXPECT_EQ(m.Connection()->State(), ado::adStateOpen);
+
+    host.forms().close_answer = 0;
+    EXPECT_EQ(m.CloseForm(), Variant(true));
+    EXPECT_FALSE(m.CurrentWindow()->IsLoaded());
+}
+
+TEST_F(ModuleObjectTest, CloseFormWithNothingOpenReportsTheWindowGone) {
+    auto& m = make();
+    EXPECT_EQ(m.CloseForm(), Variant(true));
+    EXPECT_TRUE(host.calls->calls().empty());
+}
+
+TEST_F(ModuleObjectTest, TheWindowTracesItsOwnLinesAndOutlivesNoModuleObject) {
+    auto& m = make();
+    m.ShowForm();
+    const auto before = host.calls->size();
+    object.reset();  // released by the host without CloseForm
+    EXPECT_EQ(host.calls->size(), before);  // nobody calls a host that is letting go
+    ASSERT_EQ(trace->lines.size(), 4u);
+    const auto module_ini = scripted::trace_fields(trace->lines[0]);
+    const auto window_ini = scripted::trace_fields(trace->lines[1]);
+    const auto module_ter = scripted::trace_fields(trace->lines[2]);
+    const auto window_ter = scripted::trace_fields(trace->lines[3]);
+    EXPECT_EQ(window_ini[4], "FRMCG_LEDGERINTAKE");
+    EXPECT_EQ(window_ini[2], "INI");
+    EXPECT_EQ(window_ter[4], "FRMCG_LEDGERINTAKE");
+    EXPECT_EQ(window_ter[2], "TER");
+    EXPECT_EQ(window_ini[1], window_ter[1]);
+    EXPECT_NE(window_ini[1], module_ini[1]);
+    EXPECT_EQ(module_ter[4], "CLSCG_LEDGERINTAKE");
+}
+
+TEST_F(ModuleObjectTest, TransferDataRaisesDataTransferWithItsArgument) {
+    auto& m = make();
+    std::vector<Variant> first, second;
+    const auto cookie = m.AdviseDataTransfer([&](const Variant& data) { first.push_back(data); });
+    m.AdviseDataTransfer([&](const Variant& data) { second.push_back(data); });
+    m.AdviseDataTransfer([](const Variant&) { throw std::runtime_error("handler fails"); });
+
+    EXPECT_TRUE(m.TransferData("payload").is_empty());
+    m.UnadviseDataTransfer(cookie);
+    EXPECT_TRUE(m.TransferData(5).is_empty());
+
+    EXPECT_EQ(first, std::vector<Variant>{Variant("payload")});
+    EXPECT_EQ(second, (std::vector<Variant>{Variant("payload"), Variant(5)}));
+}
+
+}  // namespace
