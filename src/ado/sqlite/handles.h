@@ -1,0 +1,60 @@
+#pragma once
+// Owners of the native SQLite handles and the one place that turns an engine result code
+// into ado::Error with the engine's message.
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "ado/error.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace ado::sqlite {
+
+struct DbCloser {
+    void operator()(sqlite3* db) const noexcept;
+};
+struct StmtFinalizer {
+    void operator()(sqlite3_stmt* s) const noexcept;
+};
+using DbHandle = std::unique_ptr<sqlite3, DbCloser>;
+using StmtHandle = std::unique_ptr<sqlite3_stmt, StmtFinalizer>;
+
+// An ado::Error that also carries the full provider record (SQL state, native code).
+class EngineError : public Error {
+public:
+    explicit EngineError(ProviderError detail)
+        : Error(detail.number, detail.description, detail.source), detail_(std::move(detail)) {}
+    const ProviderError& detail() const noexcept { return detail_; }
+
+private:
+    ProviderError detail_;
+};
+
+// The provider error for a failing engine call: description = the engine's message
+// (our own constraint names turned into words), SQL state and native code set.
+ProviderError engine_error(sqlite3* db, int rc);
+ProviderError provider_error(long number, std::string description, std::string sql_state = "42000");
+EngineError to_exception(const ProviderError& e);
+
+// Prepares one statement; throws the engine's error.
+StmtHandle prepare(sqlite3* db, std::string_view sql);
+// Runs statements without results (PRAGMA, BEGIN, DDL pieces); throws the engine's error.
+void exec(sqlite3* db, std::string_view sql);
+
+// Leaves a prepared statement ready for its next use whatever happens.
+class ResetOnExit {
+public:
+    explicit ResetOnExit(sqlite3_stmt* s) : s_(s) {}
+    ~ResetOnExit();
+    ResetOnExit(const ResetOnExit&) = delete;
+    ResetOnExit& operator=(const ResetOnExit&) = delete;
+
+private:
+    sqlite3_stmt* s_;
+};
+
+inline constexpr std::string_view kSource = "ledgerintake.sqlite";
+
+}  // namespace ado::sqlite

@@ -1,0 +1,109 @@
+#include "ado/sqlite/runner.h"
+
+#include <sqlite3.h>
+
+#include "ado/sqlite/result_set.h"
+#include "ado/sqlite/session.h"
+#include "ado/sqlite/values.h"
+
+namespace ado::sqlite {
+namespace {
+
+BoundValue negated(BoundValue v) {
+    if (v.kind == BoundValue::Kind::Int) v.i = -v.i;
+    if (v.kind == BoundValue::Kind::Real) v.r = -v.r;
+    return v;
+}
+
+bool truthy(const BoundValue& v) {
+    return (v.kind == BoundValue::Kind::Int && v.i != 0) || (v.kind == BoundValue::Kind::Real && v.r != 0);
+}
+
+}  // namespace
+
+void PlanRunner::run(std::vector<PlanNode>& nodes) {
+    for (auto& n : nodes) run_node(n);
+}
+
+void PlanRunner::run_node(PlanNode& n) {
+    switch (n.kind) {
+        case PlanNode::Kind::Nothing:
+            return;
+        case PlanNode::Kind::Sql:
+            return run_sql(n.step);
+        case PlanNode::Kind::Declare:
+            variables_[n.variable] = BoundValue::null();
+            return;
+        case PlanNode::Kind::Set:
+            if (n.set_null) variables_[n.variable] = BoundValue::null();
+            else if (n.from_query) variables_[n.variable] = scalar(n.step);
+            else variables_[n.variable] = n.negate ? negated(literals_.at(static_cast<std::size_t>(n.literal)))
+                                                    : literals_.at(static_cast<std::size_t>(n.literal));
+            return;
+        case PlanNode::Kind::If:
+            return run(truthy(scalar(n.step)) ? n.body : n.otherwise);
+        case PlanNode::Kind::Block:
+            return run(n.body);
+    }
+}
+
+void PlanRunner::prepare(SqlStep& step) {
+    if (step.stmt) return;
+    StmtHandle stmt = sqlite::prepare(s_.handle(), step.sql.at(0));
+    std::vector<ParamSlot> params(static_cast<std::size_t>(sqlite3_bind_parameter_count(stmt.get())));
+    for (std::size_t i = 0; i < params.size(); ++i) {
+        const char* name = sqlite3_bind_parameter_name(stmt.get(), static_cast<int>(i + 1));
+        if (!name) continue;
+        if (name[0] == ':' && name[1] == 'L') params[i].literal = std::stoi(name + 2) - 1;
+        else params[i].variable = name;
+    }
+    step.columns = describe_columns(stmt.get(), s_.catalog, step.updatable);
+    step.params = std::move(params);
+    step.stmt = std::move(stmt);
+}
+
+void PlanRunner::bind(SqlStep& step) {
+    static const BoundValue kNull;
+    for (std::size_t i = 0; i < step.params.size(); ++i) {
+        const ParamSlot& p = step.params[i];
+        const BoundValue* v = &kNull;
+        if (p.literal >= 0) {
+            v = &literals_.at(static_cast<std::size_t>(p.literal));
+        } else if (!p.variable.empty()) {
+            const auto it = variables_.find(p.variable);
+            if (it != variables_.end()) v = &it->second;
+        }
+        bind_value(step.stmt.get(), static_cast<int>(i + 1), *v);
+    }
+}
+
+void PlanRunner::run_sql(SqlStep& step) {
+    if (step.ddl) {
+        for (const auto& piece : step.sql) exec(s_.handle(), piece);
+        return;
+    }
+    prepare(step);
+    sqlite3_stmt* st = step.stmt.get();
+    ResetOnExit reset(st);
+    bind(step);
+    if (sqlite3_column_count(st) > 0) {
+        results_.push_back(ExecResult{read_rows(st, step.columns), -1});
+        return;
+    }
+    const int rc = sqlite3_step(st);
+    if (rc != SQLITE_DONE && rc != SQLITE_ROW) throw to_exception(engine_error(s_.handle(), rc));
+    if (step.changes_rows) results_.push_back(ExecResult{std::nullopt, static_cast<long>(sqlite3_changes64(s_.handle()))});
+}
+
+BoundValue PlanRunner::scalar(SqlStep& step) {
+    prepare(step);
+    sqlite3_stmt* st = step.stmt.get();
+    ResetOnExit reset(st);
+    bind(step);
+    const int rc = sqlite3_step(st);
+    if (rc == SQLITE_ROW) return column_value(st, 0);
+    if (rc != SQLITE_DONE) throw to_exception(engine_error(s_.handle(), rc));
+    return BoundValue::null();
+}
+
+}  // namespace ado::sqlite

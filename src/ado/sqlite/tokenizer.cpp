@@ -1,0 +1,288 @@
+#include "ado/sqlite/tokenizer.h"
+
+#include "ado/error.h"
+
+namespace ado::sqlite {
+namespace {
+
+bool is_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_word_start(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == '#' || u >= 0x80;
+}
+bool is_word_char(char c) { return is_word_start(c) || is_digit(c) || c == '$' || c == '@'; }
+char to_upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+[[noreturn]] void unclosed(std::string_view rest) {
+    throw Error(kErrProvider, "Unclosed quotation mark after the character string '" + std::string(rest) + "'.");
+}
+
+class Scanner {
+public:
+    explicit Scanner(std::string_view s) : s_(s) {}
+
+    std::vector<Token> run() {
+        std::vector<Token> out;
+        out.reserve(s_.size() / 4 + 8);
+        while (skip_blanks_and_comments(), pos_ < s_.size()) out.push_back(next());
+        return out;
+    }
+
+private:
+    void skip_blanks_and_comments() {
+        while (pos_ < s_.size()) {
+            const char c = s_[pos_];
+            if (is_space(c)) {
+                ++pos_;
+            } else if (c == '-' && peek(1) == '-') {
+                while (pos_ < s_.size() && s_[pos_] != '\n') ++pos_;
+            } else if (c == '/' && peek(1) == '*') {
+                const auto end = s_.find("*/", pos_ + 2);
+                if (end == std::string_view::npos) throw Error(kErrProvider, "Missing end comment mark '*/'.");
+                pos_ = end + 2;
+            } else {
+                return;
+            }
+        }
+    }
+
+    char peek(std::size_t ahead) const { return pos_ + ahead < s_.size() ? s_[pos_ + ahead] : '\0'; }
+
+    Token make(TokKind k, std::size_t start) const { return Token{k, s_.substr(start, pos_ - start), -1}; }
+
+    Token next() {
+        const std::size_t start = pos_;
+        const char c = s_[pos_];
+        if ((c == 'N' || c == 'n') && peek(1) == '\'') {
+            ++pos_;
+            return quoted_string(start);
+        }
+        if (c == '\'') return quoted_string(start);
+        if (c == '[') return bracketed(start);
+        if (c == '"') return double_quoted(start);
+        if (is_digit(c) || (c == '.' && is_digit(peek(1)))) return number(start);
+        if (c == '@') {
+            ++pos_;
+            while (pos_ < s_.size() && is_word_char(s_[pos_])) ++pos_;
+            return make(TokKind::Variable, start);
+        }
+        if (is_word_start(c)) {
+            while (pos_ < s_.size() && is_word_char(s_[pos_])) ++pos_;
+            return make(TokKind::Word, start);
+        }
+        return punct(start);
+    }
+
+    Token quoted_string(std::size_t start) {
+        ++pos_;  // opening quote
+        while (true) {
+            const auto q = s_.find('\'', pos_);
+            if (q == std::string_view::npos) unclosed(s_.substr(start).substr(s_[start] == '\'' ? 1 : 2));
+            pos_ = q + 1;
+            if (pos_ < s_.size() && s_[pos_] == '\'') {
+                ++pos_;
+                continue;
+            }
+            return make(TokKind::String, start);
+        }
+    }
+
+    Token bracketed(std::size_t start) {
+        ++pos_;
+        while (true) {
+            const auto q = s_.find(']', pos_);
+            if (q == std::string_view::npos)
+                throw Error(kErrProvider, "Unclosed quotation mark after the character string '" +
+                                              std::string(s_.substr(start + 1)) + "'.");
+            pos_ = q + 1;
+            if (pos_ < s_.size() && s_[pos_] == ']') {
+                ++pos_;
+                continue;
+            }
+            return make(TokKind::QuotedIdent, start);
+        }
+    }
+
+    Token double_quoted(std::size_t start) {
+        ++pos_;
+        while (true) {
+            const auto q = s_.find('"', pos_);
+            if (q == std::string_view::npos)
+                throw Error(kErrProvider, "Unclosed quotation mark after the character string '" +
+                                              std::string(s_.substr(start + 1)) + "'.");
+            pos_ = q + 1;
+            if (pos_ < s_.size() && s_[pos_] == '"') {
+                ++pos_;
+                continue;
+            }
+            return make(TokKind::QuotedIdent, start);
+        }
+    }
+
+    Token number(std::size_t start) {
+        while (pos_ < s_.size() && is_digit(s_[pos_])) ++pos_;
+        if (pos_ < s_.size() && s_[pos_] == '.') {
+            ++pos_;
+            while (pos_ < s_.size() && is_digit(s_[pos_])) ++pos_;
+        }
+        if (pos_ < s_.size() && (s_[pos_] == 'e' || s_[pos_] == 'E')) {
+            std::size_t p = pos_ + 1;
+            if (p < s_.size() && (s_[p] == '+' || s_[p] == '-')) ++p;
+            if (p < s_.size() && is_digit(s_[p])) {
+                pos_ = p;
+                while (pos_ < s_.size() && is_digit(s_[pos_])) ++pos_;
+            }
+        }
+        if (pos_ < s_.size() && is_word_start(s_[pos_]))
+            throw Error(kErrProvider, "Incorrect syntax near '" + std::string(s_.substr(start, pos_ - start + 1)) + "'.");
+        return make(TokKind::Number, start);
+    }
+
+    Token punct(std::size_t start) {
+        static constexpr std::string_view kTwo[] = {"<=", ">=", "<>", "!=", "!<", "!>", "||"};
+        for (auto two : kTwo)
+            if (s_.substr(pos_, 2) == two) {
+                pos_ += 2;
+                return make(TokKind::Punct, start);
+            }
+        static constexpr std::string_view kOne = "(),.;+-*/%=<>&|^~:";
+        if (kOne.find(s_[pos_]) == std::string_view::npos)
+            throw Error(kErrProvider, "Incorrect syntax near '" + std::string(1, s_[pos_]) + "'.");
+        ++pos_;
+        return make(TokKind::Punct, start);
+    }
+
+    std::string_view s_;
+    std::size_t pos_ = 0;
+};
+
+}  // namespace
+
+bool iequals(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (to_upper(a[i]) != to_upper(b[i])) return false;
+    return true;
+}
+
+Token raw(std::string_view text) {
+    TokKind kind = TokKind::Raw;
+    if (!text.empty()) {
+        const char c = text.front();
+        if (is_word_start(c)) kind = TokKind::Word;
+        else if (is_digit(c)) kind = TokKind::Number;
+        else if (c == '\'') kind = TokKind::String;
+        else kind = TokKind::Punct;
+    }
+    return Token{kind, text, -1};
+}
+
+bool Token::is(TokKind k, std::string_view t) const { return kind == k && iequals(text, t); }
+
+std::vector<Token> tokenize(std::string_view sql) { return Scanner(sql).run(); }
+
+std::string string_value(std::string_view t) {
+    if (!t.empty() && (t.front() == 'N' || t.front() == 'n')) t.remove_prefix(1);
+    t = t.substr(1, t.size() - 2);
+    std::string out;
+    out.reserve(t.size());
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        out.push_back(t[i]);
+        if (t[i] == '\'' && i + 1 < t.size() && t[i + 1] == '\'') ++i;
+    }
+    return out;
+}
+
+std::string ident_value(std::string_view t) {
+    if (t.size() < 2) return std::string(t);
+    const char close = t.front() == '[' ? ']' : '"';
+    t = t.substr(1, t.size() - 2);
+    std::string out;
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        out.push_back(t[i]);
+        if (t[i] == close && i + 1 < t.size() && t[i + 1] == close) ++i;
+    }
+    return out;
+}
+
+std::string upper(std::string_view s) {
+    std::string out(s);
+    for (auto& c : out) c = to_upper(c);
+    return out;
+}
+
+std::size_t matching_paren(const std::vector<Token>& toks, std::size_t open) {
+    int depth = 0;
+    for (std::size_t i = open; i < toks.size(); ++i) {
+        if (toks[i].is_punct("(")) ++depth;
+        if (toks[i].is_punct(")") && --depth == 0) return i;
+    }
+    return toks.size();
+}
+
+std::size_t matching_open(const std::vector<Token>& toks, std::size_t close) {
+    int depth = 0;
+    for (std::size_t i = close + 1; i-- > 0;) {
+        if (toks[i].is_punct(")")) ++depth;
+        if (toks[i].is_punct("(") && --depth == 0) return i;
+    }
+    return std::string_view::npos;
+}
+
+namespace {
+
+void quote_ident(std::string& out, std::string_view name) {
+    out.push_back('"');
+    for (char c : name) {
+        out.push_back(c);
+        if (c == '"') out.push_back('"');
+    }
+    out.push_back('"');
+}
+
+bool glue_left(const Token& t) { return t.is_punct(".") || t.is_punct(",") || t.is_punct(")"); }
+
+}  // namespace
+
+std::string emit(const std::vector<Token>& toks) {
+    std::string out;
+    out.reserve(toks.size() * 8);
+    const Token* prev = nullptr;
+    for (const Token& t : toks) {
+        if (prev && !glue_left(t) && !prev->is_punct(".") && !prev->is_punct("(")) out.push_back(' ');
+        if (t.lifted()) {
+            // Named, not ?NNN: SQLite numbers a named parameter (a batch variable) after the
+            // highest index seen so far, which would collide with a later ?NNN.
+            out.append(":L");
+            out.append(std::to_string(t.literal + 1));
+            prev = &t;
+            continue;
+        }
+        switch (t.kind) {
+            case TokKind::QuotedIdent:
+                quote_ident(out, ident_value(t.text));
+                break;
+            case TokKind::String:
+                out.append((t.text.front() == 'N' || t.text.front() == 'n') ? t.text.substr(1) : t.text);
+                break;
+            case TokKind::Variable:
+                out.append(upper(t.text));
+                break;
+            case TokKind::Word:
+                if (t.text.front() == '#') {
+                    out.append("temp.");
+                    quote_ident(out, upper(t.text));
+                } else {
+                    out.append(t.text);
+                }
+                break;
+            default:
+                out.append(t.text);
+        }
+        prev = &t;
+    }
+    return out;
+}
+
+}  // namespace ado::sqlite

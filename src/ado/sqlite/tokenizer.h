@@ -1,0 +1,56 @@
+#pragma once
+// Tokens of T-SQL statement text. Whitespace and comments separate tokens and are dropped,
+// so line layout (CR LF, blank lines, trailing blanks) never matters to what follows.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ado::sqlite {
+
+enum class TokKind : std::uint8_t {
+    Word,         // keyword, identifier, #temp name
+    QuotedIdent,  // [name] or "name"
+    String,       // 'text' or N'text' (quotes doubled inside)
+    Number,       // 12, 1.5, .5, 1E3
+    Variable,     // @name, @@name
+    Punct,        // ( ) , . ; + - * / % = < > <= >= <> != ||
+    Raw,          // synthetic: text emitted as is
+};
+
+struct Token {
+    TokKind kind = TokKind::Raw;
+    std::string_view text;  // as written (String: with N prefix and quotes)
+    int literal = -1;       // String/Number lifted into parameter :L(literal+1); -1 when kept
+
+    bool is(TokKind k, std::string_view t) const;  // kind and case-insensitive text
+    bool is_word(std::string_view upper) const { return is(TokKind::Word, upper); }
+    bool is_punct(std::string_view p) const { return kind == TokKind::Punct && text == p; }
+    bool lifted() const { return literal >= 0; }
+};
+
+// A token made by a rewrite, its kind judged from its text (which must outlive it).
+Token raw(std::string_view text);
+
+// Splits `sql` into tokens viewing into `sql`. Throws ado::Error (provider) for an
+// unclosed quotation mark or bracket, with the server's wording.
+std::vector<Token> tokenize(std::string_view sql);
+
+// Value of a String token: prefix and quotes removed, doubled quotes undone.
+std::string string_value(std::string_view token_text);
+// Value of a QuotedIdent token: brackets or quotes removed.
+std::string ident_value(std::string_view token_text);
+// Upper-case ASCII copy.
+std::string upper(std::string_view s);
+bool iequals(std::string_view a, std::string_view b);
+
+// Index of the token closing the parenthesis opened at `open`, or toks.size().
+std::size_t matching_paren(const std::vector<Token>& toks, std::size_t open);
+// Index of the token opening the parenthesis closed at `close`, or npos.
+std::size_t matching_open(const std::vector<Token>& toks, std::size_t close);
+
+// SQLite text of the tokens: lifted literals as :L<n> (n from 1), #temp names in the temp schema,
+// [brackets] as "quotes", N'..' as '..', variables upper-cased.
+std::string emit(const std::vector<Token>& toks);
+
+}  // namespace ado::sqlite
