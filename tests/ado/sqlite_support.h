@@ -9,6 +9,7 @@
 #include <string>
 
 #include "ado/driver.h"
+#include "ado/types.h"
 
 namespace ado::testing {
 

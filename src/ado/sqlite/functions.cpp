@@ -3,7 +3,8 @@
 #include <sqlite3.h>
 
 #include <exception>
-#include <new>
+#include <cstring>
+#include <type_traits>
 #include <string>
 
 #include "ado/datetime.h"
@@ -182,12 +183,21 @@ void fn_ident_current(sqlite3_context* ctx, int, sqlite3_value** argv) {
 }
 
 // Exact SUM: integers and the decimals held as REAL add up without binary rounding.
+// The aggregate context is only 8-byte aligned, so the total is copied in and out.
+static_assert(std::is_trivially_copyable_v<Decimal>);
+
 struct SumState {
     bool started;
     bool all_integers;
     long long count;
-    alignas(Decimal) unsigned char storage[sizeof(Decimal)];
-    Decimal& total() { return *std::launder(reinterpret_cast<Decimal*>(storage)); }
+    unsigned char total[sizeof(Decimal)];
+
+    Decimal get() const {
+        Decimal d;
+        std::memcpy(static_cast<void*>(&d), total, sizeof d);
+        return d;
+    }
+    void put(const Decimal& d) { std::memcpy(total, static_cast<const void*>(&d), sizeof d); }
 };
 
 SumState* sum_state(sqlite3_context* ctx, bool create) {
@@ -195,7 +205,7 @@ SumState* sum_state(sqlite3_context* ctx, bool create) {
     if (st && !st->started) {
         st->started = true;
         st->all_integers = true;
-        new (st->storage) Decimal();
+        st->put(Decimal());
     }
     return st;
 }
@@ -214,7 +224,7 @@ void sum_add(sqlite3_context* ctx, sqlite3_value* v, bool subtract) {
             if (type == SQLITE_FLOAT) d = decimal_from_real(sqlite3_value_double(v));
             else d = Decimal::parse(arg_text(v)).value_or(Decimal());
         }
-        st->total() = subtract ? st->total() - d : st->total() + d;
+        st->put(subtract ? st->get() - d : st->get() + d);
         st->count += subtract ? -1 : 1;
     });
 }
@@ -226,7 +236,7 @@ void sum_value(sqlite3_context* ctx) {
     SumState* st = sum_state(ctx, false);
     if (!st || st->count == 0) return sqlite3_result_null(ctx);
     guarded(ctx, [&] {
-        const Decimal& t = st->total();
+        const Decimal t = st->get();
         if (st->all_integers) {
             const BoundValue v = decimal_storage(t);
             if (v.kind == BoundValue::Kind::Int) return sqlite3_result_int64(ctx, v.i);

@@ -33,6 +33,7 @@ DbHandle open_database(const SqliteOptions& o) {
         // Reading the header here tells a file that is not a database at Open.
         exec(db.get(), "PRAGMA schema_version");
         if (!o.synchronous.empty()) exec(db.get(), "PRAGMA synchronous = " + o.synchronous);
+        if (o.max_page_count > 0) exec(db.get(), "PRAGMA max_page_count = " + std::to_string(o.max_page_count));
     } catch (const EngineError& e) {
         ProviderError d = e.detail();
         d.description = "Cannot open database \"" + o.path + "\": " + d.description;
@@ -72,6 +73,11 @@ SqliteOptions SqliteOptions::from(const ConnectionString& cs) {
         const auto res = std::from_chars(v->data(), v->data() + v->size(), o.busy_timeout_ms);
         if (res.ec != std::errc() || res.ptr != v->data() + v->size() || o.busy_timeout_ms < 0)
             throw Error(kErrArgument, "Busy Timeout in the connection string is a number of milliseconds, not '" + *v + "'.");
+    }
+    if (auto v = cs.get("Max Page Count")) {
+        const auto res = std::from_chars(v->data(), v->data() + v->size(), o.max_page_count);
+        if (res.ec != std::errc() || res.ptr != v->data() + v->size() || o.max_page_count < 1)
+            throw Error(kErrArgument, "Max Page Count in the connection string is a number of pages, not '" + *v + "'.");
     }
     if (auto v = cs.get("Synchronous")) {
         const std::string m = option_key(*v);

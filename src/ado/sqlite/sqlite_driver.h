@@ -15,12 +15,14 @@ namespace ado::sqlite {
 //   Mode=ReadOnly        open for reading only
 //   Busy Timeout=MS      how long a statement waits for another connection's lock (5000)
 //   Synchronous=Normal   trade the last commits on power loss for speed (default Full)
+//   Max Page Count=N     cap the file at N pages: writes beyond fail as on a full disk
 struct SqliteOptions {
     std::string path;
     bool create = false;
     bool read_only = false;
     int busy_timeout_ms = 5000;
     std::string synchronous;  // empty: the engine's default (FULL)
+    long max_page_count = 0;  // 0: no cap
 
     static SqliteOptions from(const ConnectionString& cs);  // throws ado::Error on bad values
 };
