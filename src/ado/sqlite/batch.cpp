@@ -120,6 +120,9 @@ private:
                 if (!(is_compound(prev) || prev.is_word("AS") || (is_insert && !values_seen))) return i;
             } else if (t.is_word("WITH")) {
                 if (!(i + 1 < t_.size() && t_[i + 1].is_punct("("))) return i;
+            } else if (t.is_word("IF") && (t_[i - 1].is_word("TABLE") || t_[i - 1].is_word("INDEX") ||
+                                            t_[i - 1].is_word("VIEW") || t_[i - 1].is_word("TRIGGER"))) {
+                // CREATE TABLE IF NOT EXISTS, DROP TABLE IF EXISTS
             } else if (is_starter(t)) {
                 return i;
             }

@@ -114,6 +114,15 @@ private:
         return g;
     }
 
+    // ON [PRIMARY], WITH (FILLFACTOR = 90): where and how the server stores a key.
+    void skip_storage_options() {
+        while (true) {
+            if (accept("ON")) name();
+            else if (at_word("WITH") && p_ + 1 < t_.size() && t_[p_ + 1].is_punct("(")) ++p_, group();
+            else return;
+        }
+    }
+
     std::vector<std::string> name_list() {
         std::vector<std::string> out;
         expect_punct("(");
@@ -215,9 +224,11 @@ void DdlParser::column(ColumnDef& c, std::vector<std::string>& pk) {
             expect("KEY");
             if (!accept("CLUSTERED")) accept("NONCLUSTERED");
             pk = {c.name};
+            skip_storage_options();
         } else if (accept("UNIQUE")) {
             if (!accept("CLUSTERED")) accept("NONCLUSTERED");
             c.unique = true;
+            skip_storage_options();
         } else if (accept("CHECK")) {
             c.extra.push_back("CHECK " + expression(group()));
         } else if (accept("FOREIGN")) {
@@ -296,10 +307,12 @@ std::vector<std::string> DdlParser::create_table() {
             expect("KEY");
             if (!accept("CLUSTERED")) accept("NONCLUSTERED");
             pk = name_list();
+            skip_storage_options();
         } else if (accept("UNIQUE")) {
             if (!accept("CLUSTERED")) accept("NONCLUSTERED");
             std::string list;
             for (const auto& c : name_list()) list += (list.empty() ? "" : ", ") + quote(c);
+            skip_storage_options();
             constraints.push_back(constraint_name + "UNIQUE (" + list + ")");
         } else if (accept("FOREIGN")) {
             expect("KEY");

@@ -1,0 +1,137 @@
+// Statements that differ only in their literals share one translation and one prepared
+// statement; what is structure (TOP n, type sizes, ORDER BY positions, definitions) is not
+// lifted.
+#include <gtest/gtest.h>
+
+#include "ado/sqlite/plan.h"
+#include "ado/sqlite/shape.h"
+#include "ado/sqlite/sqlite_driver.h"
+#include "sqlite_support.h"
+
+namespace ado::testing {
+namespace {
+
+using sqlite::BoundValue;
+using sqlite::make_shape;
+
+struct ShapePair {
+    const char* a;
+    const char* b;
+    bool same;
+};
+
+TEST(Shape, LiteralsLiftedStructureKept) {
+    const ShapePair kCases[] = {
+        {"SELECT A FROM T WHERE B = 1", " SELECT A\r\n FROM T\r\n\r\n WHERE B = 22  \r\n", true},
+        {"SELECT A FROM T WHERE B = 'x'", "SELECT A FROM T WHERE B = N'yy'", true},
+        {"SELECT A FROM T WHERE B = -1.5", "SELECT A FROM T WHERE B = -7", true},
+        {"SELECT A FROM T WHERE B = 1", "SELECT A FROM T WHERE B = '1'", false},
+        {"SELECT A FROM T WHERE B = 1", "SELECT A FROM T WHERE C = 1", false},
+        {"SELECT TOP 1 A FROM T", "SELECT TOP 2 A FROM T", false},
+        {"SELECT CAST(A AS VARCHAR(5)) FROM T", "SELECT CAST(A AS VARCHAR(6)) FROM T", false},
+        {"SELECT CONVERT(DECIMAL(10, 2), A) FROM T", "SELECT CONVERT(DECIMAL(10, 3), A) FROM T", false},
+        {"SELECT A, B FROM T ORDER BY 1", "SELECT A, B FROM T ORDER BY 2", false},
+        {" DECLARE @X AS VARCHAR(5)\r\n SET @X = 1", " DECLARE @X AS VARCHAR(5)\r\n SET @X = 99999", true},
+        {" DECLARE @X AS VARCHAR(5)", " DECLARE @X AS VARCHAR(6)", false},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(std::string(c.a) + " | " + c.b);
+        EXPECT_EQ(make_shape(c.a, 'Q').key == make_shape(c.b, 'Q').key, c.same);
+    }
+    EXPECT_NE(make_shape("SELECT * FROM T", 'Q').key, make_shape("SELECT * FROM T", 'U').key);
+}
+
+TEST(Shape, LiteralValuesKeepTheirText) {
+    const auto s = make_shape(" SELECT 1 WHERE A = 'ITA ' AND B = -12.50 AND C = N'città' AND D = 'l''x' AND E = ''", 'Q');
+    ASSERT_EQ(s.literals.size(), 6U);
+    EXPECT_EQ(s.literals[0].kind, BoundValue::Kind::Int);
+    EXPECT_EQ(s.literals[1].text, "ITA ");
+    EXPECT_EQ(s.literals[2].kind, BoundValue::Kind::Real);
+    EXPECT_EQ(s.literals[2].r, 12.5);
+    EXPECT_EQ(s.literals[3].text, "città");
+    EXPECT_EQ(s.literals[4].text, "l'x");
+    EXPECT_EQ(s.literals[5].text, "");
+    EXPECT_TRUE(s.cacheable);
+}
+
+TEST(Shape, DefinitionsAreNotLifted) {
+    const auto s = make_shape("CREATE TABLE X (A DECIMAL(10, 0) NOT NULL DEFAULT 5, B CHAR(2) DEFAULT 'x')", 'Q');
+    EXPECT_FALSE(s.cacheable);
+    EXPECT_TRUE(s.literals.empty());
+}
+
+TEST(Shape, NumbersTheEngineCannotHoldExactlyAreRefused) {
+    EXPECT_EQ(sqlite::number_value("5.00").kind, BoundValue::Kind::Int);
+    EXPECT_EQ(sqlite::number_value("5.00").i, 5);
+    EXPECT_EQ(sqlite::number_value("9223372036854775807").i, INT64_MAX);
+    EXPECT_EQ(sqlite::number_value("1E300").kind, BoundValue::Kind::Real);
+    EXPECT_EQ(sqlite::number_value("99999999999.9999").r, 99999999999.9999);
+    EXPECT_THROW(sqlite::number_value("0.1234567890123456"), Error);
+    EXPECT_THROW(sqlite::number_value("12345678901234567890"), Error);
+}
+
+TEST(StatementCache, SameShapeReusesTranslationAndStatement) {
+    TempDir dir;
+    sqlite::SqliteDriver db(sqlite::SqliteOptions::from(ConnectionString(cs_for(dir.file("c.db")))));
+    db.execute("CREATE TABLE T (K INT NOT NULL PRIMARY KEY, V NVARCHAR(20) NULL, D DATETIME NULL)");
+    const auto before = db.cache_stats();
+    for (int i = 0; i < 100; ++i)
+        db.execute(" INSERT INTO T (K, V, D)\r\n VALUES (" + std::to_string(i) + ", 'v" + std::to_string(i) +
+                   "', '2024-01-" + std::to_string(10 + i % 20) + "')");
+    for (int i = 0; i < 100; i += 7) {
+        RowSet rs = query(db, " SELECT V, D FROM T WITH (NOLOCK) WHERE K = " + std::to_string(i));
+        ASSERT_EQ(rs.rows.size(), 1U);
+        EXPECT_EQ(rs.rows[0][0].str(), "v" + std::to_string(i));
+        EXPECT_EQ(rs.rows[0][1].date(), DateTime::from_parts(2024, 1, 10 + i % 20));
+    }
+    const auto after = db.cache_stats();
+    EXPECT_EQ(after.misses - before.misses, 2U);  // one INSERT shape, one SELECT shape
+    EXPECT_EQ(after.hits - before.hits, 99U + 14U);
+    EXPECT_EQ(after.plans, 2U);
+}
+
+TEST(StatementCache, DefinitionsForgetWhatWasLearnt) {
+    TempDir dir;
+    sqlite::SqliteDriver db(sqlite::SqliteOptions::from(ConnectionString(cs_for(dir.file("c.db")))));
+    db.execute("CREATE TABLE T (K INT NOT NULL, V NVARCHAR(20) NULL)\r\nINSERT INTO T (K, V) VALUES (1, 'a')");
+    EXPECT_EQ(query(db, "SELECT * FROM T WHERE K = 1").columns.size(), 2U);
+    db.execute("DROP TABLE T");
+    EXPECT_EQ(db.cache_stats().plans, 0U);
+    db.execute("CREATE TABLE T (K INT NOT NULL, V NVARCHAR(20) NULL, W DATETIME NULL)\r\n"
+               "INSERT INTO T (K, V, W) VALUES (1, 'a', '2024-02-03')");
+    RowSet rs = query(db, "SELECT * FROM T WHERE K = 1");
+    ASSERT_EQ(rs.columns.size(), 3U);
+    EXPECT_EQ(rs.columns[2].type, adDBTimeStamp);
+    EXPECT_TRUE(rs.rows[0][2].is_date());
+}
+
+TEST(StatementCache, BatchesWithVariablesAndBranchesRepeat) {
+    TempDir dir;
+    sqlite::SqliteDriver db(sqlite::SqliteOptions::from(ConnectionString(cs_for(dir.file("c.db")))));
+    db.execute("CREATE TABLE H (ID INT NOT NULL PRIMARY KEY)\r\nCREATE TABLE D (H_ID INT NOT NULL)");
+    for (int i = 1; i <= 4; ++i) db.execute("INSERT INTO H (ID) VALUES (" + std::to_string(i) + ")");
+    db.execute("INSERT INTO D (H_ID) VALUES (2)");
+    for (int i = 1; i <= 4; ++i)
+        db.execute(" IF NOT EXISTS(SELECT TOP 1 1 FROM D WITH(NOLOCK) WHERE H_ID = " + std::to_string(i) +
+                   ")\r\n     BEGIN\r\n         DELETE FROM H WHERE ID = " + std::to_string(i) + "\r\n     END\r\n");
+    EXPECT_EQ(scalar(db, "SELECT COUNT(*) FROM H").to_long(), 1);
+    for (const char* v : {"a", "b", "c"}) {
+        const std::string sql = std::string(" DECLARE @V AS VARCHAR(5)\r\n SET @V = '") + v + "'\r\n SELECT @V + '!'";
+        EXPECT_EQ(scalar(db, sql).str(), std::string(v) + "!");
+    }
+}
+
+TEST(LruCache, EvictsTheLeastRecentlyUsed) {
+    sqlite::LruCache<int> cache(2);
+    cache.insert("a", std::make_shared<int>(1));
+    cache.insert("b", std::make_shared<int>(2));
+    ASSERT_TRUE(cache.find("a"));
+    cache.insert("c", std::make_shared<int>(3));
+    EXPECT_TRUE(cache.find("a"));
+    EXPECT_FALSE(cache.find("b"));
+    EXPECT_EQ(*cache.find("c"), 3);
+    EXPECT_EQ(cache.size(), 2U);
+}
+
+}  // namespace
+}  // namespace ado::testing

@@ -1,0 +1,137 @@
+// Updatable record sets: rows written through to the table, keyed by the hidden rowid,
+// with the database's defaults, identity and row version read back.
+#include <gtest/gtest.h>
+
+#include "sqlite_support.h"
+
+namespace ado::testing {
+namespace {
+
+class Writer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        db_ = open_db(dir_.file("w.db"));
+        db_->execute(
+            "CREATE TABLE T (ID INT IDENTITY(1,1) NOT NULL PRIMARY KEY, CODE CHAR(4) NOT NULL UNIQUE,"
+            " QTY SMALLINT NOT NULL DEFAULT 3, CREATED DATETIME NULL DEFAULT (GETDATE()),"
+            " G UNIQUEIDENTIFIER NULL DEFAULT (NEWID()), NOTE NVARCHAR(10) NULL, RV ROWVERSION)");
+        writer_ = db_->open_updatable(" SELECT *\r\n FROM T WITH (NOLOCK)\r\n WHERE 1 = 0", rs_);
+    }
+
+    std::size_t col(const char* name) const {
+        for (std::size_t i = 0; i < rs_.columns.size(); ++i)
+            if (rs_.columns[i].name == name) return i;
+        ADD_FAILURE() << name;
+        return 0;
+    }
+
+    std::vector<Variant> insert(std::initializer_list<std::pair<const char*, Variant>> cols) {
+        std::vector<Variant> v(rs_.columns.size());
+        std::vector<bool> a(rs_.columns.size(), false);
+        for (const auto& [n, value] : cols) v[col(n)] = value, a[col(n)] = true;
+        return writer_->insert(v, a);
+    }
+
+    TempDir dir_;
+    std::unique_ptr<Driver> db_;
+    RowSet rs_;
+    std::unique_ptr<RowWriter> writer_;
+};
+
+TEST_F(Writer, InsertTakesTheDatabasesValuesForUnassignedColumns) {
+    ASSERT_EQ(rs_.columns.size(), 8U);
+    EXPECT_TRUE(rs_.columns.back().hidden);
+    const auto row = insert({{"CODE", "ab"}});
+    EXPECT_EQ(row[col("ID")].to_long(), 1);
+    EXPECT_EQ(row[col("CODE")].str(), "ab  ");
+    EXPECT_EQ(row[col("QTY")].to_long(), 3);
+    EXPECT_TRUE(row[col("CREATED")].is_date());
+    EXPECT_EQ(row[col("G")].str().size(), 36U);
+    EXPECT_TRUE(row[col("NOTE")].is_null());
+    EXPECT_GT(row[col("RV")].to_longlong(), 0);
+    EXPECT_FALSE(row.back().is_null());
+    EXPECT_EQ(insert({{"CODE", "cd"}, {"QTY", Variant(std::int16_t{9})}})[col("ID")].to_long(), 2);
+}
+
+TEST_F(Writer, UpdateAndRemoveFindTheRowByItsKey) {
+    const auto row = insert({{"CODE", "ab"}, {"NOTE", "first"}});
+    std::vector<Variant> changed_values = row;
+    std::vector<bool> changed(row.size(), false);
+    changed_values[col("NOTE")] = "second";
+    changed[col("NOTE")] = true;
+    const auto stored = writer_->update(row, changed_values, changed);
+    EXPECT_EQ(stored[col("NOTE")].str(), "second");
+    EXPECT_GT(stored[col("RV")].to_longlong(), row[col("RV")].to_longlong());
+    EXPECT_EQ(scalar(*db_, "SELECT NOTE FROM T WHERE CODE = 'AB'").str(), "second");
+
+    writer_->remove(stored);
+    EXPECT_EQ(scalar(*db_, "SELECT COUNT(*) FROM T").to_long(), 0);
+    EXPECT_THROW(writer_->remove(stored), Error);
+    EXPECT_EQ(db_->errors().at(0).description,
+              "Row cannot be located for updating. Some values may have been changed since it was last read.");
+    EXPECT_THROW(writer_->update(stored, changed_values, changed), Error);
+}
+
+TEST_F(Writer, RefusedRowsGiveTheEnginesMessage) {
+    insert({{"CODE", "ab"}});
+    struct Refusal {
+        std::vector<std::pair<const char*, Variant>> cols;
+        const char* message;
+    };
+    const Refusal kCases[] = {
+        {{{"NOTE", "x"}}, "NOT NULL constraint failed: T.CODE"},
+        {{{"CODE", "AB "}}, "UNIQUE constraint failed: T.CODE"},
+        {{{"CODE", "toolong"}}, "holds at most 4 characters"},
+        {{{"CODE", "ok"}, {"QTY", 70000}}, "takes values of type SMALLINT"},
+        {{{"CODE", "ok"}, {"CREATED", "not a date"}}, "Conversion failed"},
+        {{{"CODE", "ok"}, {"ID", 5}}, "the database assigns it"},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.message);
+        std::vector<Variant> v(rs_.columns.size());
+        std::vector<bool> a(rs_.columns.size(), false);
+        for (const auto& [n, value] : c.cols) v[col(n)] = value, a[col(n)] = true;
+        try {
+            writer_->insert(v, a);
+            ADD_FAILURE() << "inserted";
+        } catch (const Error& e) {
+            ASSERT_EQ(db_->errors().size(), 1U);
+            EXPECT_NE(db_->errors()[0].description.find(c.message), std::string::npos) << db_->errors()[0].description;
+        }
+    }
+    EXPECT_EQ(scalar(*db_, "SELECT COUNT(*) FROM T").to_long(), 1);
+}
+
+TEST_F(Writer, AWriterOutlivingItsConnectionFailsCleanly) {
+    insert({{"CODE", "ab"}});
+    db_.reset();
+    std::vector<Variant> v(rs_.columns.size());
+    std::vector<bool> a(rs_.columns.size(), false);
+    v[col("CODE")] = "cd";
+    a[col("CODE")] = true;
+    try {
+        writer_->insert(v, a);
+        ADD_FAILURE() << "inserted";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.number(), kErrNotOpen);
+    }
+}
+
+TEST(WriterOpen, NeedsOneTable) {
+    TempDir dir;
+    auto db = open_db(dir.file("w.db"));
+    db->execute("CREATE TABLE A (X INT NULL)\r\nCREATE TABLE B (Y INT NULL)\r\nCREATE TABLE #TMP (Z INT NULL)");
+    RowSet rs;
+    for (const char* sql : {"SELECT * FROM A LEFT OUTER JOIN B ON X = Y", "SELECT * FROM A, B",
+                            "SELECT X FROM A UNION SELECT Y FROM B", "DELETE FROM A", "SELECT 1"}) {
+        SCOPED_TRACE(sql);
+        EXPECT_THROW(db->open_updatable(sql, rs), Error);
+    }
+    auto w = db->open_updatable("SELECT * FROM #TMP WITH (NOLOCK)", rs);
+    const auto row = w->insert({Variant(4), Variant()}, {true, false});
+    EXPECT_EQ(row[0].to_long(), 4);
+    EXPECT_EQ(scalar(*db, "SELECT Z FROM #TMP").to_long(), 4);
+}
+
+}  // namespace
+}  // namespace ado::testing
