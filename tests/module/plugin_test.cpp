@@ -98,7 +98,7 @@ TEST(ModuleLibrary, ExportsOnlyItsEntryPoint) {
     ASSERT_NE(library.handle(), nullptr) << ::dlerror();
     EXPECT_NE(library.symbol("ledgerintake_create_module"), nullptr);
     // The module's own code and the data-access layer linked into it stay private.
-    EXPECT_EQ(library.symbol("_ZN6module13ConvertiDataOraESt17basic_string_viewIcSt11char_traitsIcEE"), nullptr);
+    EXPECT_EQ(library.symbol("_ZN6module15ConvertiDataOraB5cxx11ESt17basic_string_viewIcSt11char_traitsIcEE"), nullptr);
     EXPECT_EQ(library.symbol("_ZN3ado10ConnectionC1Ev"), nullptr);
 }
 

@@ -14,9 +14,9 @@
 
 namespace scripted {
 
-// The connection string of an embedded database file.
+// The connection string of an embedded database file, created when missing.
 inline std::string sqlite_connection_string(const std::string& path) {
-    return "Provider=SQLite;Data Source=" + path;
+    return "Provider=SQLite;Data Source=" + path + ";Mode=Create";
 }
 
 class CallLog {
