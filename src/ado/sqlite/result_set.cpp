@@ -125,10 +125,26 @@ std::vector<Variant> read_row(sqlite3_stmt* s, const std::vector<ResultColumn>& 
     return row;
 }
 
-RowSet read_rows(sqlite3_stmt* s, const std::vector<ResultColumn>& columns) {
+RowSet read_rows(sqlite3_stmt* s, const std::vector<ResultColumn>& columns, bool write_through) {
     RowSet rs;
     rs.columns.reserve(columns.size());
-    for (const auto& c : columns) rs.columns.push_back(c.info);
+    for (const auto& c : columns) {
+        if (write_through) {
+            rs.columns.push_back(c.info);
+            continue;
+        }
+        ColumnInfo info;
+        info.name = c.info.name;
+        info.type = c.info.type;
+        info.defined_size = c.info.defined_size;
+        info.precision = c.info.precision;
+        info.numeric_scale = c.info.numeric_scale;
+        info.attributes = c.info.attributes;
+        info.hidden = c.info.hidden;
+        info.read_only = c.info.read_only;
+        info.has_default = c.info.has_default;
+        rs.columns.push_back(std::move(info));
+    }
     int rc = 0;
     while ((rc = sqlite3_step(s)) == SQLITE_ROW) rs.rows.push_back(read_row(s, columns));
     if (rc != SQLITE_DONE) throw to_exception(engine_error(sqlite3_db_handle(s), rc));

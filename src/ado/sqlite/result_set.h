@@ -17,8 +17,9 @@ class Catalog;
 // `updatable`: the last column is the hidden rowid the writer keys on.
 std::vector<ResultColumn> describe_columns(sqlite3_stmt* s, Catalog& catalog, bool updatable);
 
-// Steps `s` to the end and returns its rows; throws the engine's error.
-RowSet read_rows(sqlite3_stmt* s, const std::vector<ResultColumn>& columns);
+// Steps `s` to the end and returns its rows; throws the engine's error. The base table
+// and column names are handed on only when the rows will be written through.
+RowSet read_rows(sqlite3_stmt* s, const std::vector<ResultColumn>& columns, bool write_through);
 
 // Reads the current row only.
 std::vector<Variant> read_row(sqlite3_stmt* s, const std::vector<ResultColumn>& columns);

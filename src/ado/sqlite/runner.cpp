@@ -87,7 +87,7 @@ void PlanRunner::run_sql(SqlStep& step) {
     ResetOnExit reset(st);
     bind(step);
     if (sqlite3_column_count(st) > 0) {
-        results_.push_back(ExecResult{read_rows(st, step.columns), -1});
+        results_.push_back(ExecResult{read_rows(st, step.columns, step.updatable), -1});
         return;
     }
     const int rc = sqlite3_step(st);

@@ -21,10 +21,18 @@ bool is_type_word(const Token& t) {
 bool defines_objects(const std::vector<Token>& toks) {
     int depth = 0;
     for (const Token& t : toks) {
-        if (t.is_punct("(")) ++depth;
-        if (t.is_punct(")")) --depth;
-        if (depth == 0 && (t.is_word("CREATE") || t.is_word("ALTER") || t.is_word("DROP") || t.is_word("TRUNCATE")))
-            return true;
+        if (t.kind == TokKind::Punct) {
+            depth += t.text[0] == '(' ? 1 : t.text[0] == ')' ? -1 : 0;
+            continue;
+        }
+        if (depth != 0 || t.kind != TokKind::Word) continue;
+        switch (t.text[0]) {
+            case 'C': case 'c': case 'A': case 'a': case 'D': case 'd': case 'T': case 't':
+                if (t.is_word("CREATE") || t.is_word("ALTER") || t.is_word("DROP") || t.is_word("TRUNCATE")) return true;
+                break;
+            default:
+                break;
+        }
     }
     return false;
 }
@@ -130,6 +138,7 @@ Shape make_shape(std::string_view sql, char mode) {
     auto& toks = shape.tokens;
     shape.cacheable = !defines_objects(toks);
     shape.key.reserve(sql.size() + 8);
+    shape.literals.reserve(toks.size() / 4 + 1);
     shape.key.push_back(mode);
     const StructuralNumbers structural(toks);
     for (std::size_t i = 0; i < toks.size(); ++i) {

@@ -1,17 +1,37 @@
 #include "ado/sqlite/tokenizer.h"
 
+#include <array>
+
 #include "ado/error.h"
 
 namespace ado::sqlite {
 namespace {
 
-bool is_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_word_start(char c) {
-    const auto u = static_cast<unsigned char>(c);
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == '#' || u >= 0x80;
+// Character classes, looked up: the tokenizer runs on every statement sent.
+enum : unsigned char { kSpace = 1, kDigit = 2, kWordStart = 4, kWordChar = 8, kPunct = 16 };
+
+constexpr std::array<unsigned char, 256> make_classes() {
+    std::array<unsigned char, 256> t{};
+    for (int c = 0; c < 256; ++c) {
+        unsigned char v = 0;
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v') v |= kSpace;
+        if (c >= '0' && c <= '9') v |= kDigit | kWordChar;
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == '#' || c >= 0x80)
+            v |= kWordStart | kWordChar;
+        if (c == '$' || c == '@') v |= kWordChar;
+        for (char p : std::string_view("(),.;+-*/%=<>&|^~:"))
+            if (c == p) v |= kPunct;
+        t[static_cast<std::size_t>(c)] = v;
+    }
+    return t;
 }
-bool is_word_char(char c) { return is_word_start(c) || is_digit(c) || c == '$' || c == '@'; }
+constexpr std::array<unsigned char, 256> kClass = make_classes();
+
+bool has(char c, unsigned char cls) { return (kClass[static_cast<unsigned char>(c)] & cls) != 0; }
+bool is_space(char c) { return has(c, kSpace); }
+bool is_digit(char c) { return has(c, kDigit); }
+bool is_word_start(char c) { return has(c, kWordStart); }
+bool is_word_char(char c) { return has(c, kWordChar); }
 char to_upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 [[noreturn]] void unclosed(std::string_view rest) {
@@ -140,15 +160,16 @@ private:
     }
 
     Token punct(std::size_t start) {
-        static constexpr std::string_view kTwo[] = {"<=", ">=", "<>", "!=", "!<", "!>", "||"};
-        for (auto two : kTwo)
-            if (s_.substr(pos_, 2) == two) {
-                pos_ += 2;
-                return make(TokKind::Punct, start);
-            }
-        static constexpr std::string_view kOne = "(),.;+-*/%=<>&|^~:";
-        if (kOne.find(s_[pos_]) == std::string_view::npos)
-            throw Error(kErrProvider, "Incorrect syntax near '" + std::string(1, s_[pos_]) + "'.");
+        const char c = s_[pos_];
+        const char n = peek(1);
+        const bool two = (c == '<' && (n == '=' || n == '>')) || (c == '>' && n == '=') ||
+                         (c == '!' && (n == '=' || n == '<' || n == '>')) || (c == '|' && n == '|');
+        if (two) {
+            pos_ += 2;
+            return make(TokKind::Punct, start);
+        }
+        if (!has(c, kPunct))
+            throw Error(kErrProvider, "Incorrect syntax near '" + std::string(1, c) + "'.");
         ++pos_;
         return make(TokKind::Punct, start);
     }

@@ -25,7 +25,12 @@ struct Token {
 
     bool is(TokKind k, std::string_view t) const;  // kind and case-insensitive text
     bool is_word(std::string_view upper) const { return is(TokKind::Word, upper); }
-    bool is_punct(std::string_view p) const { return kind == TokKind::Punct && text == p; }
+    bool is_punct(std::string_view p) const {
+        if (kind != TokKind::Punct || text.size() != p.size()) return false;
+        for (std::size_t i = 0; i < p.size(); ++i)
+            if (text[i] != p[i]) return false;
+        return true;
+    }
     bool lifted() const { return literal >= 0; }
 };
 
