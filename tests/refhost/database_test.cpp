@@ -1,0 +1,152 @@
+#include <fstream>
+#include <iterator>
+
+#include "refhost/schema_scripts.h"
+#include "refhost_fixture.h"
+
+namespace refhost_test {
+namespace fs = std::filesystem;
+using refhost::DatabaseState;
+
+std::string file_bytes(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void write_file(const fs::path& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
+
+TEST_F(DatabaseTest, InitTwiceKeepsDataAndRecordsTheVersionOnce) {
+    exec("INSERT INTO HOST_COMPANY (COMPANY_CODE, NAME) VALUES (1, 'Gruppo')");
+    refhost::init_database(db_path());
+    refhost::init_database(db_path());
+    EXPECT_EQ(count("HOST_COMPANY"), 1);
+    const auto rs = conn_.Execute(" SELECT VERSION, CREATED FROM HOST_SCHEMA");
+    ASSERT_EQ(rs->RecordCount(), 1);
+    EXPECT_EQ(rs->GetFields().Item("VERSION").Value().to_long(), refhost::kSchemaVersion);
+    EXPECT_TRUE(rs->GetFields().Item("CREATED").Value().is_date());
+}
+
+TEST_F(DatabaseTest, InitRefusesWhatIsNotADatabaseAndChangesNothing) {
+    const fs::path text = dir_ / "notes.txt";
+    write_file(text, "these are notes, not a database\n");
+    EXPECT_THROW(refhost::init_database(text), ado::Error);
+    EXPECT_EQ(file_bytes(text), "these are notes, not a database\n");
+
+    EXPECT_THROW(refhost::init_database(dir_ / "no-such-folder" / "x.db"), ado::Error);
+    EXPECT_FALSE(fs::exists(dir_ / "no-such-folder"));
+}
+
+TEST_F(DatabaseTest, InitRefusesSchemaTablesMadeByHandAndKeepsThem) {
+    const fs::path other = dir_ / "other.db";
+    {
+        ado::Connection c(refhost::connection_string(other, true));
+        c.Open();
+        c.Execute("CREATE TABLE CG01_ANAGCOMUNI (CG01_CODICE CHAR(4) NOT NULL PRIMARY KEY)");
+        c.Execute("INSERT INTO CG01_ANAGCOMUNI (CG01_CODICE) VALUES ('H501')");
+    }
+    EXPECT_THROW(refhost::init_database(other), ado::Error);
+    ado::Connection c(refhost::connection_string(other));
+    c.Open();
+    EXPECT_EQ(c.Execute(" SELECT COUNT(*) FROM CG01_ANAGCOMUNI")->GetFields().Item(0).Value().to_long(), 1);
+    EXPECT_TRUE(c.Execute(" SELECT OBJECT_ID('HOST_COMPANY')")->GetFields().Item(0).Value().is_null());
+    EXPECT_EQ(refhost::check_database(other), DatabaseState::NoSchema);
+}
+
+TEST_F(DatabaseTest, CheckTellsTheStateWithoutCreatingOrChangingFiles) {
+    const fs::path missing = dir_ / "missing.db";
+    const fs::path bare = dir_ / "bare.db";
+    const fs::path text = dir_ / "notes.txt";
+    ado::Connection(refhost::connection_string(bare, true)).Open();
+    write_file(text, "not a database");
+    fs::create_directory(dir_ / "folder.db");
+    conn_.Close();
+    // No -wal or -shm file is left beside a database that was only checked.
+    EXPECT_EQ(refhost::check_database(db_path()), DatabaseState::Ready);
+    EXPECT_FALSE(fs::exists(db_path().string() + "-wal"));
+    EXPECT_FALSE(fs::exists(db_path().string() + "-shm"));
+    fs::permissions(db_path(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const std::string ready_bytes = file_bytes(db_path());
+    const auto ready_time = fs::last_write_time(db_path());
+
+    const struct {
+        fs::path path;
+        DatabaseState expected;
+    } cases[] = {{missing, DatabaseState::Missing},
+                 {bare, DatabaseState::NoSchema},
+                 {db_path(), DatabaseState::Ready},
+                 {text, DatabaseState::Unreadable},
+                 {dir_ / "folder.db", DatabaseState::Unreadable}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.filename().string());
+        EXPECT_EQ(refhost::check_database(c.path), c.expected);
+    }
+    EXPECT_FALSE(fs::exists(missing));
+    EXPECT_EQ(file_bytes(db_path()), ready_bytes);
+    EXPECT_EQ(fs::last_write_time(db_path()), ready_time);
+    EXPECT_EQ(file_bytes(text), "not a database");
+}
+
+TEST_F(DatabaseTest, PathsWithSeparatorsOrQuotesWork) {
+    for (const std::string name : {"a;b.db", "it's \"here\".db", " blank.db"}) {
+        SCOPED_TRACE(name);
+        refhost::init_database(dir_ / name);
+        EXPECT_EQ(refhost::check_database(dir_ / name), DatabaseState::Ready);
+    }
+}
+
+// Every table and view of the scripts, with the columns the module and the host look up by.
+TEST_F(DatabaseTest, EveryTableExistsWithItsKeyColumns) {
+    const std::vector<std::pair<std::string, std::string>> tables = {
+        {"CG01_ANAGCOMUNI", "CG01_CODICE, CG01_PROV"},
+        {"CG68_NUMERDESC", "CG68_DITTA_CG18, CG68_INDTIPOLOGIA, CG68_SEZIONALE"},
+        {"CG24_TABPDC", "CG24_GRUPPO_CG10, CG24_CONTO, CG24_LIVELLO"},
+        {"CG33_TABCAU", "CG33_IDPROV, CG33_CODICE, CG33_CAUSALEIVA"},
+        {"CG28_TABCODIVA", "CG28_IDPROV, CG28_CODICE, CG28_ALIQUOTA"},
+        {"CG0L_DESLINGUA", "CG0L_CODLINGUA_MG52, CG0L_PROVID, CG0L_IDPROV"},
+        {"CG16_ANAGGEN", "CG16_CODICE, CG16_CODFISCALE, CG16_PARTIVA"},
+        {"CG16_ANAGGENSTO", "CG16S_CODICE_CG16, CG16S_INIZIOVALIDITA"},
+        {"VCG16_ANAGGEN", "CG16_CODICE, CG16_CODFISCALE, INIZIOVALIDITATOT, FINEVALIDITATOT"},
+        {"CG44_CLIFOR", "CG44_DITTA_CG18, CG44_TIPOCF, CG44_CLIFOR, CG44_CODICE_CG16"},
+        {"CG26_PROGANAG", "CG26_CODICE, CG26_VALPROG"},
+        {"CG37_CONTIPRSSTD", "CG37_CODICE"},
+        {"CG36_PRSPDC", "CG36_GRUPPO_CG10, CG36_CODICE, CG36_CONTO_CG24"},
+        {"CGG5_STRUTGR", "CGG5_ID, CGG5_DITTA_CG18, CGG5_ANNO, CGG5_CODICEAN_CG16"},
+        {"CGG6_TRASCODIFVAL", "CGG6_ID_CGG5, CGG6_INDTRASC, CGG6_VALESTERNO"},
+        {"IE42_IMPCOGE", "IE42_ID, IE42_DITTA_CG18, IE42_NOMEFILE"},
+        {"IE43_DETTIMPCOGE", "IE43_DITTA_CG18, IE43_AZIENDARIF, IE43_NUMREG_AZIENDARIF, IE43_ID_IE42"},
+        {"CO99_MASTERDOC", "CO99_DITTA_CG18, CO99_NUMREG"},
+        {"CG41_PRIMANOTA", "CG41_DITTA_CG18, CG41_NUMREG, CG41_DATAREG"},
+        {"CG42_MOVCONT", "CG42_DITTA_CG18, CG42_NUMREG_CG41, CG42_NUMRIGACONT, CG42_IMPDARE, CG42_IMPAVERE"},
+        {"CG43_MOVIVA", "CG43_DITTA_CG18, CG43_NUMREG_CG41, CG43_NUMRIGAIVA, CG43_IMPONIBILE, CG43_IMPOSTA"},
+        {"HOST_COMPANY", "COMPANY_CODE, CHART_GROUP, FLG_PORTFOLIO_PAYABLE, PROPOSAL_13"},
+        {"HOST_USER", "USER_CODE, USER_GROUP"},
+        {"HOST_EXERCISE", "COMPANY_CODE, START_DATE, END_DATE, EXERCISE_VALUE1, EXERCISE_VALUE2"},
+        {"CG86_ATTIVITAIVA", "CG86_IDATTIVITA, CG86_DITTA_CG18, CG86_ANNO, CG86_CODATTIVITA"},
+        {"HOST_SCHEMA", "VERSION, CREATED"},
+    };
+    for (const auto& [table, columns] : tables) {
+        SCOPED_TRACE(table);
+        EXPECT_NO_THROW(conn_.Execute(" SELECT " + columns + " FROM " + table + " WHERE 1 = 0"));
+    }
+    // The list above covers every object the scripts create.
+    for (const auto& script : refhost::schema_scripts()) {
+        for (const auto& statement : refhost::split_batches(script.text)) {
+            const auto name = refhost::created_object(statement);
+            if (!name) continue;
+            EXPECT_TRUE(std::any_of(tables.begin(), tables.end(), [&](const auto& t) { return t.first == *name; }))
+                << *name << " of " << script.name << " is not checked";
+        }
+    }
+}
+
+TEST(SchemaScripts, SplitOnGoLinesOnly) {
+    const auto parts = refhost::split_batches("-- head\r\nCREATE TABLE A (X INT)\r\n go \r\n-- only a comment\nGO\n"
+                                              "SELECT 'GO'\nGOTO\nGo");
+    ASSERT_EQ(parts.size(), 2u);
+    EXPECT_EQ(refhost::created_object(parts[0]), "A");
+    EXPECT_NE(parts[1].find("GOTO"), std::string::npos);
+    EXPECT_EQ(refhost::created_object(parts[1]), std::nullopt);
+    EXPECT_EQ(refhost::created_object("CREATE INDEX IX ON A (X)"), std::nullopt);
+}
+
+}  // namespace refhost_test

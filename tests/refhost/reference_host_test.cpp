@@ -1,0 +1,227 @@
+#include "ado/datetime.h"
+#include "host/host.h"
+#include "refhost/host_globals.h"
+#include "refhost/host_navigator.h"
+#include "refhost/reference_host.h"
+#include "refhost_fixture.h"
+
+namespace refhost_test {
+namespace fs = std::filesystem;
+
+class HostTest : public DatabaseTest {
+protected:
+    void SetUp() override {
+        DatabaseTest::SetUp();
+        exec("INSERT INTO HOST_COMPANY (COMPANY_CODE, NAME, CHART_GROUP, SECOND_SETTING, ACCOUNT_CUSTOMERS,"
+             " ACCOUNT_SUPPLIERS, FLG_STATEMENTS_CUSTOMERS, FLG_STATEMENTS_SUPPLIERS, FLG_PORTFOLIO_RECEIVABLE,"
+             " FLG_PORTFOLIO_PAYABLE, PROPOSAL_01, PROPOSAL_13)"
+             " VALUES (7, 'Gruppo IVA', 3, 9, '1101', '2101', 0, 1, 2, 3, 11, 13)");
+        exec("INSERT INTO HOST_COMPANY (COMPANY_CODE, NAME) VALUES (8, 'Aderente')");
+        exec("INSERT INTO HOST_USER (USER_CODE, USER_GROUP, NAME) VALUES ('anna', 'CONTAB', 'Anna')");
+    }
+    std::unique_ptr<refhost::ReferenceHost> make_host(std::int32_t company = 7, const std::string& user = "anna") {
+        return std::make_unique<refhost::ReferenceHost>(refhost::HostOptions{db_path(), company, user}, ui_);
+    }
+    std::shared_ptr<RecordingUi> ui_ = std::make_shared<RecordingUi>();
+};
+
+TEST_F(HostTest, AnswersFromTheCompanyAndUserRows) {
+    auto global = make_host()->global_services();
+    EXPECT_EQ(global->Database()->ConnectionString(), refhost::connection_string(db_path()));
+    EXPECT_EQ(global->Company()->Code(), ado::Variant(7));
+    for (int i = 1; i <= 4; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(global->Company()->StatementPortfolioIndicator(i).to_long(), i - 1);
+    }
+    EXPECT_EQ(global->Settings()->ChartOfAccountsGroup(), ado::Variant(std::int16_t{3}));
+    EXPECT_EQ(global->Settings()->SecondSetting(), ado::Variant(std::int16_t{9}));
+    EXPECT_EQ(ado::rtrim(global->Accounts()->CustomerAccount().to_string()), "1101");
+    EXPECT_EQ(ado::rtrim(global->Accounts()->SupplierAccount().to_string()), "2101");
+    EXPECT_EQ(global->Accounting()->ParametroProposta(1), ado::Variant(std::int16_t{11}));
+    EXPECT_TRUE(global->Accounting()->ParametroProposta(2).is_null());
+    EXPECT_EQ(global->Accounting()->ParametroProposta(13), ado::Variant(std::int16_t{13}));
+    EXPECT_TRUE(global->Accounting()->ParametroProposta(14).is_empty());
+    EXPECT_EQ(global->CurrentUserCode(), ado::Variant("anna"));
+    EXPECT_EQ(global->CurrentUserGroup(), ado::Variant("CONTAB"));
+
+    auto other = make_host(8)->global_services();
+    EXPECT_TRUE(other->Accounts()->CustomerAccount().is_null());
+    EXPECT_EQ(other->Company()->StatementPortfolioIndicator(4).to_long(), 0);
+
+    global->Messages()->Show("Classe Log non settata", "Attenzione");
+    EXPECT_EQ(ui_->calls, std::vector<std::string>{"Notice(Classe Log non settata,Attenzione)"});
+}
+
+TEST_F(HostTest, RefusesUnknownCompanyUserOrDatabase) {
+    const struct {
+        std::int32_t company;
+        std::string user;
+        std::string message;
+    } cases[] = {{99, "anna", "company 99 is not in HOST_COMPANY"},
+                 {7, "bruno", "user bruno is not in HOST_USER"},
+                 {7, "o'neil", "user o'neil is not in HOST_USER (user codes hold no quotes)"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        try {
+            make_host(c.company, c.user);
+            ADD_FAILURE() << "no error";
+        } catch (const refhost::HostError& e) {
+            EXPECT_EQ(std::string(e.what()), c.message);
+        }
+    }
+    const fs::path missing = dir_ / "missing.db";
+    EXPECT_THROW(refhost::ReferenceHost({missing, 7, "anna"}, ui_), ado::Error);
+    EXPECT_FALSE(fs::exists(missing));
+}
+
+TEST_F(HostTest, DateObjectGivesSqlTextAndValidity) {
+    auto classes = make_host()->global_services()->Classes();
+    const struct {
+        ado::DateTime date;
+        std::int32_t validity;
+        std::string text;
+    } cases[] = {{ado::DateTime::from_parts(2024, 3, 5), 0, "20240305"},
+                 {ado::DateTime::from_parts(2024, 3, 5, 10, 11, 12), 0, "20240305"},
+                 {ado::DateTime::from_parts(1753, 1, 1), 0, "17530101"},
+                 {ado::DateTime::from_parts(9999, 12, 31), 0, "99991231"},
+                 {ado::DateTime::from_parts(1752, 12, 31), 1, "17521231"},
+                 {ado::DateTime::from_parts(100, 1, 1), 1, "01000101"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        auto date = classes->CreateDateObject();
+        date->SetDate(c.date);
+        EXPECT_EQ(date->ValidityCode(), c.validity);
+        EXPECT_EQ(date->SqlText(), c.text);
+    }
+    EXPECT_EQ(classes->CreateDateObject()->ValidityCode(), 1);
+    auto utility = classes->CreateUtilityObject();
+    EXPECT_EQ(utility->DateFormat(), "dd/mm/yyyy");
+    EXPECT_EQ(utility->DateTimeFormat(), "dd/mm/yyyy hh:nn:ss");
+}
+
+TEST_F(HostTest, ActivityParametersOfTheCompanyAndYearOnly) {
+    exec("INSERT INTO CG86_ATTIVITAIVA (CG86_DITTA_CG18, CG86_ANNO, CG86_CODATTIVITA, CG86_DESCR)"
+         " VALUES (7, 2024, '620100', 'Software'), (7, 2023, '000001', 'Old year'),"
+         " (8, 2024, '000002', 'Other company'), (7, 2024, '461900', 'Trade')");
+    auto classes = make_host()->global_services()->Classes();
+    auto open = std::make_shared<ado::Connection>(refhost::connection_string(db_path()));
+    open->Open();
+    // On the connection handed in, on the service's own one (closed or no connection), and
+    // for a year without activities.
+    const struct {
+        std::shared_ptr<ado::Connection> connection;
+        std::int32_t year;
+        std::vector<std::string> codes;
+    } cases[] = {{open, 2024, {"461900", "620100"}},
+                 {std::make_shared<ado::Connection>(), 2024, {"461900", "620100"}},
+                 {nullptr, 2023, {"000001"}},
+                 {open, 2022, {}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.year);
+        auto service = classes->CreateActivityParametersService();
+        service->SetConnection(c.connection);
+        service->SetConnectionString(refhost::connection_string(db_path()));
+        service->SetCompany(7);
+        service->SetYear(c.year);
+        service->SetOption(true);
+        service->Run();
+        ASSERT_EQ(service->Status().to_long(), 0);
+        auto rs = service->Result();
+        ASSERT_TRUE(rs);
+        std::vector<std::string> codes;
+        for (; !rs->EOF(); rs->MoveNext()) {
+            EXPECT_FALSE(rs->GetFields().Item("CG86_IDATTIVITA").Value().is_null());
+            codes.push_back(rs->GetFields().Item("CG86_CODATTIVITA").Value().to_string());
+        }
+        EXPECT_EQ(codes, c.codes);
+    }
+    auto failing = classes->CreateActivityParametersService();
+    exec("DROP TABLE CG86_ATTIVITAIVA");
+    failing->SetConnection(open);
+    failing->Run();
+    EXPECT_NE(failing->Status().to_long(), 0);
+    EXPECT_EQ(failing->Result(), nullptr);
+}
+
+TEST_F(HostTest, ExerciseServiceFindsTheYearContainingTheDate) {
+    exec("INSERT INTO HOST_EXERCISE (COMPANY_CODE, START_DATE, END_DATE, EXERCISE_VALUE1, EXERCISE_VALUE2)"
+         " VALUES (7, '20230101', '20231231', 2023, 1), (7, '20240101', '20241231', 2024, 2),"
+         " (8, '20250101', '20251231', 2025, 3)");
+    auto classes = make_host()->global_services()->Classes();
+    const struct {
+        std::string date;
+        std::int32_t status;
+        int first, second;
+    } cases[] = {{"31/12/2023", 0, 2023, 1}, {"2024-01-01", 0, 2024, 2}, {"20241231 18:30:00", 0, 2024, 2},
+                 {"2025-06-01", 1, 0, 0},    {"not a date", 1, 0, 0},    {"", 1, 0, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.date);
+        auto service = classes->CreateExerciseService();
+        service->SetConnection(nullptr);
+        service->SetCompany(7);
+        service->SetReferenceDate(c.date);
+        service->Run();
+        EXPECT_EQ(service->Status().to_long(), c.status);
+        if (c.status != 0) continue;
+        EXPECT_EQ(service->FirstValue(), ado::Variant(static_cast<std::int16_t>(c.first)));
+        EXPECT_EQ(service->SecondValue(), ado::Variant(static_cast<std::int16_t>(c.second)));
+    }
+}
+
+TEST_F(HostTest, LogObjectForwardsToTheFrontEnd) {
+    auto classes = make_host()->global_services()->Classes();
+    auto log = classes->CreateLogObject();
+    // Answers other than abort, retry and ignore count as abort.
+    const std::pair<std::int32_t, std::int32_t> answers[] = {{3, 3}, {4, 4}, {5, 5}, {0, 3}, {1, 3}, {6, 3}};
+    for (const auto& [given, expected] : answers) {
+        SCOPED_TRACE(given);
+        ui_->error_answer = given;
+        EXPECT_EQ(log->ShowError("Cap", "", "Proc", host::kErrorButtons), expected);
+    }
+    ui_->calls.clear();
+    log->SetError({3021, "No current record", "ado"});
+    ado::ProviderErrors provider(2);
+    provider[0].description = "first";
+    provider[1].description = "second";
+    log->SetProviderErrors(provider);
+    log->ShowError("LedgerIntake", "", "Form_Load", host::kErrorButtons);
+    log->ShowError("LedgerIntake", "", "Form_Activate", host::kErrorButtons);  // the error was shown already
+    log->SetDefaultButton(2);
+    ui_->message_answer = 0;
+    EXPECT_EQ(log->ShowMessage(113, 4, "File già importato. Forza?", "", "Importazione"), 0);
+    EXPECT_EQ(ui_->calls, (std::vector<std::string>{"Error(LedgerIntake,Form_Load,No current record,2)",
+                                                    "Error(LedgerIntake,Form_Activate,,0)",
+                                                    "Message(113,4,File già importato. Forza?,,Importazione,2)"}));
+}
+
+TEST_F(HostTest, ComponentsNavigatorAndModuleCalls) {
+    auto host = make_host();
+    auto classes = host->global_services()->Classes();
+    auto connection = classes->CreateConnectionFactory()->NewConnection();
+    ASSERT_TRUE(connection);
+    EXPECT_EQ(connection->State(), ado::adStateClosed);
+    EXPECT_EQ(classes->CreateNumberingRequest(), nullptr);
+    EXPECT_EQ(classes->CreateRebuildService(), nullptr);
+
+    auto navigator = host->navigator();
+    navigator->Notify();
+    auto forms = navigator->Forms();
+    ASSERT_TRUE(forms);
+    forms->Register(42, 0, 1, "");
+    forms->Register(42, 0, 0, "");
+    EXPECT_EQ(forms->CloseAnswer(), 0);
+    navigator->ClearCurrentModule();
+    const auto& recorded = dynamic_cast<refhost::Navigator&>(*navigator);
+    EXPECT_EQ(recorded.calls(), (std::vector<std::string>{"Notify", "Register(42,0,1)", "Register(42,0,0)",
+                                                          "ClearCurrentModule"}));
+    EXPECT_TRUE(recorded.forms().open_windows().empty());
+
+    auto global = host->global_services();
+    global->SetCurrentModule(nullptr);
+    global->ModuleReleasing();
+    global->DropModuleReferences();
+    EXPECT_EQ(dynamic_cast<refhost::GlobalServices&>(*global).module_calls(),
+              (std::vector<std::string>{"SetCurrentModule", "ModuleReleasing", "DropModuleReferences"}));
+}
+
+}  // namespace refhost_test
