@@ -24,6 +24,7 @@ struct ParamSlot {
 struct ResultColumn {
     ColumnInfo info;
     TypeInfo type;            // Storage::Expression: judged from the values read
+    std::string schema;       // "main" or "temp" for a table column
 };
 
 struct SqlStep {

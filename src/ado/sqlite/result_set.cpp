@@ -99,6 +99,7 @@ std::vector<ResultColumn> describe_columns(sqlite3_stmt* s, Catalog& catalog, bo
             rc.info.name = name ? name : column;
             rc.info.base_table = table;
             rc.info.base_column = column;
+            rc.schema = db ? db : "main";
             const TableMeta* meta = catalog.table(db ? db : "", table);
             const ColumnMeta* cm = meta ? meta->find(column) : nullptr;
             rc.type = cm ? cm->type : declared_type(sqlite3_column_decltype(s, i) ? sqlite3_column_decltype(s, i) : "");

@@ -145,13 +145,12 @@ std::unique_ptr<RowWriter> SqliteDriver::open_updatable(const std::string& sql, 
         std::vector<ExecResult> results = run(sql, 'U', &plan);
         if (results.empty() || !results[0].rows) throw Error(kErrProvider, "An updatable record set needs a SELECT statement.");
         const std::vector<ResultColumn>& columns = plan->nodes.at(0).step.columns;
-        std::string table;
+        const ResultColumn* base = nullptr;
         for (const auto& c : columns)
-            if (!c.info.hidden && !c.info.base_table.empty()) table = c.info.base_table;
-        if (table.empty()) throw Error(kErrProvider, "An updatable record set needs a SELECT on one table.");
-        const char* schema = sqlite3_column_database_name(plan->nodes[0].step.stmt.get(), 0);
+            if (!c.info.hidden && !c.info.base_table.empty()) base = &c;
+        if (!base) throw Error(kErrProvider, "An updatable record set needs a SELECT on one table.");
         out = std::move(*results[0].rows);
-        return std::make_unique<SqliteRowWriter>(session_, schema ? schema : "main", table, columns);
+        return std::make_unique<SqliteRowWriter>(session_, base->schema, base->info.base_table, columns);
     });
 }
 
