@@ -72,7 +72,11 @@ void ImportWindowShell::OnActivate() noexcept {
     NavigatorRefresh();
     read_company_context(trap);
     if (trap.left()) return;
+    FirstActivationBeforeRegistration(trap);
+    if (trap.left()) return;
     InizializzaScriptELayout();
+    FirstActivationAfterRegistration(trap);
+    if (trap.left()) return;
     activated_ = true;
 }
 

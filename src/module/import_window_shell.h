@@ -10,7 +10,8 @@
 // releases everything in a fixed order and detaches the module object.
 //
 // The import itself (file choice, controls, notice, account proposal, messages, import
-// and history commands) belongs to the full import window, which builds on this shell.
+// and history commands) belongs to the full import window (module/import_window.h), which
+// builds on this shell and fills in the first activation's own steps through two hooks.
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -62,6 +63,12 @@ protected:
     void OnActivate() noexcept override;
     void OnQueryUnload(bool& cancel) noexcept override;
     void OnUnload() noexcept override;
+
+    // The first activation's steps between the company context and the registration with
+    // the navigator, and after it. They run with the activation's trap ("Form_Activate");
+    // an abort leaves the window not activated.
+    virtual void FirstActivationBeforeRegistration(ErrorTrap& /*trap*/) noexcept {}
+    virtual void FirstActivationAfterRegistration(ErrorTrap& /*trap*/) noexcept {}
 
     // Record sets the window builds for the import; all closed at unload.
     std::vector<ado::RecordsetPtr>& recordsets() noexcept { return recordsets_; }

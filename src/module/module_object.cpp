@@ -4,7 +4,7 @@
 
 #include "module/application.h"
 #include "module/error_trap.h"
-#include "module/import_window_shell.h"
+#include "module/import_window.h"
 #include "module/window.h"
 
 namespace module {
@@ -12,7 +12,7 @@ namespace module {
 namespace {
 
 std::unique_ptr<ModuleWindow> make_import_window(ModuleContext& context) {
-    return std::make_unique<ImportWindowShell>(context);
+    return std::make_unique<ImportWindow>(context);
 }
 
 // Stores a Long into a 16-bit field; a value that does not fit leaves the field unchanged.

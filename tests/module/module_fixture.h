@@ -9,6 +9,7 @@
 
 #include "capture_sink.h"
 #include "module/application.h"
+#include "module/import_window_shell.h"
 #include "module/module_object.h"
 #include "scripted_host.h"
 #include "scripted_ui.h"
@@ -24,10 +25,12 @@ protected:
         host.global->database->connection_string = scripted::sqlite_connection_string((dir / "books.db").string());
     }
 
+    // Without a factory the module opens the bare window shell: these tests are about the
+    // module object and the shell's start-up and shutdown, not about the import window.
     module::ModuleObject& make(module::WindowFactory window_factory = {}) {
         module::ModuleObject::Options options;
         options.trace = trace;
-        options.window_factory = std::move(window_factory);
+        options.window_factory = window_factory ? std::move(window_factory) : shell_factory;
         options.application = std::make_shared<module::ComponentApplication>(kTitle, "/opt/ledgerintake", "1.2.3");
         object = std::make_unique<module::ModuleObject>(std::move(options));
         object->SetClsGlobal(host.global);
@@ -38,6 +41,10 @@ protected:
     }
 
     scripted::Log& log(std::size_t i = 0) { return *host.components().logs.at(i); }
+
+    static std::unique_ptr<module::ModuleWindow> shell_factory(module::ModuleContext& context) {
+        return std::make_unique<module::ImportWindowShell>(context);
+    }
 
     scripted::TempDir dir;
     scripted::Host host;

@@ -1,0 +1,26 @@
+#pragma once
+// DeterminaEsercizioImportazione: the accounting exercise of the import, from the host's
+// exercise service and the file's last movement date; the rebuild of the progressive
+// totals uses its two values.
+#include <cstdint>
+
+namespace importfile {
+
+class ImportWindowContext;
+
+class Exercise {
+public:
+    static constexpr const char* kProcedure = "DeterminaEsercizioImportazione";
+
+    explicit Exercise(ImportWindowContext& window) : window_(window) {}
+
+    // Sets `failed` when the service reports a failure or a statement fails (otherwise
+    // leaves it as the caller set it); `first` and `second` get the service's values
+    // (0 when missing).
+    void DeterminaEsercizioImportazione(bool& failed, std::int16_t& first, std::int16_t& second) noexcept;
+
+private:
+    ImportWindowContext& window_;
+};
+
+}  // namespace importfile

@@ -1,0 +1,106 @@
+#pragma once
+// The controls of the module's windows as plain objects: each holds the state the logic
+// reads and writes (text, value, caption, enabled, visible). A front end binds them to
+// widgets or to a terminal; tests read them directly. Controls that act on the screen
+// (path box refresh, container placement, resize) record what they were asked to do.
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace module {
+
+struct Frame {
+    std::string caption{};
+};
+
+struct Label {
+    std::string caption{};
+};
+
+// A label that shows formatted text under its heading.
+struct RichTextLabel {
+    std::string caption{};
+    std::string text{};
+};
+
+struct TextBox {
+    std::string text{};
+    bool enabled = true;
+    bool visible = true;
+};
+
+// 0 unchecked, 1 checked, 2 greyed.
+struct CheckBox {
+    std::string caption{};
+    int value = 0;
+    bool enabled = true;
+    bool visible = true;
+};
+
+struct Button {
+    std::string caption{};
+    bool enabled = true;
+};
+
+struct ProgressBar {
+    std::string caption{};
+    long min = 0;
+    long max = 0;
+    long value = 0;
+    bool visible = false;
+};
+
+// A text box holding the path of a file, with a browse button in the front end.
+class PathBox {
+public:
+    // What the path box tells about the file its text names.
+    struct File {
+        bool exists = false;                 // a regular file is there (a folder is not a file)
+        std::filesystem::path full_path{};     // absolute and normalised
+    };
+
+    std::string caption{};
+    std::string text{};
+    bool enabled = true;
+    bool visible = true;
+
+    // The text names a file path: not blank, no NUL, not ending in a separator ("/" or "\").
+    bool usable() const;
+    // The file object for the current text.
+    File file() const;
+    bool file_exists() const { return file().exists; }
+    std::filesystem::path full_path() const { return file().full_path; }
+
+    // The box's two refresh operations, always in this order: the text shown again, then
+    // the browse list of the folder.
+    void Refresh() {
+        ++text_refreshes;
+        ++list_refreshes;
+    }
+    int text_refreshes = 0;
+    int list_refreshes = 0;
+};
+
+// The container that places a window inside the host's frame.
+struct MdiContainer {
+    long left = 0;
+    long top = 0;
+    long width = 0;
+    long height = 0;
+    std::int32_t window_state = 0;
+    bool display_flags[2] = {false, false};
+    int moves = 0;
+};
+
+// Keeps frames proportional when the window is resized.
+struct ResizeManager {
+    int initialisations = 0;
+    // Frames resized, in order, with their mode.
+    std::vector<std::pair<std::string, int>> resized;
+    void Initialise() { ++initialisations; }
+    void Resize(std::string frame, int mode) { resized.emplace_back(std::move(frame), mode); }
+};
+
+}  // namespace module
