@@ -28,6 +28,7 @@ TEST_F(Definitions, IfNotExistsMakesInitialisationRepeatable) {
 TEST_F(Definitions, IdentityBesideADeclaredKey) {
     db_->execute("CREATE TABLE T (CODE CHAR(4) NOT NULL, ID INT IDENTITY(100, 1) NOT NULL, V INT NULL,"
                  " CONSTRAINT PK_T PRIMARY KEY CLUSTERED (CODE) ON [PRIMARY]) ON [PRIMARY]");
+    EXPECT_EQ(scalar(*db_, "SELECT IDENT_CURRENT('T')").to_long(), 100);
     db_->execute("INSERT INTO T (CODE) VALUES ('a')");
     db_->execute("INSERT INTO T (CODE) VALUES ('b')");
     EXPECT_THROW(db_->execute("INSERT INTO T (CODE) VALUES ('A ')"), Error);

@@ -246,7 +246,9 @@ void DdlParser::column(ColumnDef& c, std::vector<std::string>& pk) {
 std::string column_sql(const ColumnDef& c, bool in_key) {
     const std::string q = quote(c.name);
     if (c.identity)
-        return q + " INTEGER /*li:identity " + sqlite_declaration(c.type) + "*/ PRIMARY KEY AUTOINCREMENT NOT NULL";
+        return q + " INTEGER /*li:identity " + sqlite_declaration(c.type) +
+               (c.seed != 1 ? " SEED " + std::to_string(c.seed) : std::string()) +
+               "*/ PRIMARY KEY AUTOINCREMENT NOT NULL";
     std::string s = q + " " + sqlite_declaration(c.type);
     if (c.not_null || in_key) s += " NOT NULL";
     if (c.type.storage == Storage::RowVersion) s += " DEFAULT 0";

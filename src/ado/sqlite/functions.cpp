@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <exception>
+#include <cstdlib>
 #include <cstring>
 #include <type_traits>
 #include <string>
@@ -10,6 +11,7 @@
 #include "ado/datetime.h"
 #include "ado/decimal.h"
 #include "ado/sqlite/handles.h"
+#include "ado/sqlite/tokenizer.h"
 #include "ado/sqlite/values.h"
 #include "ado/variant.h"
 
@@ -163,6 +165,16 @@ void fn_object_id(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     });
 }
 
+// The seed our DDL noted beside an identity column ("/*li:identity INT SEED 100*/"), or 1.
+long long identity_seed(std::string_view create) {
+    const auto marker = create.find("/*li:identity ");
+    if (marker == std::string_view::npos) return 1;
+    const auto end = create.find("*/", marker);
+    const auto seed = create.substr(marker, end - marker).find(" SEED ");
+    if (seed == std::string_view::npos) return 1;
+    return std::atoll(std::string(create.substr(marker + seed + 6, end - marker - seed - 6)).c_str());
+}
+
 // The table's latest identity value; the seed while it has never held a row; NULL for a
 // table without identity.
 void fn_ident_current(sqlite3_context* ctx, int, sqlite3_value** argv) {
@@ -170,15 +182,20 @@ void fn_ident_current(sqlite3_context* ctx, int, sqlite3_value** argv) {
     guarded(ctx, [&] {
         sqlite3* db = sqlite3_context_db_handle(ctx);
         const auto [schema, name] = object_name(arg_text(argv[0]));
-        StmtHandle s = prepare(db, "SELECT instr(upper(sql), 'AUTOINCREMENT') > 0, (SELECT count(*) FROM \"" + schema +
+        StmtHandle s = prepare(db, "SELECT sql, (SELECT count(*) FROM \"" + schema +
                                        "\".sqlite_master WHERE name = 'sqlite_sequence') FROM \"" + schema +
                                        "\".sqlite_master WHERE type = 'table' AND name = ?1 COLLATE NOCASE");
         sqlite3_bind_text(s.get(), 1, name.data(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
-        if (sqlite3_step(s.get()) != SQLITE_ROW || sqlite3_column_int(s.get(), 0) == 0) return sqlite3_result_null(ctx);
-        if (sqlite3_column_int(s.get(), 1) == 0) return sqlite3_result_int64(ctx, 1);
+        if (sqlite3_step(s.get()) != SQLITE_ROW) return sqlite3_result_null(ctx);
+        const auto* sql = reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 0));
+        const std::string create = sql ? sql : "";
+        if (upper(create).find("AUTOINCREMENT") == std::string::npos) return sqlite3_result_null(ctx);
+        const long long seed = identity_seed(create);
+        if (sqlite3_column_int(s.get(), 1) == 0) return sqlite3_result_int64(ctx, seed);
         StmtHandle q = prepare(db, "SELECT seq FROM \"" + schema + "\".sqlite_sequence WHERE name = ?1 COLLATE NOCASE");
         sqlite3_bind_text(q.get(), 1, name.data(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
-        sqlite3_result_int64(ctx, sqlite3_step(q.get()) == SQLITE_ROW ? sqlite3_column_int64(q.get(), 0) : 1);
+        const long long seq = sqlite3_step(q.get()) == SQLITE_ROW ? sqlite3_column_int64(q.get(), 0) : seed - 1;
+        sqlite3_result_int64(ctx, seq < seed ? seed : seq);
     });
 }
 
