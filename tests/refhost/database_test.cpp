@@ -19,7 +19,7 @@ TEST_F(DatabaseTest, InitTwiceKeepsDataAndRecordsTheVersionOnce) {
     exec("INSERT INTO HOST_COMPANY (COMPANY_CODE, NAME) VALUES (1, 'Gruppo')");
     refhost::init_database(db_path());
     refhost::init_database(db_path());
-    EXPECT_EQ(count("HOST_COMPANY"), 1);
+    EXPECT_EQ(conn_.Execute(" SELECT COUNT(*) FROM HOST_COMPANY")->GetFields().Item(0).Value().to_long(), 1);
     const auto rs = conn_.Execute(" SELECT VERSION, CREATED FROM HOST_SCHEMA");
     ASSERT_EQ(rs->RecordCount(), 1);
     EXPECT_EQ(rs->GetFields().Item("VERSION").Value().to_long(), refhost::kSchemaVersion);
@@ -45,11 +45,10 @@ TEST_F(DatabaseTest, InitRefusesSchemaTablesMadeByHandAndKeepsThem) {
         c.Execute("INSERT INTO CG01_ANAGCOMUNI (CG01_CODICE) VALUES ('H501')");
     }
     EXPECT_THROW(refhost::init_database(other), ado::Error);
+    EXPECT_EQ(refhost::check_database(other), DatabaseState::NoSchema);
     ado::Connection c(refhost::connection_string(other));
     c.Open();
     EXPECT_EQ(c.Execute(" SELECT COUNT(*) FROM CG01_ANAGCOMUNI")->GetFields().Item(0).Value().to_long(), 1);
-    EXPECT_TRUE(c.Execute(" SELECT OBJECT_ID('HOST_COMPANY')")->GetFields().Item(0).Value().is_null());
-    EXPECT_EQ(refhost::check_database(other), DatabaseState::NoSchema);
 }
 
 TEST_F(DatabaseTest, CheckTellsTheStateWithoutCreatingOrChangingFiles) {
@@ -137,16 +136,6 @@ TEST_F(DatabaseTest, EveryTableExistsWithItsKeyColumns) {
                 << *name << " of " << script.name << " is not checked";
         }
     }
-}
-
-TEST(SchemaScripts, SplitOnGoLinesOnly) {
-    const auto parts = refhost::split_batches("-- head\r\nCREATE TABLE A (X INT)\r\n go \r\n-- only a comment\nGO\n"
-                                              "SELECT 'GO'\nGOTO\nGo");
-    ASSERT_EQ(parts.size(), 2u);
-    EXPECT_EQ(refhost::created_object(parts[0]), "A");
-    EXPECT_NE(parts[1].find("GOTO"), std::string::npos);
-    EXPECT_EQ(refhost::created_object(parts[1]), std::nullopt);
-    EXPECT_EQ(refhost::created_object("CREATE INDEX IX ON A (X)"), std::nullopt);
 }
 
 }  // namespace refhost_test

@@ -43,10 +43,6 @@ protected:
     }
     std::filesystem::path db_path() const { return dir_.path() / "books.db"; }
     void exec(const std::string& sql) { conn_.Execute(sql); }
-    long count(const std::string& table) {
-        const auto rs = conn_.Execute(" SELECT COUNT(*) AS N FROM " + table);
-        return rs->GetFields().Item(0).Value().to_long();
-    }
 
     scripted::TempDir dir_;
     ado::Connection conn_;
