@@ -218,7 +218,8 @@ TEST(FieldValues, StoredFormsOfEachType) {
     EXPECT_THROW(db->execute("INSERT INTO T (NAME) VALUES ('abcdef')"), Error);
     EXPECT_EQ(db->errors().at(0).description,
               "String or binary data would be truncated: column 'NAME' holds at most 5 characters.");
-    EXPECT_NO_THROW(db->execute("INSERT INTO T (NAME) VALUES ('abcde   ')"));
+    EXPECT_NO_THROW(db->execute("INSERT INTO T (NAME, CODE) VALUES ('abcde   ', 'WXYZ  ')"));
+    EXPECT_EQ(scalar(*db, "SELECT CODE FROM T WHERE NAME = 'abcde'").str(), "WXYZ");
     EXPECT_THROW(db->execute("INSERT INTO T (SMALL) VALUES (40000)"), Error);
     EXPECT_THROW(db->execute("INSERT INTO T (SMALL) VALUES ('abc')"), Error);
     EXPECT_THROW(db->execute("INSERT INTO T (G) VALUES ('not-a-guid')"), Error);

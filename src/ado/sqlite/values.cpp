@@ -25,10 +25,13 @@ Variant integer_variant(std::int64_t v, Storage s) {
     return Variant(static_cast<long long>(v));
 }
 
+// Fixed width as the server stores it: blank-padded, and trailing blanks beyond the
+// width (the only excess the width check lets through) cut.
 std::string padded(std::string_view text, long width) {
-    std::string out(text);
     const auto len = static_cast<long>(utf8_length(text));
-    if (len < width) out.append(static_cast<std::size_t>(width - len), ' ');
+    if (len > width) return utf8_left(text, static_cast<std::size_t>(width));
+    std::string out(text);
+    out.append(static_cast<std::size_t>(width - len), ' ');
     return out;
 }
 
