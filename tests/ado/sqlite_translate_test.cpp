@@ -143,6 +143,11 @@ const Case kCases[] = {
      " INSERT INTO #WORK (PROGR, TXT) VALUES (2, 'b')\r\n INSERT INTO #WORK (PROGR, TXT) VALUES (1, 'a')\r\n"
      " SELECT PROGR, TXT FROM #WORK WITH (NOLOCK) ORDER BY PROGR",
      {"1|a", "2|b"}},
+    {"DeleteAndInsertWithoutFromAndInto",
+     " INSERT T2 (T2_ID, T2_T1, T2_TEXT) VALUES (30, 3, 'three')\r\n DELETE T2 WHERE T2_ID = 10\r\n"
+     " SELECT T2_ID FROM T2 ORDER BY T2_ID",
+     {"11", "20", "30"}},
+    {"TopInSubquery", " SELECT COUNT(*) FROM T1 WHERE ID IN (SELECT TOP 1 T2_T1 FROM T2 ORDER BY T2_ID DESC)", {"1"}},
     {"GroupByCount", " SELECT T2_T1, COUNT(*) FROM T2 GROUP BY T2_T1 ORDER BY T2_T1", {"1|2", "2|1"}},
 };
 

@@ -405,6 +405,9 @@ std::string translate_dml(Toks t, const TranslateEnv& env, bool updatable) {
     rewrite_functions(t);
     rewrite_collations(t);
     drop_redundant_update_from(t);
+    // DELETE T / INSERT T: the server's optional FROM / INTO, which SQLite wants.
+    if (t.size() > 1 && t[0].is_word("DELETE") && !t[1].is_word("FROM")) t.insert(t.begin() + 1, raw("FROM"));
+    if (t.size() > 1 && t[0].is_word("INSERT") && !t[1].is_word("INTO")) t.insert(t.begin() + 1, raw("INTO"));
     if (t[0].is_word("INSERT")) wrap_insert_values(t, env.catalog);
     if (t[0].is_word("UPDATE")) wrap_update_values(t, env.catalog);
     collate_strings(t);
