@@ -46,7 +46,8 @@ ado::SqlText create_statement() {
 }
 
 ado::SqlText insert_statement(std::int32_t progr, const ado::Variant& tabella, const ado::Variant& livello,
-                              const ado::Variant& stato, const ado::Variant& chiave, const ado::Variant& errore) {
+                              const ado::Variant& stato, const ado::Variant& chiave,
+                              const ado::Variant& errore) {
     ado::SqlText sql;
     sql.line(" INSERT INTO #VPOOLLOG (")
         .line("     PROGR")
@@ -83,8 +84,8 @@ ImportLog::~ImportLog() {
 }
 
 std::shared_ptr<ado::Connection> ImportLog::new_connection() const {
-    const auto factory = module::created(module::host_classes(context_.module_object()).CreateConnectionFactory(),
-                                         "the connection factory");
+    const auto factory = module::created(
+        module::host_classes(context_.module_object()).CreateConnectionFactory(), "the connection factory");
     return module::created(factory->NewConnection(), "a connection");
 }
 
@@ -116,11 +117,13 @@ void ImportLog::EliminaTabellaLogTemporanea() noexcept {
     connection_.reset();
 }
 
-void ImportLog::GeneraNuovaRigaLog(const ado::Variant& tabella, const ado::Variant& livello, const ado::Variant& stato,
-                                   const ado::Variant& chiave, const ado::Variant& errore) noexcept {
+void ImportLog::GeneraNuovaRigaLog(const ado::Variant& tabella, const ado::Variant& livello,
+                                   const ado::Variant& stato, const ado::Variant& chiave,
+                                   const ado::Variant& errore) noexcept {
     module::ErrorTrap trap(context_, "GeneraNuovaRigaLog");
     if (!trap.run([&] {
-            if (counter_ == std::numeric_limits<std::int32_t>::max()) throw ado::Error(ado::kErrOverflow, "Overflow");
+            if (counter_ == std::numeric_limits<std::int32_t>::max())
+                throw ado::Error(ado::kErrOverflow, "Overflow");
             ++counter_;
         }))
         return;

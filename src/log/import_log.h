@@ -30,7 +30,7 @@ namespace importlog {
 class LogViewer;
 
 class ImportLog {
-public:
+  public:
     static constexpr const char* kTable = "#VPOOLLOG";
     static constexpr std::size_t kKeyChars = 4000;      // CHIAVE NVARCHAR(4000)
     static constexpr std::size_t kMessageChars = 1000;  // ERRORE NVARCHAR(1000)
@@ -50,8 +50,9 @@ public:
     // Appends a row numbered with the next counter value. Texts: null or blank as empty,
     // trailing blanks removed, CHIAVE cut to 4000 and ERRORE to 1000 characters; LIVELLO
     // and STATO: null or blank as 0. TABELLA is one of the writers' fixed table names.
-    void GeneraNuovaRigaLog(const ado::Variant& tabella, const ado::Variant& livello, const ado::Variant& stato,
-                            const ado::Variant& chiave, const ado::Variant& errore) noexcept;
+    void GeneraNuovaRigaLog(const ado::Variant& tabella, const ado::Variant& livello,
+                            const ado::Variant& stato, const ado::Variant& chiave,
+                            const ado::Variant& errore) noexcept;
     // Reads the whole log into the log record set; `no_log` is set when no log is open.
     void ReuperaRecordSetLog(bool& no_log) noexcept;
     // Closes the log. `failed` ends true when the log held a row in an error state (the
@@ -70,7 +71,7 @@ public:
     // The log connection while a log is open (null otherwise).
     const std::shared_ptr<ado::Connection>& connection() const noexcept { return connection_; }
 
-private:
+  private:
     std::shared_ptr<ado::Connection> new_connection() const;
     void show(const std::string& text);
 

@@ -11,7 +11,7 @@
 namespace importlog {
 
 class LEDGERINTAKE_CONTRACT LogViewer {
-public:
+  public:
     virtual ~LogViewer() = default;
     // `text`: the whole log, one line per row, the six columns separated by TAB, every line
     // ended by CR, codes as stored. `rows`: the log record set, lent until the call returns.

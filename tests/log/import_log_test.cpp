@@ -24,7 +24,7 @@ using importlog::ImportLog;
 
 // A front end whose Ui also shows logs: it records what it was given.
 class ViewerUi final : public module::Ui, public importlog::LogViewer {
-public:
+  public:
     void WindowCreated(module::Window&) override {}
     void ShowModeless(module::Window&) override {}
     void RunModal(module::Window&) override {}
@@ -38,9 +38,10 @@ public:
 };
 
 class ImportLogTest : public ::testing::Test {
-protected:
+  protected:
     ImportLogTest() {
-        host.global->database->connection_string = scripted::sqlite_connection_string((dir / "books.db").string());
+        host.global->database->connection_string =
+            scripted::sqlite_connection_string((dir / "books.db").string());
         object = std::make_unique<module::ModuleObject>(module::ModuleObject::Options{});
         object->SetClsGlobal(host.global);
         object->SetUi(ui);
@@ -145,7 +146,8 @@ TEST_F(ImportLogTest, TextsAreTrimmedCutThenStoredWithTheirQuotes) {
         {"null and blank", Variant(ado::Null), "    ", "", ""},
     };
     log->CreaTabellaLogTemporanea();
-    for (const auto& c : cases) log->GeneraNuovaRigaLog("CG16_ANAGGEN", 1, importlog::kInserted, c.key, c.message);
+    for (const auto& c : cases)
+        log->GeneraNuovaRigaLog("CG16_ANAGGEN", 1, importlog::kInserted, c.key, c.message);
     const auto rows = stored_rows();
     ASSERT_EQ(rows.size(), cases.size());
     for (std::size_t i = 0; i < cases.size(); ++i) {
@@ -158,8 +160,13 @@ TEST_F(ImportLogTest, TextsAreTrimmedCutThenStoredWithTheirQuotes) {
 
 TEST_F(ImportLogTest, BlankLevelAndStateAreStoredAsZero) {
     const std::vector<std::pair<Variant, long>> cases = {
-        {Variant(ado::Null), 0}, {Variant(), 0}, {Variant(""), 0}, {Variant("   "), 0},
-        {Variant(std::int16_t{1}), 1}, {Variant("33"), 33}, {Variant(std::int16_t{99}), 99},
+        {Variant(ado::Null), 0},
+        {Variant(), 0},
+        {Variant(""), 0},
+        {Variant("   "), 0},
+        {Variant(std::int16_t{1}), 1},
+        {Variant("33"), 33},
+        {Variant(std::int16_t{99}), 99},
     };
     log->CreaTabellaLogTemporanea();
     for (const auto& c : cases) log->GeneraNuovaRigaLog("CG28_TABCODIVA", c.first, c.first, "k", "");
@@ -182,7 +189,7 @@ TEST_F(ImportLogTest, ATableNameWithAQuoteIsRefusedAndNothingStored) {
 TEST_F(ImportLogTest, EachStateDecidesTheCheck) {
     const std::vector<std::pair<std::int16_t, bool>> cases = {
         {0, false}, {10, false}, {20, false}, {30, true}, {31, true},
-        {32, true}, {33, true}, {50, true}, {99, true}, {98, false},
+        {32, true}, {33, true},  {50, true},  {99, true}, {98, false},
     };
     for (const auto& [state, error] : cases) {
         SCOPED_TRACE(state);
@@ -205,7 +212,8 @@ TEST_F(ImportLogTest, OneProposalErrorAmongAThousandExistingShowsTheWholeLog) {
     log->CreaTabellaLogTemporanea();
     for (int i = 0; i < 1000; ++i) {
         log->GeneraNuovaRigaLog("CG24_TABPDC", 0, importlog::kExisting, "A" + std::to_string(i), "");
-        if (i == 500) log->GeneraNuovaRigaLog("CG33_TABCAU", 0, importlog::kProposalNotTranscoded, "FV", "no");
+        if (i == 500)
+            log->GeneraNuovaRigaLog("CG33_TABCAU", 0, importlog::kProposalNotTranscoded, "FV", "no");
     }
     std::shared_ptr<ado::Connection> connection = log->connection();
     bool failed = false;
@@ -223,7 +231,8 @@ TEST_F(ImportLogTest, OneProposalErrorAmongAThousandExistingShowsTheWholeLog) {
 TEST_F(ImportLogTest, LogTextIsOneCrEndedLineOfSixTabSeparatedFieldsPerRow) {
     log->set_counter(6);
     log->CreaTabellaLogTemporanea();
-    log->GeneraNuovaRigaLog("CG33_TABCAU", 0, importlog::kMissing, "FTV - Fattura vendita", "Elemento assente.");
+    log->GeneraNuovaRigaLog("CG33_TABCAU", 0, importlog::kMissing, "FTV - Fattura vendita",
+                            "Elemento assente.");
     log->GeneraNuovaRigaLog("CG16_ANAGGEN", 1, importlog::kInserted, "5001", "");
     bool failed = false;
     log->ApreFormTabellaLog(failed);

@@ -1,0 +1,130 @@
+#include "cli_app.h"
+
+#include <CLI/CLI.hpp>
+
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "database_option.h"
+#include "db_commands.h"
+#include "demo_command.h"
+#include "exit_status.h"
+#include "import_command.h"
+
+namespace cli {
+
+namespace {
+
+// --db on a command: the option's value when given.
+struct DatabaseFlag {
+    std::string value;
+    CLI::Option* option = nullptr;
+    void add_to(CLI::App& command) {
+        option = command.add_option(
+            "--db", value,
+            "Database file (default: $LEDGERINTAKE_DB, else ledgerintake.db in the current folder)");
+    }
+    std::filesystem::path path() const {
+        return database_path(option != nullptr && option->count() > 0 ? std::optional<std::string>(value)
+                                                                      : std::nullopt);
+    }
+};
+
+struct ImportFlags {
+    DatabaseFlag db;
+    ImportOptions options;
+    std::string on_error = "abort";
+    std::string log_file, trace_sql;
+    CLI::Option* log_file_option = nullptr;
+    CLI::Option* trace_sql_option = nullptr;
+
+    void add_to(CLI::App& command) {
+        command.add_option("FILE", options.file, "The member company's import file")->required();
+        db.add_to(command);
+        command.add_option("--company", options.company, "Company code of the VAT group (default 1)");
+        command.add_option("--user", options.user, "User code (default admin)");
+        command.add_flag("--yes", options.yes,
+                         "Import again a file of the same name imported before (question 113)");
+        command
+            .add_option("--on-error", on_error,
+                        "Answer to an error when nobody is at the terminal (default abort)")
+            ->check(CLI::IsMember({"abort", "ignore"}));
+        log_file_option =
+            command.add_option("--log-file", log_file, "Save the import log there (Windows-1252 text)");
+        trace_sql_option =
+            command.add_option("--trace-sql", trace_sql, "Append every statement of the import there");
+        command.add_flag("--json", options.json, "Print one JSON object and nothing else on standard output");
+    }
+
+    ImportOptions finish() {
+        ImportOptions o = options;
+        o.database = db.path();
+        o.on_error = on_error == "ignore" ? OnError::Ignore : OnError::Abort;
+        if (log_file_option->count() > 0) o.log_file = log_file;
+        if (trace_sql_option->count() > 0) o.trace_sql = trace_sql;
+        return o;
+    }
+};
+
+}  // namespace
+
+int run_cli(int argc, const char* const* argv, Console& console) {
+    CLI::App app{"ledgerintake: takes a VAT-group member company's journal into the group company's books",
+                 "ledgerintake"};
+    app.require_subcommand(1);
+    std::function<int()> command;
+
+    CLI::App* db = app.add_subcommand("db", "The database");
+    db->require_subcommand(1);
+    DatabaseFlag init_db;
+    CLI::App* init = db->add_subcommand("init", "Create the database and its tables where they are missing");
+    init_db.add_to(*init);
+    init->callback([&] { command = [&] { return run_db_init(init_db.path(), console); }; });
+
+    DatabaseFlag sql_db;
+    std::string statement;
+    CLI::App* sql = db->add_subcommand("sql", "Run a T-SQL statement and print its rows as CSV");
+    sql->add_option("STATEMENT", statement, "The statement, or - to read it from standard input")->required();
+    sql_db.add_to(*sql);
+    sql->callback([&] { command = [&] { return run_db_sql(sql_db.path(), statement, console); }; });
+
+    ImportFlags import_flags;
+    CLI::App* import = app.add_subcommand("import", "Check a member's import file and import it");
+    import_flags.add_to(*import);
+    import->callback([&] { command = [&] { return run_import(import_flags.finish(), console);
+};
+}  // namespace cli
+);
+
+DemoOptions demo_options;
+std::string demo_dir = demo_options.dir.string();
+CLI::App* demo = app.add_subcommand("demo", "Build a demo VAT group with member files and import one");
+demo->add_option("--dir", demo_dir, "Folder of the demo (default ./ledgerintake-demo)");
+demo->add_option("--entries", demo_options.entries, "Journal entries per member file (default 200)")
+    ->check(CLI::PositiveNumber);
+demo->callback([&] {
+    command = [&] {
+        demo_options.dir = demo_dir;
+        return run_demo(demo_options, console);
+    };
+});
+
+try {
+    app.parse(argc, argv);
+} catch (const CLI::CallForHelp&) {
+    console.out << app.help();
+    return kExitOk;
+} catch (const CLI::CallForAllHelp&) {
+    console.out << app.help("", CLI::AppFormatMode::All);
+    return kExitOk;
+} catch (const CLI::ParseError& e) {
+    console.err << "ledgerintake: " << e.what()
+                << "\nRun ledgerintake --help for the commands and options.\n";
+    return kExitUsage;
+}
+return command ? command() : kExitUsage;
+}
+
+}  // namespace cli

@@ -1,0 +1,116 @@
+// db init, db sql and demo run as a program in a temporary folder.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cli_process.h"
+#include "temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using cli_test::contains;
+using cli_test::run_ledgerintake;
+
+std::string sql(const fs::path& dir, const std::string& statement, const std::string& db = "books.db") {
+    const auto run = run_ledgerintake(dir, {"db", "sql", "--db", db, statement});
+    EXPECT_EQ(run.status, 0) << statement << ": " << run.err;
+    return run.out;
+}
+
+TEST(DbInit, CreatesOnceAndNeverTouchesData) {
+    scripted::TempDir dir;
+    auto run = run_ledgerintake(dir.path(), {"db", "init", "--db", "books.db"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(contains(run.out, "Database created: books.db")) << run.out;
+    sql(dir.path(), "INSERT INTO HOST_USER (USER_CODE, USER_GROUP) VALUES ('rossi', 'CONT')");
+    run = run_ledgerintake(dir.path(), {"db", "init", "--db", "books.db"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(contains(run.out, "Database ready: books.db")) << run.out;
+    EXPECT_EQ(sql(dir.path(), "SELECT USER_CODE, USER_GROUP FROM HOST_USER"),
+              "USER_CODE,USER_GROUP\nrossi,CONT\n");
+}
+
+TEST(DbInit, TakesTheDatabaseFromTheEnvironmentThenTheCurrentFolder) {
+    scripted::TempDir dir;
+    EXPECT_EQ(run_ledgerintake(dir.path(), {"db", "init"}, "", {{"LEDGERINTAKE_DB", "from-env.db"}}).status,
+              0);
+    EXPECT_TRUE(fs::is_regular_file(dir / "from-env.db"));
+    EXPECT_FALSE(fs::exists(dir / "ledgerintake.db"));
+    EXPECT_EQ(run_ledgerintake(dir.path(), {"db", "init"}).status, 0);
+    EXPECT_TRUE(fs::is_regular_file(dir / "ledgerintake.db"));
+}
+
+TEST(DbInit, AFolderThatIsNotThereExits74) {
+    scripted::TempDir dir;
+    const auto run = run_ledgerintake(dir.path(), {"db", "init", "--db", "no/such/folder/books.db"});
+    EXPECT_EQ(run.status, 74);
+    EXPECT_FALSE(run.err.empty());
+}
+
+struct SqlCase {
+    const char* statement;
+    const char* output;
+};
+
+TEST(DbSql, PrintsTheFirstResultAsCsvWithAHeader) {
+    scripted::TempDir dir;
+    ASSERT_EQ(run_ledgerintake(dir.path(), {"db", "init", "--db", "books.db"}).status, 0);
+    const std::vector<SqlCase> cases = {
+        {"SELECT 'a,b' AS X, NULL AS Y, 'say \"hi\"' AS Z", "X,Y,Z\n\"a,b\",,\"say \"\"hi\"\"\"\n"},
+        {"SELECT 1 AS N WHERE 1 = 0", "N\n"},
+        {"SELECT TOP 1 N'perché' AS T, 7 AS D", "T,D\nperché,7\n"},
+        {"INSERT INTO CG26_PROGANAG (CG26_CODICE, CG26_VALPROG) VALUES ('ANAGG', 7)", ""},
+        {"SELECT CG26_CODICE, CG26_VALPROG FROM CG26_PROGANAG WITH (NOLOCK)",
+         "CG26_CODICE,CG26_VALPROG\nANAGG,7\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.statement);
+        EXPECT_EQ(sql(dir.path(), c.statement), c.output);
+    }
+    const auto run = run_ledgerintake(dir.path(), {"db", "sql", "--db", "books.db", "-"},
+                                      "SELECT CG26_VALPROG + 1 AS NEXT\r\nFROM CG26_PROGANAG\n");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "NEXT\n8\n");
+}
+
+TEST(DbSql, FailuresHaveTheirStatus) {
+    scripted::TempDir dir;
+    ASSERT_EQ(run_ledgerintake(dir.path(), {"db", "init", "--db", "books.db"}).status, 0);
+    const std::vector<std::pair<std::vector<std::string>, int>> cases = {
+        {{"db", "sql", "--db", "absent.db", "SELECT 1"}, 74},
+        {{"db", "sql", "--db", "books.db", "SELEC nothing"}, 65},
+        {{"db", "sql", "--db", "books.db", "SELECT * FROM NO_SUCH_TABLE"}, 65},
+        {{"db", "sql", "--db", "books.db", "   "}, 64},
+        {{"db", "sql", "--db", "books.db", "-"}, 64},
+    };
+    for (const auto& [args, status] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(args));
+        const auto run = run_ledgerintake(dir.path(), args);
+        EXPECT_EQ(run.status, status) << run.err;
+        EXPECT_TRUE(run.out.empty()) << run.out;
+    }
+    EXPECT_FALSE(fs::exists(dir / "absent.db"));
+}
+
+TEST(Demo, RunsTwiceOnTheSameFolder) {
+    scripted::TempDir dir;
+    const auto first = run_ledgerintake(dir.path(), {"demo", "--entries", "8"});
+    EXPECT_EQ(first.status, 69) << first.out << first.err;
+    EXPECT_TRUE(contains(first.out, "File accepted:")) << first.out;
+    EXPECT_TRUE(contains(first.out, "8 entries")) << first.out;
+    const fs::path folder = dir / "ledgerintake-demo";
+    const auto second = run_ledgerintake(dir.path(), {"demo", "--entries", "8"});
+    EXPECT_EQ(second.status, 69) << second.out << second.err;
+    EXPECT_TRUE(contains(second.out, "already holds the VAT group")) << second.out;
+    const std::string db = (folder / "ledgerintake.db").string();
+    EXPECT_EQ(sql(dir.path(), "SELECT COUNT(*) AS N FROM CGG5_STRUTGR", db), "N\n4\n");
+    EXPECT_EQ(sql(dir.path(), "SELECT COUNT(*) AS N FROM HOST_COMPANY", db), "N\n1\n");
+    EXPECT_EQ(sql(dir.path(), "SELECT COUNT(*) AS N FROM IE42_IMPCOGE", db), "N\n0\n");
+    int xml_files = 0;
+    for (const auto& entry : fs::directory_iterator(folder)) xml_files += entry.path().extension() == ".xml";
+    EXPECT_EQ(xml_files, 2);
+}
+
+}  // namespace

@@ -1,0 +1,273 @@
+// The import command run as a program on a demo database: every exit status this build can
+// produce, what it prints, and that a refused file leaves the database as it was.
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "cli_process.h"
+#include "json_check.h"
+#include "temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using cli_test::contains;
+using cli_test::read_file;
+using cli_test::run_ledgerintake;
+using cli_test::write_file;
+
+const std::string kYear = [] {
+    const std::time_t now = std::time(nullptr);
+    return std::to_string(std::localtime(&now)->tm_year + 1900);
+}();
+
+// One demo folder for the whole suite (a small one); each case works on copies.
+const fs::path& demo_folder() {
+    static scripted::TempDir dir;
+    static const bool built = [] {
+        const auto run = run_ledgerintake(dir.path(), {"demo", "--dir", "demo", "--entries", "12"});
+        EXPECT_EQ(run.status, 69) << run.err;
+        return true;
+    }();
+    (void)built;
+    static const fs::path demo = dir.path() / "demo";
+    return demo;
+}
+
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+struct Case {
+    fs::path dir;
+    fs::path db;
+    std::string file = "alfa.xml";
+    std::vector<std::string> extra;
+    std::string member_file() const { return read_file(demo_folder() / ("alfa-" + kYear + ".xml")); }
+    void sql(const std::string& statement) const {
+        const auto run = run_ledgerintake(dir, {"db", "sql", "--db", db.string(), statement});
+        ASSERT_EQ(run.status, 0) << statement << ": " << run.err;
+    }
+};
+
+struct ImportCase {
+    const char* name;
+    std::function<void(Case&)> prepare;
+    int status;
+    const char* out_has;
+    const char* err_has;
+    bool database_unchanged;
+};
+
+// Cases print as their name in the test listing.
+void PrintTo(const ImportCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+const std::string kNotFound = "File non trovato.";
+const std::string kNotValid = "File non valido.";
+const std::string kXmlError = "Errore in lettura file xml.";
+const std::string kNotPertinent = "File NON pertinente o versione NON corretta.";
+const std::string kNotInGroup =
+    "L'azienda indicata nel file sorgente NON è presente nella struttura del gruppo IVA dell'anno!";
+
+std::vector<ImportCase> import_cases() {
+    auto file_text = [](std::function<std::string(const Case&)> make) {
+        return [make](Case& c) { write_file(c.dir / c.file, make(c)); };
+    };
+    return {
+        {"accepted_then_stops_where_this_build_ends",
+         file_text([](const Case& c) { return c.member_file(); }), 69,
+         "The import stopped after the activity parameters", "", false},
+        {"missing_file", [](Case& c) { c.file = "absent.xml"; }, 66, kNotFound.c_str(), "", true},
+        {"folder", [](Case& c) { fs::create_directory(c.dir / (c.file = "folder")); }, 66, kNotFound.c_str(),
+         "", true},
+        {"empty_path", [](Case& c) { c.file = ""; }, 65, kNotValid.c_str(), "", true},
+        {"path_ending_in_a_separator", [](Case& c) { c.file = "folder/"; }, 65, kNotValid.c_str(), "", true},
+        {"empty_file", file_text([](const Case&) { return ""; }), 65, kXmlError.c_str(), "", true},
+        {"not_xml", file_text([](const Case&) { return "journal;2026;100.00\n"; }), 65, kXmlError.c_str(), "",
+         true},
+        {"truncated_xml", file_text([](const Case& c) {
+             const auto t = c.member_file();
+             return t.substr(0, t.size() / 2);
+         }),
+         65, kXmlError.c_str(), "", true},
+        {"wrong_root", file_text([](const Case&) {
+             return "<Movimenti><Impostazioni><IE40_VERSIONE_FILE>1.0</IE40_VERSIONE_FILE></Impostazioni></"
+                    "Movimenti>";
+         }),
+         65, kNotPertinent.c_str(), "", true},
+        {"version_2_0", file_text([](const Case& c) { return replaced(c.member_file(), ">1.0<", ">2.0<"); }),
+         65, kNotPertinent.c_str(), "", true},
+        {"version_with_blanks",
+         file_text([](const Case& c) { return replaced(c.member_file(), ">1.0<", "> 1.0 <"); }), 65,
+         kNotPertinent.c_str(), "", true},
+        {"member_not_in_the_structure",
+         file_text([](const Case& c) { return replaced(c.member_file(), "01122334455", "55544433322"); }), 65,
+         kNotInGroup.c_str(), "", true},
+        {"year_without_a_structure", file_text([](const Case& c) {
+             return replaced(c.member_file(), "<IE40_ADATA>31/12/" + kYear, "<IE40_ADATA>31/12/2001");
+         }),
+         65, kNotInGroup.c_str(), "", true},
+        {"path_with_a_quote", [](Case& c) { write_file(c.dir / (c.file = "member's.xml"), c.member_file()); },
+         65, "", "single quote", true},
+        {"reimport_declined",
+         [](Case& c) {
+             write_file(c.dir / c.file, c.member_file());
+             c.sql(
+                 "INSERT INTO IE42_IMPCOGE (IE42_DITTA_CG18, IE42_DATAORA, IE42_NOMEFILE, IE42_INDPROVIMP) "
+                 "VALUES (1, '20240105', 'C:\\exports\\alfa.xml', 1)");
+         },
+         65, "File già importato. Forza? no", "", true},
+        {"reimport_confirmed",
+         [](Case& c) {
+             write_file(c.dir / c.file, c.member_file());
+             c.sql(
+                 "INSERT INTO IE42_IMPCOGE (IE42_DITTA_CG18, IE42_DATAORA, IE42_NOMEFILE, IE42_INDPROVIMP) "
+                 "VALUES (1, '20240105', '/old/alfa.xml', 1)");
+             c.extra = {"--yes"};
+         },
+         69, "File già importato. Forza? yes", "", false},
+        {"company_without_vat_activities",
+         [](Case& c) {
+             write_file(c.dir / c.file, c.member_file());
+             c.sql("DELETE FROM CG86_ATTIVITAIVA WHERE CG86_ANNO = " + kYear);
+         },
+         2, "ERRORE nei parametri delle attività esercitate.", "", false},
+        {"company_with_statements",
+         [](Case& c) {
+             write_file(c.dir / c.file, c.member_file());
+             c.sql("UPDATE HOST_COMPANY SET FLG_STATEMENTS_CUSTOMERS = 1");
+         },
+         4, "L'azienda gestisce estratto conto e/o portafoglio.", "", true},
+        {"header_date_that_is_no_date", file_text([](const Case& c) {
+             return replaced(c.member_file(), "<IE40_ADATA>31/12/" + kYear, "<IE40_ADATA>soon");
+         }),
+         70, "", "ApreFileXML", true},
+        {"unknown_company",
+         [](Case& c) {
+             write_file(c.dir / c.file, c.member_file());
+             c.extra = {"--company", "7"};
+         },
+         64, "", "company 7", true},
+        {"missing_database", [](Case& c) { c.db = c.dir / "absent.db"; }, 74, "", "db init", false},
+        {"database_without_schema",
+         [](Case& c) {
+             c.db = c.dir / "empty.db";
+             write_file(c.db, "");
+         },
+         74, "", "db init", true},
+        {"not_a_database",
+         [](Case& c) {
+             c.db = c.dir / "notes.db";
+             write_file(c.db, "these are my notes, not a database\n");
+         },
+         74, "", "cannot read the database", true},
+        {"database_path_is_a_folder", [](Case& c) { c.db = c.dir; }, 74, "", "cannot read the database",
+         false},
+    };
+}
+
+class ImportCommand : public ::testing::TestWithParam<ImportCase> {
+  protected:
+    Case prepared() {
+        Case c;
+        c.dir = dir.path();
+        c.db = dir / "books.db";
+        fs::copy_file(demo_folder() / "ledgerintake.db", c.db);
+        GetParam().prepare(c);
+        return c;
+    }
+    scripted::TempDir dir;
+};
+
+TEST_P(ImportCommand, EndsWithItsStatusAndMessage) {
+    const ImportCase& expected = GetParam();
+    Case c = prepared();
+    const std::string before = fs::is_regular_file(c.db) ? read_file(c.db) : "";
+    std::vector<std::string> args = {"import", c.file, "--db", c.db.string()};
+    args.insert(args.end(), c.extra.begin(), c.extra.end());
+    const auto run = run_ledgerintake(c.dir, args);
+    EXPECT_EQ(run.status, expected.status) << run.out << run.err;
+    EXPECT_TRUE(contains(run.out, expected.out_has)) << run.out;
+    EXPECT_TRUE(contains(run.err, expected.err_has)) << run.err;
+    if (expected.database_unchanged) {
+        EXPECT_TRUE(read_file(c.db) == before) << "the database changed";
+    }
+}
+
+TEST_P(ImportCommand, JsonIsOneObjectWithTheStatus) {
+    const ImportCase& expected = GetParam();
+    Case c = prepared();
+    std::vector<std::string> args = {"import", c.file, "--db", c.db.string(), "--json"};
+    args.insert(args.end(), c.extra.begin(), c.extra.end());
+    const auto run = run_ledgerintake(c.dir, args);
+    EXPECT_EQ(run.status, expected.status);
+    EXPECT_TRUE(cli_test::JsonCheck::is_one_value(run.out)) << run.out;
+    EXPECT_EQ(run.out.rfind("{\"status\":" + std::to_string(expected.status) + ",", 0), 0u) << run.out;
+    for (const char* key : {"\"message\":{\"id\":", "\"counts\":{", "\"log\":[", "\"messages\":["})
+        EXPECT_TRUE(contains(run.out, key)) << key << " in " << run.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ImportCommand, ::testing::ValuesIn(import_cases()),
+                         [](const ::testing::TestParamInfo<ImportCase>& c) {
+                             return std::string(c.param.name);
+                         });
+
+TEST(ImportJson, CarriesTheMessageIdTextAndTheFileCounts) {
+    scripted::TempDir dir;
+    const fs::path db = dir / "books.db";
+    fs::copy_file(demo_folder() / "ledgerintake.db", db);
+    write_file(dir / "other.xml",
+               replaced(read_file(demo_folder() / ("alfa-" + kYear + ".xml")), "01122334455", "55544433322"));
+    auto run = run_ledgerintake(dir.path(), {"import", "other.xml", "--db", db.string(), "--json"});
+    EXPECT_TRUE(contains(run.out, "\"message\":{\"id\":106,\"text\":\"L'azienda indicata")) << run.out;
+
+    write_file(dir / "alfa.xml", read_file(demo_folder() / ("alfa-" + kYear + ".xml")));
+    run = run_ledgerintake(dir.path(), {"import", "alfa.xml", "--db", db.string(), "--json"});
+    EXPECT_TRUE(contains(run.out, "\"counts\":{\"entries\":12,\"sections\":3,\"accounts\":5,\"causals\":4"))
+        << run.out;
+    EXPECT_TRUE(contains(run.out, "\"steps_missing\":true")) << run.out;
+}
+
+TEST(ImportTrace, WritesTheStatementsOfTheModuleConnection) {
+    scripted::TempDir dir;
+    fs::copy_file(demo_folder() / "ledgerintake.db", dir / "books.db");
+    write_file(dir / "alfa.xml", read_file(demo_folder() / ("alfa-" + kYear + ".xml")));
+    const auto run = run_ledgerintake(dir.path(), {"import", "alfa.xml", "--trace-sql", "trace.sql"}, "",
+                                      {{"LEDGERINTAKE_DB", (dir / "books.db").string()}});
+    EXPECT_EQ(run.status, 69) << run.err;
+    const std::string trace = read_file(dir / "trace.sql");
+    EXPECT_TRUE(contains(trace, "FROM IE42_IMPCOGE WITH (NOLOCK)")) << trace;
+    EXPECT_TRUE(contains(trace, "FROM CGG5_STRUTGR WITH (NOLOCK)")) << trace;
+    EXPECT_TRUE(contains(trace, "\r\nGO\r\n")) << trace;
+}
+
+TEST(Usage, WrongCommandLinesExit64) {
+    scripted::TempDir dir;
+    const std::vector<std::vector<std::string>> lines = {
+        {},
+        {"frobnicate"},
+        {"import"},
+        {"import", "a.xml", "--on-error", "maybe"},
+        {"import", "a.xml", "--company", "one"},
+        {"import", "a.xml", "--unknown"},
+        {"db"},
+        {"db", "sql"},
+        {"demo", "--entries", "0"},
+    };
+    for (const auto& line : lines) {
+        SCOPED_TRACE(::testing::PrintToString(line));
+        const auto run = run_ledgerintake(dir.path(), line);
+        EXPECT_EQ(run.status, 64) << run.err;
+        EXPECT_TRUE(contains(run.err, "ledgerintake")) << run.err;
+    }
+    EXPECT_EQ(run_ledgerintake(dir.path(), {"--help"}).status, 0);
+}
+
+}  // namespace

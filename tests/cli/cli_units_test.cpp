@@ -1,0 +1,129 @@
+// The front end's own pieces: CSV and JSON text, the saved log's code page, and the
+// answers the terminal front end gives to the module's questions.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "ado/recordset.h"
+#include "cli_process.h"
+#include "host/log_object.h"
+#include "temp_dir.h"
+#include "terminal_front_end.h"
+#include "text_output.h"
+
+namespace {
+
+TEST(TextOutput, CsvFieldsAreQuotedOnlyWhenNeeded) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"plain", "plain"},
+        {"", ""},
+        {"a,b", "\"a,b\""},
+        {"say \"hi\"", "\"say \"\"hi\"\"\""},
+        {"two\nlines", "\"two\nlines\""},
+        {"cr\r", "\"cr\r\""},
+        {" blanks ", " blanks "},
+    };
+    for (const auto& [in, out] : cases) EXPECT_EQ(cli::csv_field(in), out) << in;
+}
+
+TEST(TextOutput, SavedLogIsWindows1252WithQuestionMarksForTheRest) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"ASCII\t1\r", "ASCII\t1\r"},
+        {"perch\xC3\xA9 \xC3\x88", "perch\xE9 \xC8"},  // é È
+        {"\xE2\x82\xAC 10", "\x80 10"},                // €
+        {"\xE2\x80\x9Cq\xE2\x80\x9D", "\x93q\x94"},    // curly quotes
+        {"\xE2\x86\x92 \xF0\x9F\x98\x80", "? ?"},      // arrow, emoji
+        {"bad \xC3 byte", "bad ? byte"},               // cut sequence
+        {"\xC2\x81", "?"},                             // a C1 control the code page lacks
+    };
+    for (const auto& [in, out] : cases) EXPECT_EQ(cli::to_windows_1252(in), out) << in;
+}
+
+TEST(TextOutput, JsonStringsEscapeWhatTheyMust) {
+    EXPECT_EQ(cli::json_string("a\"b\\c\nd\re\tf\x01"), "\"a\\\"b\\\\c\\nd\\re\\tf\\u0001\"");
+    EXPECT_EQ(cli::json_string("perch\xC3\xA9"), "\"perch\xC3\xA9\"");
+    EXPECT_EQ(cli::json_string("x\xFFy"), "\"x\\ufffdy\"");
+}
+
+struct Answer {
+    bool interactive;
+    bool yes;
+    std::string typed;
+    std::int16_t answer;
+};
+
+TEST(TerminalFrontEnd, QuestionsAreAskedAtATerminalElseAnsweredByTheOptions) {
+    const std::vector<Answer> cases = {
+        {true, false, "y\n", 1}, {true, false, "si\n", 1}, {true, false, "n\n", 0},
+        {true, false, "\n", 0},  {true, true, "", 0},      {true, false, "maybe\nyes\n", 1},
+        {false, true, "", 1},    {false, false, "y\n", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed + (c.interactive ? " at a terminal" : " from options"));
+        std::ostringstream out, err;
+        std::istringstream in(c.typed);
+        cli::Console console{out, err, in, c.interactive};
+        cli::TerminalFrontEnd front(console,
+                                    cli::FrontEndOptions{c.yes, cli::OnError::Abort, false, std::nullopt});
+        EXPECT_EQ(front.ShowMessage(113, 4, "File già importato. Forza?", "", "t", 256), c.answer);
+        ASSERT_EQ(front.messages().size(), 1u);
+        EXPECT_EQ(front.messages()[0].answer, c.answer);
+    }
+}
+
+TEST(TerminalFrontEnd, ErrorsAreAnsweredAtATerminalElseByOnError) {
+    const std::vector<std::tuple<bool, cli::OnError, std::string, std::int32_t>> cases = {
+        {true, cli::OnError::Abort, "r\n", host::kAnswerRetry},
+        {true, cli::OnError::Abort, "i\n", host::kAnswerIgnore},
+        {true, cli::OnError::Ignore, "x\na\n", host::kAnswerAbort},
+        {true, cli::OnError::Ignore, "", host::kAnswerAbort},
+        {false, cli::OnError::Ignore, "r\n", host::kAnswerIgnore},
+        {false, cli::OnError::Abort, "i\n", host::kAnswerAbort},
+    };
+    for (const auto& [interactive, on_error, typed, answer] : cases) {
+        SCOPED_TRACE(typed);
+        std::ostringstream out, err;
+        std::istringstream in(typed);
+        cli::Console console{out, err, in, interactive};
+        cli::TerminalFrontEnd front(console, cli::FrontEndOptions{false, on_error, false, std::nullopt});
+        EXPECT_EQ(front.ShowError("App", "ApreFileXML", host::ErrorInfo{13, "Type mismatch", "x"}, {}),
+                  answer);
+        EXPECT_NE(err.str().find("ApreFileXML: Type mismatch [13]"), std::string::npos) << err.str();
+        EXPECT_TRUE(out.str().empty());
+    }
+}
+
+TEST(TerminalFrontEnd, AShownLogIsPrintedKeptAndSavedAsWindows1252) {
+    scripted::TempDir dir;
+    ado::RowSet rows;
+    for (const char* name : {"PROGR", "TABELLA", "LIVELLO", "STATO", "CHIAVE", "ERRORE"}) {
+        ado::ColumnInfo column;
+        column.name = name;
+        column.type = ado::adVarWChar;
+        column.defined_size = 50;
+        rows.columns.push_back(column);
+    }
+    rows.rows.push_back({1, "CG33_TABCAU", 0, 30, "FTV - Perché", "Elemento assente."});
+    rows.rows.push_back({2, "CG16_ANAGGEN", 1, 0, "5001", ado::Variant(ado::Null)});
+    const ado::RecordsetPtr log = ado::Recordset::from_rows(rows);
+    const std::string text =
+        "1\tCG33_TABCAU\t0\t30\tFTV - Perch\xC3\xA9\tElemento assente.\r2\tCG16_ANAGGEN\t1\t0\t5001\t\r";
+
+    std::ostringstream out, err;
+    std::istringstream in;
+    cli::Console console{out, err, in, false};
+    cli::TerminalFrontEnd front(console,
+                                cli::FrontEndOptions{false, cli::OnError::Abort, false, dir / "log.txt"});
+    front.ShowLog(text, log);
+    ASSERT_EQ(front.log_rows().size(), 2u);
+    EXPECT_EQ(front.log_rows()[0].stato, "30");
+    EXPECT_EQ(front.log_rows()[1].errore, "");
+    EXPECT_EQ(cli_test::read_file(dir / "log.txt"),
+              "1\tCG33_TABCAU\t0\t30\tFTV - Perch\xE9\tElemento assente.\r"
+              "2\tCG16_ANAGGEN\t1\t0\t5001\t\r");
+    EXPECT_NE(out.str().find("2\tCG16_ANAGGEN\t1\t0\t5001\t\n"), std::string::npos) << out.str();
+}
+
+}  // namespace
