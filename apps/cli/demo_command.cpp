@@ -27,6 +27,13 @@ std::string file_stem(const demo::Member& member) {
     return stem.empty() ? std::to_string(member.registry_code) : stem;
 }
 
+// The program as the user can call it again: its own path when the system tells it.
+std::string program_path() {
+    std::error_code ec;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string("ledgerintake") : self.string();
+}
+
 bool write_file(const std::filesystem::path& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << text;
@@ -79,7 +86,7 @@ int run_demo(const DemoOptions& options, Console& console) {
     const int status = run_import(import, console);
     console.out << "\nThe import ended with exit status " << status
                 << " (docs/cli.md explains each status).\n"
-                << "Try it yourself: ledgerintake import --db " << db.string() << " " << first_file.string()
+                << "Try it yourself: " << program_path() << " import --db " << db.string() << " " << first_file.string()
                 << '\n';
     return status;
 }
