@@ -22,17 +22,17 @@ void ActivityParameters::GeneraRecordsetParametriAttivita(bool& error) noexcept 
     module::ChiudiRecordset(state.activity_parameters);
     std::shared_ptr<host::ActivityParametersService> service;
     if (!trap.run([&] {
-            service = module::created(module::host_classes(context.module_object()).CreateActivityParametersService(),
-                                      "the activity-parameters service");
+            service = module::created(
+                module::host_classes(context.module_object()).CreateActivityParametersService(),
+                "the activity-parameters service");
         }))
         return;
     const module::ModuleState& shared = context.state();
     if (!trap.run([&] { service->SetConnection(shared.connection); })) return;
     if (!trap.run([&] { service->SetConnectionString(shared.connection_string); })) return;
     if (!trap.run([&] { service->SetCompany(shared.company.company_code); })) return;
-    if (!trap.run([&] {
-            service->SetYear(ado::Variant(window_.controls().TXT_ADATA.text).to_date().year());
-        }))
+    if (!trap.run(
+            [&] { service->SetYear(ado::Variant(window_.controls().TXT_ADATA.text).to_date().year()); }))
         return;
     if (!trap.run([&] { service->SetOption(true); })) return;
     if (!trap.run([&] { service->Run(); })) return;
@@ -44,7 +44,8 @@ void ActivityParameters::GeneraRecordsetParametriAttivita(bool& error) noexcept 
             return;
         }
         ado::RecordsetPtr activities = service->Result();
-        if (activities && activities->State() == ado::adStateOpen && !(activities->BOF() && activities->EOF()))
+        if (activities && activities->State() == ado::adStateOpen &&
+            !(activities->BOF() && activities->EOF()))
             state.activity_parameters = std::move(activities);
         else
             error = true;

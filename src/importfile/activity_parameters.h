@@ -7,7 +7,7 @@ namespace importfile {
 class ImportWindowContext;
 
 class ActivityParameters {
-public:
+  public:
     static constexpr const char* kProcedure = "GeneraRecordsetParametriAttivita";
 
     explicit ActivityParameters(ImportWindowContext& window) : window_(window) {}
@@ -15,7 +15,7 @@ public:
     // Sets `error` when the service fails, returns no activity, or a statement fails.
     void GeneraRecordsetParametriAttivita(bool& error) noexcept;
 
-private:
+  private:
     ImportWindowContext& window_;
 };
 

@@ -13,11 +13,14 @@ namespace importfile {
 
 namespace {
 
-std::int16_t integer_or_zero(const ado::Variant& v) { return v.is_empty() || v.is_null() ? 0 : v.to_integer(); }
+std::int16_t integer_or_zero(const ado::Variant& v) {
+    return v.is_empty() || v.is_null() ? 0 : v.to_integer();
+}
 
 }  // namespace
 
-void Exercise::DeterminaEsercizioImportazione(bool& failed, std::int16_t& first, std::int16_t& second) noexcept {
+void Exercise::DeterminaEsercizioImportazione(bool& failed, std::int16_t& first,
+                                              std::int16_t& second) noexcept {
     module::ModuleContext& context = window_.module_context();
     module::ErrorTrap trap(window_.error_reporter(), kProcedure);
     trap.on_error_set(failed, true);

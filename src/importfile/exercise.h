@@ -9,7 +9,7 @@ namespace importfile {
 class ImportWindowContext;
 
 class Exercise {
-public:
+  public:
     static constexpr const char* kProcedure = "DeterminaEsercizioImportazione";
 
     explicit Exercise(ImportWindowContext& window) : window_(window) {}
@@ -19,7 +19,7 @@ public:
     // (0 when missing).
     void DeterminaEsercizioImportazione(bool& failed, std::int16_t& first, std::int16_t& second) noexcept;
 
-private:
+  private:
     ImportWindowContext& window_;
 };
 

@@ -39,9 +39,8 @@ std::int16_t indicator(ado::Recordset& group_structure, const char* column) {
     return module::ValoreDefault(group_structure[column].Value(), 0).to_integer();
 }
 
-}  // namespace
-
-ado::SqlText FileOpener::imported_names_statement(std::int32_t company_code) {
+// The names of the files imported for a company.
+ado::SqlText imported_names_statement(std::int32_t company_code) {
     ado::SqlText sql;
     sql.line(" SELECT IE42_NOMEFILE")
         .line(" FROM IE42_IMPCOGE WITH (NOLOCK)")
@@ -51,7 +50,8 @@ ado::SqlText FileOpener::imported_names_statement(std::int32_t company_code) {
     return sql.without_final_crlf();
 }
 
-ado::SqlText FileOpener::last_import_statement(std::int32_t company_code) {
+// The last import of this module for a company.
+ado::SqlText last_import_statement(std::int32_t company_code) {
     ado::SqlText sql;
     sql.line(" SELECT TOP 1 IE42_NOMEFILE")
         .line(" FROM IE42_IMPCOGE WITH (NOLOCK)")
@@ -61,6 +61,8 @@ ado::SqlText FileOpener::last_import_statement(std::int32_t company_code) {
         .line(" ORDER BY IE42_ID DESC");
     return sql.without_final_crlf();
 }
+
+}  // namespace
 
 void FileOpener::ApreFileDaImportare(bool& cancel) noexcept {
     module::ErrorTrap trap(window_.error_reporter(), "ApreFileDaImportare");
@@ -208,8 +210,8 @@ void FileOpener::show_group_structure(module::ErrorTrap& trap) {
     for (const Check& check : checks) {
         if (!trap.run([&] {
                 check.box.value = 0;
-                const std::int16_t value = indicator(module::need(state.group_structure, "group structure"),
-                                                     check.indicator);
+                const std::int16_t value =
+                    indicator(module::need(state.group_structure, "group structure"), check.indicator);
                 if (value == check.first || value == check.second) check.box.value = 1;
             }))
             return;
@@ -269,7 +271,8 @@ void FileOpener::ImpostaSuggerimentoUltimoFolder() noexcept {
         return;
     if (!trap.run([&] {
             if (last && last->State() == ado::adStateOpen && !last->EOF())
-                c.TXT_NOMEFILE.text = folder_suggestion(module::TrimStringa((*last)["IE42_NOMEFILE"].Value()));
+                c.TXT_NOMEFILE.text =
+                    folder_suggestion(module::TrimStringa((*last)["IE42_NOMEFILE"].Value()));
         }))
         return;
     trap.run([&] { c.TXT_NOMEFILE.Refresh(); });

@@ -6,8 +6,6 @@
 #include <cstdint>
 #include <string>
 
-#include "ado/sqltext.h"
-
 namespace module {
 class ErrorTrap;
 }
@@ -17,7 +15,7 @@ namespace importfile {
 class ImportWindowContext;
 
 class FileOpener {
-public:
+  public:
     // The only version of the file format this module reads.
     static constexpr const char* kFormatVersion = "1.0";
 
@@ -36,11 +34,7 @@ public:
     // import of this kind.
     void ImpostaSuggerimentoUltimoFolder() noexcept;
 
-    // The statements, line by line, for the current company.
-    static ado::SqlText imported_names_statement(std::int32_t company_code);
-    static ado::SqlText last_import_statement(std::int32_t company_code);
-
-private:
+  private:
     // The steps that refuse a file.
     void reject(bool& cancel) noexcept;
     // Fills the window from the file's header and company record; each field on its own,

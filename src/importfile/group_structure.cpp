@@ -11,8 +11,8 @@
 
 namespace importfile {
 
-ado::SqlText GroupStructure::statement(std::string_view date_sql, std::int32_t company_code, std::int32_t year,
-                                       std::string_view fiscal_code) {
+ado::SqlText GroupStructure::statement(std::string_view date_sql, std::int32_t company_code,
+                                       std::int32_t year, std::string_view fiscal_code) {
     ado::SqlText sql;
     sql.line(" SELECT CGG5_STRUTGR.*")
         .line("     , LTRIM(RTRIM(CG16_CODFISCALE)) AS CG16_CODFISCALE")
@@ -50,12 +50,13 @@ bool GroupStructure::GeneraRecordSetStrutturaAnno(const ado::Variant& reference_
     if (!trap.run([&] { year = reference_date.to_date().year(); })) return found;
     ado::SqlText sql;
     if (!trap.run([&] {
-            sql = statement(context.FormattaDataSQL(reference_date), context.state().company.company_code, year,
-                            trim_blanks(fiscal_code));
+            sql = statement(context.FormattaDataSQL(reference_date), context.state().company.company_code,
+                            year, trim_blanks(fiscal_code));
         }))
         return found;
     module::ScopedRecordset result;
-    if (!trap.run([&] { result = module::need(context.state().connection, "module connection").Execute(sql); }))
+    if (!trap.run(
+            [&] { result = module::need(context.state().connection, "module connection").Execute(sql); }))
         return found;
     trap.run([&] {
         if (!result || result->State() != ado::adStateOpen || (result->BOF() && result->EOF())) return;

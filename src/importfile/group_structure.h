@@ -14,7 +14,7 @@ namespace importfile {
 class ImportWindowContext;
 
 class GroupStructure {
-public:
+  public:
     static constexpr const char* kProcedure = "GeneraRecordSetStrutturaAnno";
 
     explicit GroupStructure(ImportWindowContext& window) : window_(window) {}
@@ -22,14 +22,15 @@ public:
     // True when the member company was found: the window's group structure and the member's
     // registry code are then replaced. False leaves both as they were (also when the user
     // abandons a failing statement).
-    bool GeneraRecordSetStrutturaAnno(const ado::Variant& reference_date, const std::string& fiscal_code) noexcept;
+    bool GeneraRecordSetStrutturaAnno(const ado::Variant& reference_date,
+                                      const std::string& fiscal_code) noexcept;
 
     // The statement, line by line; the fiscal code goes in verbatim (a quote in it makes the
     // statement fail before it reaches the database).
     static ado::SqlText statement(std::string_view date_sql, std::int32_t company_code, std::int32_t year,
                                   std::string_view fiscal_code);
 
-private:
+  private:
     ImportWindowContext& window_;
 };
 

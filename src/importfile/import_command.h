@@ -35,14 +35,14 @@ struct ImportOutcome {
 };
 
 class ImportCommand {
-public:
+  public:
     static constexpr const char* kProcedure = "CMD_IMPORTA_ButtonClick";
 
     explicit ImportCommand(ImportWindowContext& window) : window_(window) {}
 
     void Run(ImportOutcome& outcome) noexcept;
 
-private:
+  private:
     ImportWindowContext& window_;
 };
 

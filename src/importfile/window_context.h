@@ -19,7 +19,7 @@ class ModuleContext;
 namespace importfile {
 
 class ImportWindowContext {
-public:
+  public:
     virtual ~ImportWindowContext() = default;
 
     // Module-wide state: module connection, company context, host date object.

@@ -54,11 +54,11 @@ struct ProgressBar {
 
 // A text box holding the path of a file, with a browse button in the front end.
 class PathBox {
-public:
+  public:
     // What the path box tells about the file its text names.
     struct File {
-        bool exists = false;                 // a regular file is there (a folder is not a file)
-        std::filesystem::path full_path{};     // absolute and normalised
+        bool exists = false;                // a regular file is there (a folder is not a file)
+        std::filesystem::path full_path{};  // absolute and normalised
     };
 
     std::string caption{};

@@ -26,7 +26,8 @@ ImportWindow::ImportWindow(ModuleContext& context) : ImportWindowShell(context) 
 
 ImportWindow::~ImportWindow() = default;
 
-std::int32_t ImportWindow::VisualizzaErrore(const host::ErrorInfo& error, std::string_view procedure) noexcept {
+std::int32_t ImportWindow::VisualizzaErrore(const host::ErrorInfo& error,
+                                            std::string_view procedure) noexcept {
     ++outcome_.errors_reported;
     return ImportWindowShell::VisualizzaErrore(error, procedure);
 }
@@ -43,15 +44,16 @@ std::int16_t ImportWindow::ShowMessage(const Message& message) noexcept {
 void ImportWindow::PuliziaComponenti() noexcept {
     ErrorTrap trap(*this, "PuliziaComponenti");
     trap.run([&] {
-        for (TextBox* box : {&TXT_DATAEXP, &TXT_UTEXP, &TXT_AZIEXP, &TXT_CODANAEXP, &TXT_CFISCEXP, &TXT_PIVAEXP,
-                             &TXT_RAGSOCEXP, &TXT_INDEXP, &TXT_CAPEXP, &TXT_CITTAEXP, &TXT_PROVEXP})
+        for (TextBox* box :
+             {&TXT_DATAEXP, &TXT_UTEXP, &TXT_AZIEXP, &TXT_CODANAEXP, &TXT_CFISCEXP, &TXT_PIVAEXP,
+              &TXT_RAGSOCEXP, &TXT_INDEXP, &TXT_CAPEXP, &TXT_CITTAEXP, &TXT_PROVEXP})
             box->text.clear();
         for (TextBox* box : {&TXT_DADATA, &TXT_ADATA}) {
             box->text.clear();
             box->enabled = false;
         }
-        for (CheckBox* box :
-             {&CHK_ESTRATTI, &CHK_TABSEZ, &CHK_TABPDC, &CHK_TABCAU, &CHK_TABCODIVA, &CHK_CLIFOR, &CHK_GESTCODID}) {
+        for (CheckBox* box : {&CHK_ESTRATTI, &CHK_TABSEZ, &CHK_TABPDC, &CHK_TABCAU, &CHK_TABCODIVA,
+                              &CHK_CLIFOR, &CHK_GESTCODID}) {
             box->value = 0;
             box->enabled = false;
         }
@@ -62,10 +64,12 @@ void ImportWindow::PuliziaComponenti() noexcept {
 }
 
 bool ImportWindow::company_manages_statements_or_portfolio() {
-    const std::shared_ptr<host::CompanyObject> company = cls_global(need(ModuleObject(), "module object")).Company();
+    const std::shared_ptr<host::CompanyObject> company =
+        cls_global(need(ModuleObject(), "module object")).Company();
     const host::CompanyObject& object = need(company, "ClsGlobal.Company");
     bool any = false;
-    for (int i = 1; i <= kStatementPortfolioIndicators; ++i) any = equals_one(object.StatementPortfolioIndicator(i)) || any;
+    for (int i = 1; i <= kStatementPortfolioIndicators; ++i)
+        any = equals_one(object.StatementPortfolioIndicator(i)) || any;
     return any;
 }
 
@@ -128,7 +132,8 @@ void ImportWindow::MdiFrameHost1_Placement() noexcept {
 }
 
 void ImportWindow::QRV_RESIZEFORM_Resize() noexcept {
-    for (const char* frame : {"FRAME_FILE", "FRAME_INFOCOLL", "FRAME_LIMITI", "FRAME_TABELLE", "FRAME_CODAZVPOOL"})
+    for (const char* frame :
+         {"FRAME_FILE", "FRAME_INFOCOLL", "FRAME_LIMITI", "FRAME_TABELLE", "FRAME_CODAZVPOOL"})
         suppress([&] { QRV_RESIZEFORM.Resize(frame, kResizeMode); });
 }
 

@@ -29,7 +29,7 @@ using ImportOutcome = importfile::ImportOutcome;
 class ImportWindow final : public ImportWindowShell,
                            public ImportWindowControls,
                            public importfile::ImportWindowContext {
-public:
+  public:
     // The notice shown in LBL_HELP, two paragraphs.
     static constexpr const char* kNotice =
         "I movimenti saranno importati con la stampa dei registri IVA e la stampa del giornale bollato "
@@ -78,12 +78,12 @@ public:
     importfile::ImportState& import_state() noexcept override { return import_; }
     const host::UtilityObject* utility() const noexcept override { return utility_object(); }
 
-protected:
+  protected:
     void FirstActivationBeforeRegistration(ErrorTrap& trap) noexcept override;
     void FirstActivationAfterRegistration(ErrorTrap& trap) noexcept override;
     void OnUnload() noexcept override;
 
-private:
+  private:
     // The account-proposal record set of the first activation comes with a later issue;
     // this is where it will be built.
     void CreaRecordSetPropostaConti() noexcept {}

@@ -18,7 +18,8 @@ struct ImportWindowControls {
     Frame FRAME_FILE{.caption = "File sorgente"};
     PathBox TXT_NOMEFILE{.caption = "File sorgente"};
     Button CMD_IMPORTA{.caption = "&Importa"};
-    Button CMD_STORICO{.caption = "&Storico", .enabled = false};  // the history window is not part of this build
+    Button CMD_STORICO{.caption = "&Storico",
+                       .enabled = false};  // the history window is not part of this build
     ProgressBar PROGRESS_BAR{.caption = "Elaborazione in corso ..."};
 
     // The exporting company, read from the file.

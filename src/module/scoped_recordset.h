@@ -9,7 +9,7 @@
 namespace module {
 
 class ScopedRecordset {
-public:
+  public:
     ScopedRecordset() = default;
     explicit ScopedRecordset(ado::RecordsetPtr recordset) : recordset_(std::move(recordset)) {}
     ~ScopedRecordset() { ChiudiRecordset(recordset_); }
@@ -27,7 +27,7 @@ public:
     // Hands the record set over to a longer-lived owner; this one no longer closes it.
     ado::RecordsetPtr release() { return std::exchange(recordset_, nullptr); }
 
-private:
+  private:
     ado::RecordsetPtr recordset_;
 };
 

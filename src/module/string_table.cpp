@@ -19,14 +19,16 @@ constexpr std::array<std::pair<std::int32_t, std::string_view>, 15> kTable = {{
     {102, "Errore in lettura file xml.%1%2"},
     {103, "File NON pertinente o versione NON corretta."},
     {104, "Numero livelli piano dei conti non compatibile con il file da importare!"},
-    {105, "Attenzione! L'azienda gestisce estratto conto e/o portafoglio.%1"
-          "Non è possibile importare le registrazioni di Co.Ge."},
+    {105,
+     "Attenzione! L'azienda gestisce estratto conto e/o portafoglio.%1"
+     "Non è possibile importare le registrazioni di Co.Ge."},
     {106, "L'azienda indicata nel file sorgente NON è presente nella struttura del gruppo IVA dell'anno!"},
     {107, "Importazione ESEGUITA con successo."},
     {108, "Sono stati riscontrati errori.%1Importazione NON eseguita o eseguita in modo parziale!"},
     {109, "Impossibile proseguire con l'importazione!%1Riscontrata l'assenza di transcodifiche. "},
-    {110, "ERRORE nella ricostruzione dei progressivi contabili e dei progressivi IVA.%1"
-          "Eseguire le ricostruzioni dal programma presente nelle utility di contabilità."},
+    {110,
+     "ERRORE nella ricostruzione dei progressivi contabili e dei progressivi IVA.%1"
+     "Eseguire le ricostruzioni dal programma presente nelle utility di contabilità."},
     {111, "File già importato."},
     {112, "Impossibile proseguire con l'importazione!%1ERRORE nei parametri delle attività esercitate."},
     {113, "File già importato. Forza?"},
@@ -57,12 +59,15 @@ std::string FormatMessageText(std::string_view text, const std::optional<std::st
     return out;
 }
 
-std::int16_t ShowMessage(ModuleContext& context, const std::string& caption, const Message& message) noexcept {
+std::int16_t ShowMessage(ModuleContext& context, const std::string& caption,
+                         const Message& message) noexcept {
     std::shared_ptr<host::LogObject> log;
     suppress([&] { log = host_classes(context.module_object()).CreateLogObject(); });
     if (!log) return 0;
     std::string text;
-    suppress([&] { text = FormatMessageText(StringTableEntry(message.code).value_or(""), message.p1, message.p2); });
+    suppress([&] {
+        text = FormatMessageText(StringTableEntry(message.code).value_or(""), message.p1, message.p2);
+    });
     std::string detail;
     suppress([&] {
         if (message.detail_code) detail = std::string(StringTableEntry(*message.detail_code).value_or(""));

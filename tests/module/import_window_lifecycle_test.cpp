@@ -1,0 +1,226 @@
+// The import window around the file: the first activation (notice, statements/portfolio
+// refusal, last folder), messages from the string table, the import command with the
+// activity parameters, the fiscal year, and the release of what the window holds.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "import_window_fixture.h"
+#include "importfile/exercise.h"
+
+namespace {
+
+using module_test::FileSpec;
+using module_test::import_xml;
+using Texts = std::vector<std::string>;
+using Outcome = module::ImportOutcome;
+
+class ImportWindowTest : public module_test::ImportWindowFixture {
+  protected:
+    // The VAT activities the activity-parameters service returns.
+    static ado::RecordsetPtr activities(int rows) {
+        ado::RowSet set;
+        set.columns.resize(2);
+        set.columns[0].name = "CG86_CODATTIVITA";
+        set.columns[0].type = ado::adVarChar;
+        set.columns[0].defined_size = 6;
+        set.columns[1].name = "CG86_IDATTIVITA";
+        set.columns[1].type = ado::adInteger;
+        for (int i = 1; i <= rows; ++i)
+            set.rows.push_back({ado::Variant("47110" + std::to_string(i)), ado::Variant(i)});
+        return ado::Recordset::from_rows(set);
+    }
+
+    module::ImportWindow& open_with_file() {
+        auto& w = open();
+        if (choose(w, write_file("in/member.xml", import_xml(FileSpec{}))))
+            throw std::runtime_error("file refused");
+        return w;
+    }
+};
+
+TEST_F(ImportWindowTest, FirstActivationShowsTheNoticeProposesTheLastFolderAndIsNotRepeated) {
+    add_history(1, "/srv/imports/2024/member.xml");
+    auto& w = open();
+    EXPECT_EQ(
+        w.LBL_HELP.text,
+        "I movimenti saranno importati con la stampa dei registri IVA e la stampa del giornale bollato "
+        "effettuate per impedire la modifica delle registrazioni nel gruppo.\r\nEventuali modifiche alle "
+        "registrazioni devono essere eseguite nelle singole aziende aderenti e reimportate nel gruppo previa "
+        "eliminazione eseguita con il programma: Eliminazione movimenti importati gruppo IVA.");
+    EXPECT_EQ(w.TXT_NOMEFILE.text, "/srv/imports/2024/");
+    EXPECT_FALSE(w.CMD_IMPORTA.enabled);
+    EXPECT_FALSE(w.CMD_STORICO.enabled);
+    EXPECT_FALSE(w.TXT_DADATA.enabled);
+    EXPECT_EQ(w.QRV_RESIZEFORM.initialisations, 1);
+    EXPECT_EQ(messages_since(0), Texts{});
+    EXPECT_TRUE(errors_shown().empty());
+    EXPECT_TRUE(host.calls->contains("Forms.Register(1001,0,1,'')"));
+
+    // Back to the window after another one: nothing is repeated.
+    w.TXT_NOMEFILE.text = "typed";
+    const auto mark = host.calls->size();
+    w.Activate();
+    EXPECT_EQ(host.calls->since(mark), Texts{});
+    EXPECT_EQ(w.TXT_NOMEFILE.text, "typed");
+    EXPECT_EQ(w.QRV_RESIZEFORM.initialisations, 1);
+}
+
+TEST_F(ImportWindowTest, ACompanyWithStatementsOrPortfolioIsToldOnceAndCannotImport) {
+    const std::vector<std::tuple<int, ado::Variant, bool>> cases = {
+        // indicator 1..4 (0 none), value, refused
+        {0, 0, false},        {1, std::int16_t{1}, true}, {2, 1, true},
+        {3, "1", true},       {4, std::int16_t{1}, true}, {2, std::int16_t{2}, false},
+        {3, ado::Null, false}};
+    for (const auto& [index, value, refused] : cases) {
+        SCOPED_TRACE(std::to_string(index) + "=" + value.text_or_empty());
+        host.calls->clear();
+        for (auto& indicator : host.global->company->indicators) indicator = 0;
+        if (index) host.global->company->indicators[index - 1] = value;
+        auto& w = open();
+        EXPECT_EQ(messages_since(0),
+                  refused ? Texts{"105,2,Attenzione! L'azienda gestisce estratto conto e/o "
+                                  "portafoglio.\nNon è possibile importare le registrazioni di Co.Ge."}
+                          : Texts{});
+        EXPECT_EQ(w.last_outcome().message_id, refused ? 105 : 0);
+
+        // A valid file is shown and accepted, but the import stays disabled.
+        const auto mark = host.calls->size();
+        EXPECT_FALSE(choose(w, write_file("member.xml", import_xml(FileSpec{}))));
+        EXPECT_TRUE(w.last_outcome().file_accepted);
+        EXPECT_EQ(w.TXT_CODANAIMP.text, "900");
+        EXPECT_EQ(w.CMD_IMPORTA.enabled, !refused);
+        if (refused) w.CMD_IMPORTA_ButtonClick();  // a disabled button cannot be pressed
+        EXPECT_EQ(host.components().activity->runs, 0);
+        w.Activate();
+        EXPECT_EQ(messages_since(mark), Texts{});
+    }
+}
+
+TEST_F(ImportWindowTest, ShowMessageUsesALogObjectOfItsOwnAndReplacesOnlyTheArgumentsGiven) {
+    auto& w = open();
+    const std::vector<std::pair<module::Message, std::string>> cases = {
+        {{.kind = 3, .code = 102, .p1 = "<br>"}, "102,3,Errore in lettura file xml.<br>%2"},
+        {{.kind = 3, .code = 102, .p2 = "only two"}, "102,3,Errore in lettura file xml.%1only two"},
+        {{.kind = 2, .code = 999, .p1 = "free %2", .p2 = "x"}, "999,2,free x"},
+        {{.kind = 3, .code = 4242}, "4242,3,"}};
+    for (const auto& [message, shown] : cases) {
+        const auto mark = host.calls->size();
+        w.ShowMessage(message);
+        EXPECT_EQ(host.calls->since(mark), (Texts{"Classes.CreateLogObject", "Log.SetDefaultButton(0)",
+                                                  "Log.ShowMessage(" + shown + ")"}));
+        EXPECT_EQ(w.last_outcome().message_id, message.code);
+    }
+}
+
+TEST_F(ImportWindowTest, TheImportCommandStopsAfterTheActivityParametersWithoutClaimingSuccess) {
+    add_history(1, "/srv/imports/last.xml");
+    host.components().activity->result = activities(2);
+    auto& w = open_with_file();
+    const auto mark = host.calls->size();
+
+    w.CMD_IMPORTA_ButtonClick();
+
+    const auto& service = *host.components().activity;
+    EXPECT_EQ(service.runs, 1);
+    EXPECT_EQ(service.connection, object->Connection());
+    EXPECT_EQ(service.connection_string, host.global->database->connection_string);
+    EXPECT_EQ(service.company, 1);
+    EXPECT_EQ(service.year, 2024);
+    EXPECT_TRUE(service.option);
+    EXPECT_EQ(messages_since(mark), Texts{});
+    const Outcome outcome = w.last_outcome();
+    EXPECT_TRUE(outcome.steps_missing);
+    EXPECT_EQ(outcome.completed_step, Outcome::ActivityParameters);
+    EXPECT_EQ(outcome.failed_step, Outcome::None);
+    EXPECT_EQ(w.import_state().activity_parameters, service.result);
+    // The window goes back to the last folder, ready for another file.
+    EXPECT_EQ(w.TXT_NOMEFILE.text, "/srv/imports/");
+    EXPECT_FALSE(w.CMD_IMPORTA.enabled);
+    EXPECT_EQ(w.TXT_CODANAIMP.text, "");
+}
+
+TEST_F(ImportWindowTest, ActivityParametersThatCannotBeBuiltStopTheImportWithMessage112) {
+    const std::vector<std::tuple<const char*, ado::Variant, int, Texts>> cases = {
+        // name, status, rows, errors
+        {"service fails", 3, 2, {}},
+        {"no activity for the year", 0, 0, {}},
+        {"no service", 0, -1, {"GeneraRecordsetParametriAttivita"}}};
+    for (const auto& [name, status, rows, errors] : cases) {
+        SCOPED_TRACE(name);
+        host.components().activity = std::make_shared<scripted::ActivityParameters>();
+        host.components().activity->status = status;
+        host.components().activity->result = activities(rows);
+        if (rows < 0) host.components().activity.reset();
+        auto& w = open_with_file();
+        const int refreshes = w.TXT_NOMEFILE.list_refreshes;
+        const auto mark = host.calls->size();
+
+        w.CMD_IMPORTA_ButtonClick();
+
+        EXPECT_EQ(messages_since(mark),
+                  Texts{"112,2,Impossibile proseguire con l'importazione!\nERRORE nei parametri "
+                        "delle attività esercitate."});
+        EXPECT_EQ(errors_shown(), errors);
+        EXPECT_EQ(w.last_outcome().failed_step, Outcome::ActivityParameters);
+        EXPECT_EQ(w.last_outcome().completed_step, Outcome::None);
+        EXPECT_FALSE(w.last_outcome().steps_missing);
+        EXPECT_EQ(w.import_state().activity_parameters, nullptr);
+        EXPECT_EQ(w.TXT_NOMEFILE.list_refreshes, refreshes + 1);
+    }
+}
+
+TEST_F(ImportWindowTest, TheExerciseOfTheImportComesFromTheExerciseService) {
+    struct Case {
+        const char* name;
+        ado::Variant status, first, second;
+        bool failed_before, failed;
+        std::int16_t expected_first, expected_second;
+    };
+    const std::vector<Case> cases = {{"found", 0, std::int16_t{2024}, std::int16_t{1}, false, false, 2024, 1},
+                                     {"missing status and values count as 0", ado::Variant(), ado::Variant(),
+                                      ado::Null, false, false, 0, 0},
+                                     {"failure", 7, 2024, 1, false, true, 2024, 1},
+                                     {"a flag set by the caller stays set", 0, 2024, 1, true, true, 2024, 1},
+                                     {"no service", ado::Variant(), 0, 0, false, true, -1, -1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto service = std::make_shared<scripted::Exercise>();
+        service->status = c.status;
+        service->first = c.first;
+        service->second = c.second;
+        const bool present = std::string(c.name) != "no service";
+        host.components().exercise = present ? service : nullptr;
+        auto& w = open_with_file();
+        bool failed = c.failed_before;
+        std::int16_t first = -1, second = -1;
+
+        importfile::Exercise(w).DeterminaEsercizioImportazione(failed, first, second);
+
+        EXPECT_EQ(failed, c.failed);
+        EXPECT_EQ(first, c.expected_first);
+        EXPECT_EQ(second, c.expected_second);
+        EXPECT_EQ(service->reference_date, present ? "31/12/2024" : "");
+        EXPECT_EQ(service->connection, present ? object->Connection() : nullptr);
+        EXPECT_EQ(errors_shown(), present ? Texts{} : Texts{"DeterminaEsercizioImportazione"});
+    }
+}
+
+TEST_F(ImportWindowTest, UnloadClosesTheRecordSetsAndReleasesTheFile) {
+    host.components().activity->result = activities(1);
+    auto& w = open_with_file();
+    const ado::RecordsetPtr group = w.import_state().group_structure;
+    w.CMD_IMPORTA_ButtonClick();
+    const ado::RecordsetPtr activity = w.import_state().activity_parameters;
+    ASSERT_TRUE(group && activity);
+
+    EXPECT_EQ(object->CloseForm(), ado::Variant(true));
+
+    EXPECT_EQ(group->State(), ado::adStateClosed);
+    EXPECT_EQ(activity->State(), ado::adStateClosed);
+    EXPECT_EQ(w.import_state().group_structure, nullptr);
+    EXPECT_EQ(w.import_state().document, nullptr);
+}
+
+}  // namespace
