@@ -1,4 +1,4 @@
-// The front end's own pieces: CSV and JSON text, the saved log's code page, and the
+// The front end's own pieces: the saved log's code page, and the
 // answers the terminal front end gives to the module's questions.
 #include <gtest/gtest.h>
 
@@ -15,19 +15,6 @@
 
 namespace {
 
-TEST(TextOutput, CsvFieldsAreQuotedOnlyWhenNeeded) {
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"plain", "plain"},
-        {"", ""},
-        {"a,b", "\"a,b\""},
-        {"say \"hi\"", "\"say \"\"hi\"\"\""},
-        {"two\nlines", "\"two\nlines\""},
-        {"cr\r", "\"cr\r\""},
-        {" blanks ", " blanks "},
-    };
-    for (const auto& [in, out] : cases) EXPECT_EQ(cli::csv_field(in), out) << in;
-}
-
 TEST(TextOutput, SavedLogIsWindows1252WithQuestionMarksForTheRest) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"ASCII\t1\r", "ASCII\t1\r"},
@@ -39,12 +26,6 @@ TEST(TextOutput, SavedLogIsWindows1252WithQuestionMarksForTheRest) {
         {"\xC2\x81", "?"},                             // a C1 control the code page lacks
     };
     for (const auto& [in, out] : cases) EXPECT_EQ(cli::to_windows_1252(in), out) << in;
-}
-
-TEST(TextOutput, JsonStringsEscapeWhatTheyMust) {
-    EXPECT_EQ(cli::json_string("a\"b\\c\nd\re\tf\x01"), "\"a\\\"b\\\\c\\nd\\re\\tf\\u0001\"");
-    EXPECT_EQ(cli::json_string("perch\xC3\xA9"), "\"perch\xC3\xA9\"");
-    EXPECT_EQ(cli::json_string("x\xFFy"), "\"x\\ufffdy\"");
 }
 
 struct Answer {
