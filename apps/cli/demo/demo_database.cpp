@@ -98,11 +98,12 @@ class Books {
                              {"USER_GROUP", text(kDemoUserGroup)},
                              {"NAME", text("Amministratore")}});
         for (int y : {year_ - 1, year_}) {
+            // Exercise values: the year, and the running number of the exercise (last year 1).
             insert("HOST_EXERCISE", {{"COMPANY_CODE", number(g.company_code)},
                                      {"START_DATE", date(y, 1, 1)},
                                      {"END_DATE", date(y, 12, 31)},
                                      {"EXERCISE_VALUE1", number(y)},
-                                     {"EXERCISE_VALUE2", number(y - 1)}});
+                                     {"EXERCISE_VALUE2", number(y - year_ + 2)}});
             insert("CG86_ATTIVITAIVA", {{"CG86_DITTA_CG18", number(g.company_code)},
                                         {"CG86_ANNO", number(y)},
                                         {"CG86_CODATTIVITA", text("477800")},
