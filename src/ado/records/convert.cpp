@@ -201,6 +201,9 @@ Variant to_text_column(const ColumnInfo& col, const Variant& v, bool count_bytes
 }  // namespace
 
 ColumnKind column_kind(int type) {
+    // The platform's text and date codes are listed once, in core; here only the others.
+    if (is_text_type(type)) return ColumnKind::Text;
+    if (is_date_type(type)) return ColumnKind::Date;
     switch (type) {
         case adTinyInt:
         case adSmallInt:
@@ -221,17 +224,9 @@ ColumnKind column_kind(int type) {
             return ColumnKind::Float;
         case adBoolean:
             return ColumnKind::Boolean;
-        case adDate:
-        case adDBTimeStamp:
         case kDBDate:
         case kDBTime:
             return ColumnKind::Date;
-        case adChar:
-        case adWChar:
-        case adVarChar:
-        case adLongVarChar:
-        case adVarWChar:
-        case adLongVarWChar:
         case adGUID:
         case kBSTR:
             return ColumnKind::Text;
@@ -255,7 +250,7 @@ bool admits_null(const ColumnInfo& col) {
 
 bool is_fixed_width_text(const ColumnInfo& col) {
     if (column_kind(col.type) != ColumnKind::Text || col.type == adGUID) return false;
-    return col.type == adChar || col.type == adWChar || (col.attributes & adFldFixed) != 0;
+    return is_fixed_text_type(col.type) || (col.attributes & adFldFixed) != 0;
 }
 
 Variant convert_for_column(const ColumnInfo& col, const Variant& v) {

@@ -16,12 +16,7 @@ constexpr std::string_view kStarters[] = {"INSERT", "UPDATE", "DELETE",   "DECLA
                                           "ELSE",   "COMMIT", "ROLLBACK", "SAVE",    "EXEC",   "EXECUTE",
                                           "PRINT",  "RETURN", "WHILE",    "MERGE",   "USE"};
 
-bool is_starter(const Token& t) {
-    if (t.kind != TokKind::Word) return false;
-    for (auto w : kStarters)
-        if (t.is_word(w)) return true;
-    return false;
-}
+bool is_starter(const Token& t) { return is_one_of(t, kStarters); }
 
 bool is_compound(const Token& t) {
     return t.is_word("UNION") || t.is_word("EXCEPT") || t.is_word("INTERSECT") || t.is_word("ALL");

@@ -12,23 +12,8 @@ namespace {
 
 using Toks = std::vector<Token>;
 
-std::string quote(std::string_view name) {
-    std::string out = "\"";
-    for (char c : name) {
-        out.push_back(c);
-        if (c == '"') out.push_back('"');
-    }
-    return out + "\"";
-}
-
-std::string sql_string(std::string_view s) {
-    std::string out = "'";
-    for (char c : s) {
-        out.push_back(c);
-        if (c == '\'') out.push_back('\'');
-    }
-    return out + "'";
-}
+std::string quote(std::string_view name) { return enclosed(name, '"'); }
+std::string sql_string(std::string_view s) { return enclosed(s, '\''); }
 
 [[noreturn]] void syntax(const Toks& t, std::size_t i) {
     const std::string near = i < t.size() ? std::string(t[i].text) : std::string("end of statement");

@@ -15,12 +15,7 @@ constexpr std::string_view kHints[] = {"NOLOCK",   "READUNCOMMITTED", "READCOMMI
                                        "READPAST", "SERIALIZABLE",    "REPEATABLEREAD", "NOWAIT",   "INDEX",
                                        "FORCESEEK", "NOEXPAND"};
 
-bool is_hint(const Token& t) {
-    if (t.kind != TokKind::Word) return false;
-    for (auto h : kHints)
-        if (t.is_word(h)) return true;
-    return false;
-}
+bool is_hint(const Token& t) { return is_one_of(t, kHints); }
 
 bool is_compound(const Token& t) {
     return t.is_word("UNION") || t.is_word("EXCEPT") || t.is_word("INTERSECT");

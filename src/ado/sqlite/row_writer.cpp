@@ -4,19 +4,13 @@
 
 #include "ado/sqlite/result_set.h"
 #include "ado/sqlite/session.h"
+#include "ado/sqlite/tokenizer.h"
 #include "ado/sqlite/values.h"
 
 namespace ado::sqlite {
 namespace {
 
-std::string quote(std::string_view name) {
-    std::string out = "\"";
-    for (char c : name) {
-        out.push_back(c);
-        if (c == '"') out.push_back('"');
-    }
-    return out + "\"";
-}
+std::string quote(std::string_view name) { return enclosed(name, '"'); }
 
 const std::string kNotLocated = "Row cannot be located for updating. Some values may have been changed since it was last read.";
 

@@ -11,12 +11,7 @@ constexpr std::string_view kTypeWords[] = {"CHAR",   "VARCHAR",  "NCHAR", "NVARC
                                            "NUMERIC", "VARBINARY", "BINARY", "DATETIME2", "FLOAT",
                                            "TIME",   "DATETIMEOFFSET"};
 
-bool is_type_word(const Token& t) {
-    if (t.kind != TokKind::Word) return false;
-    for (auto w : kTypeWords)
-        if (t.is_word(w)) return true;
-    return false;
-}
+bool is_type_word(const Token& t) { return is_one_of(t, kTypeWords); }
 
 bool defines_objects(const std::vector<Token>& toks) {
     int depth = 0;

@@ -201,6 +201,13 @@ Token raw(std::string_view text) {
 
 bool Token::is(TokKind k, std::string_view t) const { return kind == k && iequals(text, t); }
 
+bool is_one_of(const Token& t, std::span<const std::string_view> words) {
+    if (t.kind != TokKind::Word) return false;
+    for (auto w : words)
+        if (t.is_word(w)) return true;
+    return false;
+}
+
 std::vector<Token> tokenize(std::string_view sql) { return Scanner(sql).run(); }
 
 std::string string_value(std::string_view t) {
@@ -224,6 +231,16 @@ std::string ident_value(std::string_view t) {
         out.push_back(t[i]);
         if (t[i] == close && i + 1 < t.size() && t[i + 1] == close) ++i;
     }
+    return out;
+}
+
+std::string enclosed(std::string_view s, char mark) {
+    std::string out(1, mark);
+    for (char c : s) {
+        out.push_back(c);
+        if (c == mark) out.push_back(mark);
+    }
+    out.push_back(mark);
     return out;
 }
 
@@ -253,15 +270,6 @@ std::size_t matching_open(const std::vector<Token>& toks, std::size_t close) {
 
 namespace {
 
-void quote_ident(std::string& out, std::string_view name) {
-    out.push_back('"');
-    for (char c : name) {
-        out.push_back(c);
-        if (c == '"') out.push_back('"');
-    }
-    out.push_back('"');
-}
-
 bool glue_left(const Token& t) { return t.is_punct(".") || t.is_punct(",") || t.is_punct(")"); }
 
 }  // namespace
@@ -282,7 +290,7 @@ std::string emit(const std::vector<Token>& toks) {
         }
         switch (t.kind) {
             case TokKind::QuotedIdent:
-                quote_ident(out, ident_value(t.text));
+                out.append(enclosed(ident_value(t.text), '"'));
                 break;
             case TokKind::String:
                 out.append((t.text.front() == 'N' || t.text.front() == 'n') ? t.text.substr(1) : t.text);
@@ -293,7 +301,7 @@ std::string emit(const std::vector<Token>& toks) {
             case TokKind::Word:
                 if (t.text.front() == '#') {
                     out.append("temp.");
-                    quote_ident(out, upper(t.text));
+                    out.append(enclosed(upper(t.text), '"'));
                 } else {
                     out.append(t.text);
                 }

@@ -2,6 +2,7 @@
 // Tokens of T-SQL statement text. Whitespace and comments separate tokens and are dropped,
 // so line layout (CR LF, blank lines, trailing blanks) never matters to what follows.
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +35,9 @@ struct Token {
     bool lifted() const { return literal >= 0; }
 };
 
+// True for a Word token equal (ignoring case) to one of the upper-case `words`.
+bool is_one_of(const Token& t, std::span<const std::string_view> words);
+
 // A token made by a rewrite, its kind judged from its text (which must outlive it).
 Token raw(std::string_view text);
 
@@ -48,6 +52,9 @@ std::string ident_value(std::string_view token_text);
 // Upper-case ASCII copy.
 std::string upper(std::string_view s);
 bool iequals(std::string_view a, std::string_view b);
+// `s` between two `mark`s with each `mark` inside doubled: '"' for an SQLite identifier,
+// '\'' for a text literal.
+std::string enclosed(std::string_view s, char mark);
 
 // Index of the token closing the parenthesis opened at `open`, or toks.size().
 std::size_t matching_paren(const std::vector<Token>& toks, std::size_t open);
