@@ -4,8 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "ado/error.h"
-#include "ado/variant.h"
+#include "ado_support.h"
 
 namespace {
 
@@ -13,24 +12,13 @@ using ado::DateTime;
 using ado::Decimal;
 using ado::Variant;
 using ado::VarType;
+using ado::testing::dec;
+using ado::testing::thrown;
 
 const Variant kNull(ado::Null);
 
-Variant dec(const char* text) {
-    return Variant(Decimal::from_string(text));
-}
 Variant date(int y, int m, int d, int h = 0) {
     return Variant(DateTime::from_parts(y, m, d, h));
-}
-
-template <class F>
-long error_of(F f) {
-    try {
-        f();
-    } catch (const ado::Error& e) {
-        return e.number();
-    }
-    return 0;
 }
 
 TEST(VariantType, SubtypeCodesAndDirectAccess) {
@@ -41,31 +29,23 @@ TEST(VariantType, SubtypeCodesAndDirectAccess) {
         {Variant(1.5), VarType::Double},      {dec("2"), VarType::Decimal},
         {Variant(DateTime()), VarType::Date}, {Variant("x"), VarType::String}};
     for (const auto& [v, type] : cases) EXPECT_EQ(v.type(), type);
-    EXPECT_EQ(error_of([] { (void)Variant(1).str(); }), ado::kErrTypeMismatch);
-    EXPECT_EQ(error_of([] { (void)Variant("2020-01-01").date(); }), ado::kErrTypeMismatch);
+    EXPECT_EQ(thrown([] { (void)Variant(1).str(); }).number, ado::kErrTypeMismatch);
+    EXPECT_EQ(thrown([] { (void)Variant("2020-01-01").date(); }).number, ado::kErrTypeMismatch);
 }
 
 TEST(VariantToString, LikeCStr) {
     const std::vector<std::pair<Variant, std::string>> cases = {
-        {Variant(), ""},
-        {Variant(true), "True"},
-        {Variant(false), "False"},
-        {Variant(-42), "-42"},
-        {Variant::integer_value(-32768), "-32768"},
-        {Variant(9007199254740993LL), "9007199254740993"},
-        {Variant(0.1), "0.1"},
-        {Variant(1e20), "1E+20"},
-        {dec("1.500"), "1.5"},
-        {dec("-0.0001"), "-0.0001"},
-        {date(2020, 1, 2), "2020-01-02"},
-        {Variant(DateTime::from_parts(2020, 1, 2, 3, 4, 5)), "2020-01-02 03:04:05"},
-        {Variant("  text "), "  text "}};
+        {Variant(), ""}, {Variant(true), "True"}, {Variant(false), "False"}, {Variant(-42), "-42"},
+        {Variant::integer_value(-32768), "-32768"}, {Variant(9007199254740993LL), "9007199254740993"},
+        {Variant(0.1), "0.1"}, {Variant(1e20), "1E+20"}, {dec("1.500"), "1.5"}, {dec("-0.0001"), "-0.0001"},
+        {date(2020, 1, 2), "2020-01-02"}, {Variant("  text "), "  text "},
+        {Variant(DateTime::from_parts(2020, 1, 2, 3, 4, 5)), "2020-01-02 03:04:05"}};
     for (const auto& [v, text] : cases) {
         SCOPED_TRACE(text);
         EXPECT_EQ(v.to_string(), text);
         EXPECT_EQ(v.text_or_empty(), text);
     }
-    EXPECT_EQ(error_of([] { (void)kNull.to_string(); }), ado::kErrInvalidUse);
+    EXPECT_EQ(thrown([] { (void)kNull.to_string(); }).number, ado::kErrInvalidUse);
     EXPECT_EQ(kNull.text_or_empty(), "");
 }
 
@@ -76,28 +56,15 @@ TEST(VariantToLong, BankersRoundingRangeAndJunk) {
         long error;  // error number when the conversion must fail
     };
     const std::vector<Case> cases = {
-        {Variant(), 0, 0},
-        {Variant(true), -1, 0},
-        {Variant("2.5"), 2, 0},
-        {Variant("3.5"), 4, 0},
-        {Variant(" -2,5 "), -2, 0},
-        {Variant("1E3"), 1000, 0},
-        {Variant(2.5), 2, 0},
-        {Variant(-3.5), -4, 0},
-        {dec("2147483647.4"), 2147483647, 0},
-        {dec("2147483647.5"), 0, ado::kErrOverflow},
-        {Variant(-2147483648LL), -2147483648LL, 0},
-        {Variant(-2147483649LL), 0, ado::kErrOverflow},
-        {Variant(1e300), 0, ado::kErrOverflow},
-        {date(1900, 1, 1), 2, 0},
-        {date(1900, 1, 1, 12), 2, 0},
+        {Variant(), 0, 0}, {Variant(true), -1, 0}, {Variant("2.5"), 2, 0}, {Variant("3.5"), 4, 0},
+        {Variant(" -2,5 "), -2, 0}, {Variant("1E3"), 1000, 0}, {Variant(2.5), 2, 0}, {Variant(-3.5), -4, 0},
+        {dec("2147483647.4"), 2147483647, 0}, {dec("2147483647.5"), 0, ado::kErrOverflow},
+        {Variant(-2147483648LL), -2147483648LL, 0}, {Variant(-2147483649LL), 0, ado::kErrOverflow},
+        {Variant(1e300), 0, ado::kErrOverflow}, {date(1900, 1, 1), 2, 0}, {date(1900, 1, 1, 12), 2, 0},
         {date(1900, 1, 1, 13), 3, 0},  // 2.5 goes to even
-        {kNull, 0, ado::kErrInvalidUse},
-        {Variant(""), 0, ado::kErrTypeMismatch},
-        {Variant("abc"), 0, ado::kErrTypeMismatch},
-        {Variant("1.2.3"), 0, ado::kErrTypeMismatch},
-        {Variant("99999999999999999999999999999999"), 0, ado::kErrOverflow},
-    };
+        {kNull, 0, ado::kErrInvalidUse}, {Variant(""), 0, ado::kErrTypeMismatch},
+        {Variant("abc"), 0, ado::kErrTypeMismatch}, {Variant("1.2.3"), 0, ado::kErrTypeMismatch},
+        {Variant("99999999999999999999999999999999"), 0, ado::kErrOverflow}};
     for (std::size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE(i);
         const auto& c = cases[i];
@@ -105,13 +72,13 @@ TEST(VariantToLong, BankersRoundingRangeAndJunk) {
             EXPECT_EQ(c.value.to_long(), c.expected);
             EXPECT_EQ(c.value.to_longlong(), c.expected);
         } else {
-            EXPECT_EQ(error_of([&] { (void)c.value.to_long(); }), c.error);
+            EXPECT_EQ(thrown([&] { (void)c.value.to_long(); }).number, c.error);
         }
     }
     EXPECT_EQ(Variant("32767.4").to_integer(), 32767);
     EXPECT_EQ(Variant("-32768.5").to_integer(), -32768);
-    EXPECT_EQ(error_of([] { (void)Variant("32767.5").to_integer(); }), ado::kErrOverflow);
-    EXPECT_EQ(error_of([] { (void)Variant(40000).to_integer(); }), ado::kErrOverflow);
+    EXPECT_EQ(thrown([] { (void)Variant("32767.5").to_integer(); }).number, ado::kErrOverflow);
+    EXPECT_EQ(thrown([] { (void)Variant(40000).to_integer(); }).number, ado::kErrOverflow);
 }
 
 TEST(VariantToDecimalAndDouble, ExactAndChecked) {
@@ -121,14 +88,14 @@ TEST(VariantToDecimalAndDouble, ExactAndChecked) {
     EXPECT_EQ(Variant(0.1).to_decimal().to_string(), "0.1");
     EXPECT_EQ(Variant(true).to_decimal(), Decimal(-1));
     EXPECT_EQ(Variant(DateTime::from_parts(1899, 12, 29, 12)).to_decimal().to_string(), "-1.5");
-    EXPECT_EQ(error_of([] { (void)Variant("").to_decimal(); }), ado::kErrTypeMismatch);
-    EXPECT_EQ(error_of([] { (void)Variant("1E40").to_decimal(); }), ado::kErrOverflow);
-    EXPECT_EQ(error_of([] { (void)kNull.to_decimal(); }), ado::kErrInvalidUse);
+    EXPECT_EQ(thrown([] { (void)Variant("").to_decimal(); }).number, ado::kErrTypeMismatch);
+    EXPECT_EQ(thrown([] { (void)Variant("1E40").to_decimal(); }).number, ado::kErrOverflow);
+    EXPECT_EQ(thrown([] { (void)kNull.to_decimal(); }).number, ado::kErrInvalidUse);
     EXPECT_DOUBLE_EQ(Variant("1,25").to_double(), 1.25);
     EXPECT_DOUBLE_EQ(Variant("1E300").to_double(), 1e300);
     EXPECT_DOUBLE_EQ(date(1900, 1, 1, 6).to_double(), 2.25);
-    EXPECT_EQ(error_of([] { (void)Variant("nan").to_double(); }), ado::kErrTypeMismatch);
-    EXPECT_EQ(error_of([] { (void)Variant("inf").to_double(); }), ado::kErrTypeMismatch);
+    EXPECT_EQ(thrown([] { (void)Variant("nan").to_double(); }).number, ado::kErrTypeMismatch);
+    EXPECT_EQ(thrown([] { (void)Variant("inf").to_double(); }).number, ado::kErrTypeMismatch);
 }
 
 TEST(VariantToBool, NumbersAndWords) {
@@ -141,9 +108,9 @@ TEST(VariantToBool, NumbersAndWords) {
         SCOPED_TRACE(i);
         EXPECT_EQ(cases[i].first.to_bool(), cases[i].second);
     }
-    EXPECT_EQ(error_of([] { (void)Variant("yes").to_bool(); }), ado::kErrTypeMismatch);
-    EXPECT_EQ(error_of([] { (void)Variant("").to_bool(); }), ado::kErrTypeMismatch);
-    EXPECT_EQ(error_of([] { (void)kNull.to_bool(); }), ado::kErrInvalidUse);
+    EXPECT_EQ(thrown([] { (void)Variant("yes").to_bool(); }).number, ado::kErrTypeMismatch);
+    EXPECT_EQ(thrown([] { (void)Variant("").to_bool(); }).number, ado::kErrTypeMismatch);
+    EXPECT_EQ(thrown([] { (void)kNull.to_bool(); }).number, ado::kErrInvalidUse);
 }
 
 TEST(VariantToDate, TextAndSerials) {
@@ -152,9 +119,9 @@ TEST(VariantToDate, TextAndSerials) {
     EXPECT_EQ(Variant(2.25).to_date(), DateTime::from_parts(1900, 1, 1, 6));
     EXPECT_EQ(Variant(-1.5).to_date(), DateTime::from_parts(1899, 12, 29, 12));
     EXPECT_EQ(Variant().to_date(), DateTime());
-    EXPECT_EQ(error_of([] { (void)Variant("31/02/2020").to_date(); }), ado::kErrTypeMismatch);
-    EXPECT_EQ(error_of([] { (void)Variant(3000000).to_date(); }), ado::kErrOverflow);
-    EXPECT_EQ(error_of([] { (void)kNull.to_date(); }), ado::kErrInvalidUse);
+    EXPECT_EQ(thrown([] { (void)Variant("31/02/2020").to_date(); }).number, ado::kErrTypeMismatch);
+    EXPECT_EQ(thrown([] { (void)Variant(3000000).to_date(); }).number, ado::kErrOverflow);
+    EXPECT_EQ(thrown([] { (void)kNull.to_date(); }).number, ado::kErrInvalidUse);
 }
 
 TEST(VariantPredicates, IsNumericAndIsDate) {
@@ -162,19 +129,12 @@ TEST(VariantPredicates, IsNumericAndIsDate) {
         Variant v;
         bool numeric, date;
     };
-    const std::vector<Case> cases = {{Variant(), true, false},
-                                     {kNull, false, false},
-                                     {Variant(true), true, false},
-                                     {Variant(1.5), true, false},
-                                     {Variant(DateTime()), false, true},
-                                     {Variant(" -1,5 "), true, false},
-                                     {Variant("1E300"), true, false},
-                                     {Variant(""), false, false},
-                                     {Variant("abc"), false, false},
-                                     {Variant("1.2.3"), false, false},
-                                     {Variant("2020-01-31"), false, true},
-                                     {Variant("31/02/2020"), false, false},
-                                     {Variant("20200131"), true, true}};
+    const std::vector<Case> cases = {
+        {Variant(), true, false}, {kNull, false, false}, {Variant(true), true, false},
+        {Variant(1.5), true, false}, {Variant(DateTime()), false, true}, {Variant(" -1,5 "), true, false},
+        {Variant("1E300"), true, false}, {Variant(""), false, false}, {Variant("abc"), false, false},
+        {Variant("1.2.3"), false, false}, {Variant("2020-01-31"), false, true},
+        {Variant("31/02/2020"), false, false}, {Variant("20200131"), true, true}};
     for (std::size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(cases[i].v.is_numeric(), cases[i].numeric);
@@ -204,27 +164,16 @@ TEST(CompareValues, AcrossSubtypes) {
         int expected;
     };
     const std::vector<Case> cases = {
-        {Variant(5), dec("5.00"), 0},
-        {Variant(true), Variant(-1), 0},
-        {Variant(false), dec("0"), 0},
-        {Variant(0.1), dec("0.1"), 0},
-        {Variant(1e300), dec("79228162514264337593543950335"), 1},
+        {Variant(5), dec("5.00"), 0}, {Variant(true), Variant(-1), 0}, {Variant(false), dec("0"), 0},
+        {Variant(0.1), dec("0.1"), 0}, {Variant(1e300), dec("79228162514264337593543950335"), 1},
         {dec("0.0000000000000000000000000001"), Variant(0), 1},
-        {Variant(9007199254740993LL), Variant(9007199254740992LL), 1},
-        {Variant("ab "), Variant("AB"), 0},
-        {Variant("\xC3\xA0"), Variant("\xC3\x80"), 0},
-        {Variant("a"), Variant("b"), -1},
-        {Variant("10"), Variant(9), 1},
-        {Variant(" 1,5"), dec("1.5"), 0},
-        {Variant(2), Variant("1E300"), -1},
+        {Variant(9007199254740993LL), Variant(9007199254740992LL), 1}, {Variant("ab "), Variant("AB"), 0},
+        {Variant("\xC3\xA0"), Variant("\xC3\x80"), 0}, {Variant("a"), Variant("b"), -1},
+        {Variant("10"), Variant(9), 1}, {Variant(" 1,5"), dec("1.5"), 0}, {Variant(2), Variant("1E300"), -1},
         {date(2020, 1, 2), Variant(DateTime::from_parts(2020, 1, 1, 23, 59, 59)), 1},
-        {date(2020, 1, 2), Variant("02/01/2020"), 0},
-        {Variant("2020-01-01 10:00"), date(2020, 1, 1, 10), 0},
-        {date(1900, 1, 1), Variant(2), 0},
-        {Variant(), Variant(0), 0},
-        {Variant(), Variant("   "), 0},
-        {Variant(), Variant(-3), 1},
-        {Variant(), Variant(), 0}};
+        {date(2020, 1, 2), Variant("02/01/2020"), 0}, {Variant("2020-01-01 10:00"), date(2020, 1, 1, 10), 0},
+        {date(1900, 1, 1), Variant(2), 0}, {Variant(), Variant(0), 0}, {Variant(), Variant("   "), 0},
+        {Variant(), Variant(-3), 1}, {Variant(), Variant(), 0}};
     for (std::size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(ado::compare_values(cases[i].a, cases[i].b), cases[i].expected);
@@ -236,12 +185,12 @@ TEST(CompareValues, ExactTextAndFailures) {
     EXPECT_NE(ado::compare_values(Variant("ab"), Variant("AB"), true), 0);
     EXPECT_NE(ado::compare_values(Variant("ab "), Variant("ab"), true), 0);
     EXPECT_EQ(ado::compare_values(Variant("ab"), Variant("ab"), true), 0);
-    EXPECT_EQ(error_of([] { ado::compare_values(Variant("abc"), Variant(1)); }), ado::kErrTypeMismatch);
-    EXPECT_EQ(error_of([] { ado::compare_values(Variant(1), Variant("")); }), ado::kErrTypeMismatch);
-    EXPECT_EQ(error_of([] { ado::compare_values(Variant("x"), Variant(DateTime())); }),
+    EXPECT_EQ(thrown([] { ado::compare_values(Variant("abc"), Variant(1)); }).number, ado::kErrTypeMismatch);
+    EXPECT_EQ(thrown([] { ado::compare_values(Variant(1), Variant("")); }).number, ado::kErrTypeMismatch);
+    EXPECT_EQ(thrown([] { ado::compare_values(Variant("x"), Variant(DateTime())); }).number,
               ado::kErrTypeMismatch);
-    EXPECT_EQ(error_of([] { ado::compare_values(kNull, Variant(1)); }), ado::kErrInvalidUse);
-    EXPECT_EQ(error_of([] { ado::compare_values(Variant(1), kNull); }), ado::kErrInvalidUse);
+    EXPECT_EQ(thrown([] { ado::compare_values(kNull, Variant(1)); }).number, ado::kErrInvalidUse);
+    EXPECT_EQ(thrown([] { ado::compare_values(Variant(1), kNull); }).number, ado::kErrInvalidUse);
 }
 
 }  // namespace

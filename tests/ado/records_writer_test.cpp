@@ -6,12 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "ado/error.h"
 #include "ado/recordset.h"
+#include "ado_support.h"
 
 namespace {
 
 using ado::Variant;
+using ado::testing::thrown;
 using Row = std::vector<Variant>;
 
 // Records every call; stores rows as a database would: a new key, a default for the
@@ -57,11 +58,7 @@ class RecordingWriter : public ado::RowWriter {
 };
 
 ado::ColumnInfo col(std::string name, int type, long size = 0) {
-    ado::ColumnInfo c;
-    c.name = std::move(name);
-    c.type = type;
-    c.defined_size = size;
-    c.attributes = ado::adFldIsNullable;
+    ado::ColumnInfo c = ado::testing::col(std::move(name), type, size);
     c.base_table = "T";
     c.base_column = c.name;
     return c;
@@ -86,13 +83,6 @@ std::vector<Row> two_rows() {
     return {{1LL, "A", "first", Variant(ado::Decimal(5))}, {2LL, "B", "second", Variant(ado::Null)}};
 }
 
-bool same(const Row& a, const Row& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (!(a[i] == b[i])) return false;
-    return true;
-}
-
 TEST(Writer, InsertGetsAllColumnsWithAssignedFlagsAndItsRowIsKept) {
     Calls calls;
     auto rs = table(calls);
@@ -103,7 +93,7 @@ TEST(Writer, InsertGetsAllColumnsWithAssignedFlagsAndItsRowIsKept) {
     rs->Update();
     ASSERT_EQ(calls.inserts.size(), 1U);
     const auto& [values, assigned] = calls.inserts[0];
-    EXPECT_TRUE(same(values, Row{Variant(ado::Null), "X", Variant(ado::Null),
+    EXPECT_TRUE(values == (Row{Variant(ado::Null), "X", Variant(ado::Null),
                                  Variant(ado::Decimal::from_string("12.35"))}));
     EXPECT_EQ(assigned, (std::vector<bool>{false, true, false, true}));
     // The row as the writer stored it: default filled in, fixed text padded on reading.
@@ -119,8 +109,8 @@ TEST(Writer, UpdateGetsOriginalRowWithHiddenKeyAndChangedFlags) {
     (*rs)["DESCR"] = "changed";
     rs->Update();
     ASSERT_EQ(calls.updates.size(), 1U);
-    EXPECT_TRUE(same(calls.updates[0].first, two_rows()[1]));
-    EXPECT_TRUE(same(calls.updates[0].second, Row{2LL, "B", "changed", Variant(ado::Null)}));
+    EXPECT_TRUE(calls.updates[0].first == two_rows()[1]);
+    EXPECT_TRUE(calls.updates[0].second == (Row{2LL, "B", "changed", Variant(ado::Null)}));
     EXPECT_EQ(calls.changed[0], (std::vector<bool>{false, false, true, false}));
     EXPECT_EQ((*rs)["DESCR"].Value().str(), "changed");
     EXPECT_TRUE(calls.inserts.empty());
@@ -134,9 +124,11 @@ TEST(Writer, DeleteLoopRemovesEveryRowThroughTheWriter) {
         rs->MoveNext();
     }
     ASSERT_EQ(calls.removes.size(), 2U);
-    EXPECT_TRUE(same(calls.removes[0], two_rows()[0]));
-    EXPECT_TRUE(same(calls.removes[1], two_rows()[1]));
+    EXPECT_TRUE(calls.removes[0] == two_rows()[0]);
+    EXPECT_TRUE(calls.removes[1] == two_rows()[1]);
     EXPECT_EQ(rs->RecordCount(), 0);
+    EXPECT_TRUE(rs->BOF());  // both ends once the last row is gone and the set moved
+    EXPECT_TRUE(rs->EOF());
     rs->AddNew();  // the same record set then takes new rows
     (*rs)["CODE"] = "N";
     rs->Update();
@@ -152,7 +144,7 @@ TEST(Writer, RefusedInsertKeepsTheRowPendingWithTheWritersError) {
     try {
         rs->Update();
         FAIL() << "saved";
-    } catch (const ado::Error& e) {
+    } catch (const ado::Error& e) {  // the writer's own error, source included
         EXPECT_EQ(e.number(), ado::kErrProvider);
         EXPECT_EQ(e.description(), "Violation of PRIMARY KEY constraint 'PK_T'.");
         EXPECT_EQ(e.source(), "engine");

@@ -70,9 +70,14 @@ TEST(Shape, NumbersTheEngineCannotHoldExactlyAreRefused) {
     EXPECT_THROW(sqlite::number_value("12345678901234567890"), Error);
 }
 
-TEST(StatementCache, SameShapeReusesTranslationAndStatement) {
-    TempDir dir;
-    sqlite::SqliteDriver db(sqlite::SqliteOptions::from(ConnectionString(cs_for(dir.file("c.db")))));
+// The engine's own driver, for its cache counters.
+class StatementCache : public ::testing::Test {
+protected:
+    TempDir dir_;
+    sqlite::SqliteDriver db{sqlite::SqliteOptions::from(ConnectionString(cs_for((dir_ / "c.db").string())))};
+};
+
+TEST_F(StatementCache, SameShapeReusesTranslationAndStatement) {
     db.execute("CREATE TABLE T (K INT NOT NULL PRIMARY KEY, V NVARCHAR(20) NULL, D DATETIME NULL)");
     const auto before = db.cache_stats();
     for (int i = 0; i < 100; ++i)
@@ -90,9 +95,7 @@ TEST(StatementCache, SameShapeReusesTranslationAndStatement) {
     EXPECT_EQ(after.plans, 2U);
 }
 
-TEST(StatementCache, DefinitionsForgetWhatWasLearnt) {
-    TempDir dir;
-    sqlite::SqliteDriver db(sqlite::SqliteOptions::from(ConnectionString(cs_for(dir.file("c.db")))));
+TEST_F(StatementCache, DefinitionsForgetWhatWasLearnt) {
     db.execute("CREATE TABLE T (K INT NOT NULL, V NVARCHAR(20) NULL)\r\nINSERT INTO T (K, V) VALUES (1, 'a')");
     EXPECT_EQ(query(db, "SELECT * FROM T WHERE K = 1").columns.size(), 2U);
     db.execute("DROP TABLE T");
@@ -105,9 +108,7 @@ TEST(StatementCache, DefinitionsForgetWhatWasLearnt) {
     EXPECT_TRUE(rs.rows[0][2].is_date());
 }
 
-TEST(StatementCache, BatchesWithVariablesAndBranchesRepeat) {
-    TempDir dir;
-    sqlite::SqliteDriver db(sqlite::SqliteOptions::from(ConnectionString(cs_for(dir.file("c.db")))));
+TEST_F(StatementCache, BatchesWithVariablesAndBranchesRepeat) {
     db.execute("CREATE TABLE H (ID INT NOT NULL PRIMARY KEY)\r\nCREATE TABLE D (H_ID INT NOT NULL)");
     for (int i = 1; i <= 4; ++i) db.execute("INSERT INTO H (ID) VALUES (" + std::to_string(i) + ")");
     db.execute("INSERT INTO D (H_ID) VALUES (2)");

@@ -6,12 +6,7 @@
 namespace ado::testing {
 namespace {
 
-class Definitions : public ::testing::Test {
-protected:
-    void SetUp() override { db_ = open_db(dir_.file("d.db")); }
-    TempDir dir_;
-    std::unique_ptr<Driver> db_;
-};
+using Definitions = DbTest;
 
 TEST_F(Definitions, IfNotExistsMakesInitialisationRepeatable) {
     const std::string init =

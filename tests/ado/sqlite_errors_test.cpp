@@ -8,10 +8,10 @@
 namespace ado::testing {
 namespace {
 
-class Failures : public ::testing::Test {
+class Failures : public DbTest {
 protected:
     void SetUp() override {
-        db_ = open_db(dir_.file("e.db"), "Busy Timeout=100");
+        db_ = open_db(path(), "Busy Timeout=100");
         db_->execute(
             "CREATE TABLE PARENT (ID INT NOT NULL PRIMARY KEY, NAME NVARCHAR(20) NOT NULL)\r\n"
             "CREATE TABLE CHILD (ID INT NOT NULL PRIMARY KEY, PARENT_ID INT NOT NULL,"
@@ -23,21 +23,14 @@ protected:
     // connection answers the next statement.
     void expect_failure(Driver& d, const std::string& sql, const std::string& text) {
         SCOPED_TRACE(sql);
-        try {
-            d.execute(sql);
-            ADD_FAILURE() << "no error";
-        } catch (const Error& e) {
-            ASSERT_EQ(d.errors().size(), 1U);
-            EXPECT_EQ(d.errors()[0].number, kErrProvider);
-            EXPECT_EQ(d.errors()[0].description, e.description());
-            EXPECT_NE(e.description().find(text), std::string::npos) << e.description();
-        }
+        const auto e = thrown([&] { d.execute(sql); });
+        ASSERT_EQ(d.errors().size(), 1U);
+        EXPECT_EQ(d.errors()[0].number, kErrProvider);
+        EXPECT_EQ(d.errors()[0].description, e.description);
+        EXPECT_NE(e.description.find(text), std::string::npos) << e.description;
         EXPECT_EQ(scalar(d, "SELECT COUNT(*) FROM PARENT").to_long(), 1);
         EXPECT_TRUE(d.errors().empty());
     }
-
-    TempDir dir_;
-    std::unique_ptr<Driver> db_;
 };
 
 struct BadStatement {
@@ -76,7 +69,7 @@ TEST_F(Failures, AFailedStatementInsideATransactionLeavesItToTheCaller) {
 }
 
 TEST_F(Failures, LockedDatabase) {
-    auto other = open_db(dir_.file("e.db"), "Busy Timeout=100");
+    auto other = open_db(path(), "Busy Timeout=100");
     other->begin();
     other->execute("INSERT INTO PARENT (ID, NAME) VALUES (5, 'held')");
     expect_failure(*db_, "INSERT INTO PARENT (ID, NAME) VALUES (6, 'waits')", "database is locked");
@@ -89,7 +82,7 @@ TEST_F(Failures, LockedDatabase) {
 }
 
 TEST_F(Failures, ReadOnlyConnection) {
-    auto ro = open_driver(ConnectionString("Provider=SQLite;Data Source=" + dir_.file("e.db") + ";Mode=ReadOnly"));
+    auto ro = open_driver(ConnectionString("Provider=SQLite;Data Source=" + path() + ";Mode=ReadOnly"));
     EXPECT_EQ(scalar(*ro, "SELECT NAME FROM PARENT").str(), "one");
     expect_failure(*ro, "INSERT INTO PARENT (ID, NAME) VALUES (7, 'no')", "readonly database");
 }
@@ -98,15 +91,15 @@ TEST_F(Failures, WriteProtectedFile) {
     if (geteuid() == 0) GTEST_SKIP() << "file permissions do not bind the superuser";
     db_.reset();
     namespace fs = std::filesystem;
-    fs::permissions(dir_.file("e.db"), fs::perms::owner_read);
-    auto ro = open_db(dir_.file("e.db"));
+    fs::permissions(path(), fs::perms::owner_read);
+    auto ro = open_db(path());
     EXPECT_EQ(scalar(*ro, "SELECT NAME FROM PARENT").str(), "one");
     expect_failure(*ro, "INSERT INTO PARENT (ID, NAME) VALUES (7, 'no')", "readonly database");
 }
 
 TEST_F(Failures, FullDisk) {
     db_.reset();
-    auto small = open_db(dir_.file("e.db"), "Max Page Count=8;Busy Timeout=100");
+    auto small = open_db(path(), "Max Page Count=8;Busy Timeout=100");
     small->begin();
     std::string error;
     for (int i = 10; i < 2000 && error.empty(); ++i) {
@@ -126,33 +119,23 @@ TEST_F(Failures, FullDisk) {
 
 TEST(OpenFailures, ClearErrorsWhenTheDatabaseCannotBeOpened) {
     TempDir dir;
-    struct Bad {
-        std::string cs;
-        std::string message;
-    };
-    {
-        std::ofstream junk(dir.file("junk.db"));
-        junk << std::string(4096, 'x');
-    }
-    const Bad kCases[] = {
-        {"Provider=SQLite;Data Source=" + dir.file("missing.db"), "unable to open database file"},
-        {"Provider=SQLite;Data Source=" + dir.file("junk.db"), "file is not a database"},
+    std::ofstream(dir / "junk.db") << std::string(4096, 'x');
+    const std::pair<std::string, std::string> kCases[] = {
+        {"Provider=SQLite;Data Source=" + (dir / "missing.db").string(), "unable to open database file"},
+        {"Provider=SQLite;Data Source=" + (dir / "junk.db").string(), "file is not a database"},
         {"Provider=Nowhere;Data Source=x", "Provider cannot be found"},
         {"Data Source=x", "Provider cannot be found"},
         {"Provider=SQLite", "names no database"},
         {"Provider=SQLite;Data Source=x;Mode=Sometimes", "Mode"},
         {"Provider=SQLite;Data Source=x;Busy Timeout=soon", "Busy Timeout"},
     };
-    for (const auto& c : kCases) {
-        SCOPED_TRACE(c.cs);
-        try {
-            open_driver(ConnectionString(c.cs));
-            ADD_FAILURE() << "opened";
-        } catch (const Error& e) {
-            EXPECT_NE(e.description().find(c.message), std::string::npos) << e.description();
-        }
+    for (const auto& [cs, message] : kCases) {
+        SCOPED_TRACE(cs);
+        const auto e = thrown([&] { open_driver(ConnectionString(cs)); });
+        EXPECT_NE(e.number, 0);
+        EXPECT_NE(e.description.find(message), std::string::npos) << e.description;
     }
-    EXPECT_FALSE(std::filesystem::exists(dir.file("missing.db")));
+    EXPECT_FALSE(std::filesystem::exists(dir / "missing.db"));
 }
 
 TEST(ConnectionStrings, KeysIgnoreCaseAndBlanks) {

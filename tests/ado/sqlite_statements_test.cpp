@@ -14,10 +14,10 @@ std::string lines(std::initializer_list<const char*> ls) {
     return out;
 }
 
-class Statements : public ::testing::Test {
+class Statements : public DbTest {
 protected:
     void SetUp() override {
-        db_ = open_db(dir_.file("books.db"));
+        DbTest::SetUp();
         db_->execute(schema_script("ledger.sql"));
         db_->execute(schema_script("host.sql"));
     }
@@ -35,9 +35,6 @@ protected:
         EXPECT_EQ(affected(*db_, sql), 1);
         return scalar(*db_, "SELECT IDENT_CURRENT('IE42_IMPCOGE')").to_long();
     }
-
-    TempDir dir_;
-    std::unique_ptr<Driver> db_;
 };
 
 TEST_F(Statements, SchemaScriptsCreateEveryTable) {
@@ -229,17 +226,8 @@ TEST_F(Statements, MasterDataCreation) {
     RowSet s09;
     auto w = db_->open_updatable(lines({" SELECT *", " FROM CG33_TABCAU WITH (NOLOCK)", " WHERE CG33_CODICE = 'V9'"}), s09);
     EXPECT_TRUE(s09.rows.empty());
-    std::vector<Variant> values(s09.columns.size());
-    std::vector<bool> assigned(s09.columns.size(), false);
-    auto set = [&](const RowSet& rs, std::vector<Variant>& vals, std::vector<bool>& as, const char* col, Variant v) {
-        for (std::size_t i = 0; i < rs.columns.size(); ++i)
-            if (rs.columns[i].name == col) vals[i] = std::move(v), as[i] = true;
-    };
-    set(s09, values, assigned, "CG33_CODICE", "V9");
-    set(s09, values, assigned, "CG33_DESCR", "Vendite 9");
-    set(s09, values, assigned, "CG33_CAUSALECOLL", Variant(Null));
-    const auto stored = w->insert(values, assigned);
-    const long id = stored[0].to_long();
+    const long id = insert_row(*w, s09, {{"CG33_CODICE", "V9"}, {"CG33_DESCR", "Vendite 9"},
+                                         {"CG33_CAUSALECOLL", Variant(Null)}})[0].to_long();
     EXPECT_GT(id, 0);
 
     RowSet again = query(*db_, lines({" SELECT *", " FROM CG33_TABCAU WITH (NOLOCK)", " WHERE CG33_CODICE = 'V9'"}));
@@ -257,46 +245,22 @@ TEST_F(Statements, MasterDataCreation) {
 
     const std::string guid = scalar(*db_, "SELECT NEWID()").str();
     EXPECT_EQ(guid.size(), 36U);
-    RowSet s18;
-    auto reg = db_->open_updatable(lines({" SELECT *", " FROM CG16_ANAGGEN WITH (NOLOCK)", " WHERE 1 = 0"}), s18);
-    std::vector<Variant> rv(s18.columns.size());
-    std::vector<bool> ra(s18.columns.size(), false);
-    set(s18, rv, ra, "CG16_CODICE", 300);
-    set(s18, rv, ra, "CG16_RAGSOANAG", "Gamma");
-    set(s18, rv, ra, "CG16_GUID", guid);
-    const auto reg_row = reg->insert(rv, ra);
-    RowSet s19;
-    auto cf = db_->open_updatable(lines({" SELECT *", " FROM CG44_CLIFOR WITH (NOLOCK)", " WHERE 1 = 0"}), s19);
-    std::vector<Variant> cv(s19.columns.size());
-    std::vector<bool> ca(s19.columns.size(), false);
-    set(s19, cv, ca, "CG44_DITTA_CG18", 1);
-    set(s19, cv, ca, "CG44_TIPOCF", Variant(std::int16_t{0}));
-    set(s19, cv, ca, "CG44_CLIFOR", 9);
-    set(s19, cv, ca, "CG44_CODICE_CG16", 300);
-    const auto cf_row = cf->insert(cv, ca);
+    insert_row(*db_, lines({" SELECT *", " FROM CG16_ANAGGEN WITH (NOLOCK)", " WHERE 1 = 0"}),
+               {{"CG16_CODICE", 300}, {"CG16_RAGSOANAG", "Gamma"}, {"CG16_GUID", guid}});
+    const auto cf_row = insert_row(*db_, lines({" SELECT *", " FROM CG44_CLIFOR WITH (NOLOCK)", " WHERE 1 = 0"}),
+                                   {{"CG44_DITTA_CG18", 1}, {"CG44_TIPOCF", Variant(std::int16_t{0})},
+                                    {"CG44_CLIFOR", 9}, {"CG44_CODICE_CG16", 300}});
     EXPECT_EQ(cf_row[0].to_long(), 1);  // identity assigned
     EXPECT_EQ(scalar(*db_, "SELECT CG16_GUID FROM CG16_ANAGGEN WHERE CG16_CODICE = 300").str(), guid);
 }
 
 // S21, S28-S31: the entry, its rows and the parent/child links.
 TEST_F(Statements, JournalEntryAndLinks) {
-    RowSet s21;
-    auto entry = db_->open_updatable(lines({" SELECT *", " FROM CG41_PRIMANOTA WITH(NOLOCK)", " WHERE CG41_DITTA_CG18 = 1",
-                                            "     AND CG41_NUMREG = 'CO000002'"}),
-                                     s21);
-    std::vector<Variant> v(s21.columns.size());
-    std::vector<bool> a(s21.columns.size(), false);
-    auto set = [&](const char* col, Variant value) {
-        for (std::size_t i = 0; i < s21.columns.size(); ++i)
-            if (s21.columns[i].name == col) v[i] = std::move(value), a[i] = true;
-    };
-    set("CG41_DITTA_CG18", 1);
-    set("CG41_NUMREG", "CO000002");
-    set("CG41_DATAREG", *DateTime::parse("2024-01-31"));
-    set("CG41_SEZIONALE", "A");
-    set("CG41_CODICE_CG33", "V1");
-    set("CG41_IMPTOTALE", Decimal::from_string("1234.5678"));
-    entry->insert(v, a);
+    insert_row(*db_, lines({" SELECT *", " FROM CG41_PRIMANOTA WITH(NOLOCK)", " WHERE CG41_DITTA_CG18 = 1",
+                            "     AND CG41_NUMREG = 'CO000002'"}),
+               {{"CG41_DITTA_CG18", 1}, {"CG41_NUMREG", "CO000002"}, {"CG41_DATAREG", *DateTime::parse("2024-01-31")},
+                {"CG41_SEZIONALE", "A"}, {"CG41_CODICE_CG33", "V1"},
+                {"CG41_IMPTOTALE", Decimal::from_string("1234.5678")}});
 
     header_insert("x.xml", "20240131");
     db_->execute("INSERT INTO IE43_DETTIMPCOGE (IE43_DITTA_CG18, IE43_AZIENDARIF, IE43_NUMREG_AZIENDARIF,"
@@ -328,23 +292,11 @@ TEST_F(Statements, JournalEntryAndLinks) {
                                     s28);
     ASSERT_EQ(s28.rows.size(), 1U);
     rows->remove(s28.rows[0]);
-    std::vector<Variant> r(s28.columns.size());
-    std::vector<bool> ra(s28.columns.size(), false);
-    for (std::size_t i = 0; i < s28.columns.size(); ++i) {
-        const std::string& n = s28.columns[i].name;
-        Variant val;
-        if (n == "CG42_DITTA_CG18") val = 1;
-        else if (n == "CG42_NUMREG_CG41") val = "CO000002";
-        else if (n == "CG42_NUMRIGACONT") val = Variant(std::int16_t{1});
-        else if (n == "CG42_GRUPPO_CG10") val = Variant(std::int16_t{1});
-        else if (n == "CG42_CONTOPAR_CG24") val = "0101001";
-        else if (n == "CG42_CODICE_CG33") val = "V1";
-        else if (n == "CG42_IMPAVERE") val = Decimal::from_string("99.99");
-        else continue;
-        r[i] = val;
-        ra[i] = true;
-    }
-    const auto added = rows->insert(r, ra);
+    const auto added = insert_row(*rows, s28, {{"CG42_DITTA_CG18", 1}, {"CG42_NUMREG_CG41", "CO000002"},
+                                               {"CG42_NUMRIGACONT", Variant(std::int16_t{1})},
+                                               {"CG42_GRUPPO_CG10", Variant(std::int16_t{1})},
+                                               {"CG42_CONTOPAR_CG24", "0101001"}, {"CG42_CODICE_CG33", "V1"},
+                                               {"CG42_IMPAVERE", Decimal::from_string("99.99")}});
     EXPECT_EQ(added.size(), s28.columns.size());
     EXPECT_EQ(scalar(*db_, "SELECT COUNT(*) FROM CG42_MOVCONT").to_long(), 1);
     EXPECT_EQ(scalar(*db_, "SELECT CG42_IMPAVERE FROM CG42_MOVCONT").to_decimal(), Decimal::from_string("99.99"));
@@ -374,7 +326,7 @@ TEST_F(Statements, ProposalCache) {
 
 // S33-S37 on the log connection, while the module connection holds a write transaction.
 TEST_F(Statements, LogTableBesideAnOpenTransaction) {
-    auto log = open_db(dir_.file("books.db"), "Busy Timeout=200");
+    auto log = open_db(path(), "Busy Timeout=200");
     db_->begin();
     db_->execute("INSERT INTO CG01_ANAGCOMUNI (CG01_CODICE) VALUES ('Z999')");
 

@@ -1,38 +1,25 @@
 #pragma once
-// Helpers of the engine tests: a temporary directory per test and short ways to run text.
+// Helpers of the engine tests: a database in a temporary directory per test and short
+// ways to run text and to write rows through.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "../support/temp_dir.h"
 #include "ado/driver.h"
 #include "ado/types.h"
+#include "ado_support.h"
 
 namespace ado::testing {
 
-class TempDir {
-public:
-    TempDir() {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "ledgerintake-engine-XXXXXX").string();
-        if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
-        path_ = tmpl;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
-        std::filesystem::remove_all(path_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
+using scripted::TempDir;
 
 inline std::string cs_for(const std::string& path, const std::string& extra = "") {
     return "Provider=SQLite;Data Source=" + path + ";Mode=Create" + (extra.empty() ? "" : ";" + extra);
@@ -41,6 +28,16 @@ inline std::string cs_for(const std::string& path, const std::string& extra = ""
 inline std::unique_ptr<Driver> open_db(const std::string& path, const std::string& extra = "") {
     return open_driver(ConnectionString(cs_for(path, extra)));
 }
+
+// One database file in a fresh temporary directory, opened as db_ for each test.
+class DbTest : public ::testing::Test {
+protected:
+    void SetUp() override { db_ = open_db(path()); }
+    std::string path(const std::string& name = "t.db") const { return (dir_ / name).string(); }
+
+    TempDir dir_;
+    std::unique_ptr<Driver> db_;
+};
 
 // The first result with rows.
 inline RowSet query(Driver& d, const std::string& sql) {
@@ -61,6 +58,35 @@ inline long affected(Driver& d, const std::string& sql) {
     for (auto& r : d.execute(sql))
         if (r.records_affected > 0) n += r.records_affected;
     return n;
+}
+
+using Assignments = std::vector<std::pair<const char*, Variant>>;
+
+// Position of the named column; fails the test when there is none.
+inline std::size_t column(const RowSet& rs, const std::string& name) {
+    for (std::size_t i = 0; i < rs.columns.size(); ++i)
+        if (rs.columns[i].name == name) return i;
+    ADD_FAILURE() << "no column " << name;
+    return 0;
+}
+
+// Inserts through an updatable record set's writer, as AddNew/Update does: the named
+// columns assigned, the others left to the database. Returns the row as stored.
+inline std::vector<Variant> insert_row(RowWriter& w, const RowSet& rs, const Assignments& cols) {
+    std::vector<Variant> values(rs.columns.size());
+    std::vector<bool> assigned(rs.columns.size(), false);
+    for (const auto& [name, value] : cols) {
+        values[column(rs, name)] = value;
+        assigned[column(rs, name)] = true;
+    }
+    return w.insert(values, assigned);
+}
+
+// Opens `sql` updatable and inserts one row through it.
+inline std::vector<Variant> insert_row(Driver& d, const std::string& sql, const Assignments& cols) {
+    RowSet rs;
+    auto w = d.open_updatable(sql, rs);
+    return insert_row(*w, rs, cols);
 }
 
 // The schema scripts of the reference host, as `db init` runs them (split at GO lines).

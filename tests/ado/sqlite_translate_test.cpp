@@ -43,14 +43,12 @@ struct Case {
     std::vector<std::string> rows;
 };
 
-class Translation : public ::testing::TestWithParam<Case> {
+class Translation : public DbTest, public ::testing::WithParamInterface<Case> {
 protected:
     void SetUp() override {
-        db_ = open_db(dir_.file("t.db"));
+        DbTest::SetUp();
         for (const char* s : kSetup) db_->execute(s);
     }
-    TempDir dir_;
-    std::unique_ptr<Driver> db_;
 };
 
 TEST_P(Translation, GivesTheServersRows) {
@@ -154,31 +152,24 @@ const Case kCases[] = {
 INSTANTIATE_TEST_SUITE_P(Constructs, Translation, ::testing::ValuesIn(kCases),
                          [](const auto& p) { return std::string(p.param.name); });
 
-TEST(TranslationTemp, ObjectIdSeesOnlyThisConnectionsTempTable) {
-    TempDir dir;
-    auto a = open_db(dir.file("t.db"));
-    auto b = open_db(dir.file("t.db"));
-    a->execute(" CREATE TABLE #VPOOLLOG\r\n      (PROGR   DECIMAL(10, 0) NULL\r\n     , TABELLA NVARCHAR(50) NULL)");
-    EXPECT_FALSE(scalar(*a, " SELECT OBJECT_ID(N'tempdb..#VPOOLLOG', N'U')").is_null());
-    EXPECT_TRUE(scalar(*b, " SELECT OBJECT_ID(N'tempdb..#VPOOLLOG', N'U')").is_null());
-    EXPECT_THROW(b->execute(" SELECT * FROM #VPOOLLOG"), Error);
-    a->execute(" DROP TABLE #VPOOLLOG");
-    EXPECT_TRUE(scalar(*a, " SELECT OBJECT_ID(N'tempdb..#VPOOLLOG', N'U')").is_null());
+using TranslationTemp = DbTest;
+
+// Temporary tables belong to the connection that made them, and go with it.
+TEST_F(TranslationTemp, SeenOnlyByTheirConnection) {
+    const char* exists = " SELECT OBJECT_ID(N'tempdb..#VPOOLLOG', N'U')";
+    auto other = open_db(path());
+    db_->execute(" CREATE TABLE #VPOOLLOG\r\n      (PROGR   DECIMAL(10, 0) NULL\r\n     , TABELLA NVARCHAR(50) NULL)");
+    db_->execute("INSERT INTO #VPOOLLOG (PROGR) VALUES (1)");
+    EXPECT_FALSE(scalar(*db_, exists).is_null());
+    EXPECT_TRUE(scalar(*other, exists).is_null());
+    EXPECT_THROW(other->execute(" SELECT * FROM #VPOOLLOG"), Error);
+    db_.reset();
+    db_ = open_db(path());
+    EXPECT_TRUE(scalar(*db_, exists).is_null());
 }
 
-TEST(TranslationTemp, TempTableVanishesWithItsConnection) {
-    TempDir dir;
-    auto a = open_db(dir.file("t.db"));
-    a->execute("CREATE TABLE #X (A INT NULL)");
-    a->execute("INSERT INTO #X (A) VALUES (1)");
-    a.reset();
-    a = open_db(dir.file("t.db"));
-    EXPECT_TRUE(scalar(*a, "SELECT OBJECT_ID(N'tempdb..#X', N'U')").is_null());
-}
-
-TEST(TranslationUnsupported, RefusedWithAProviderError) {
-    TempDir dir;
-    auto db = open_db(dir.file("t.db"));
+TEST_F(TranslationTemp, UnsupportedIsRefusedWithAProviderError) {
+    auto& db = db_;
     for (const char* sql : {"BEGIN TRANSACTION", "EXEC sp_who", "SELECT @UNDECLARED", "SELECT TOP 10 PERCENT 1",
                             "DECLARE @X AS INT\r\n SET @X += 1"}) {
         SCOPED_TRACE(sql);

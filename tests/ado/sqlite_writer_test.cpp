@@ -7,10 +7,10 @@
 namespace ado::testing {
 namespace {
 
-class Writer : public ::testing::Test {
+class Writer : public DbTest {
 protected:
     void SetUp() override {
-        db_ = open_db(dir_.file("w.db"));
+        DbTest::SetUp();
         db_->execute(
             "CREATE TABLE T (ID INT IDENTITY(1,1) NOT NULL PRIMARY KEY, CODE CHAR(4) NOT NULL UNIQUE,"
             " QTY SMALLINT NOT NULL DEFAULT 3, CREATED DATETIME NULL DEFAULT (GETDATE()),"
@@ -18,22 +18,9 @@ protected:
         writer_ = db_->open_updatable(" SELECT *\r\n FROM T WITH (NOLOCK)\r\n WHERE 1 = 0", rs_);
     }
 
-    std::size_t col(const char* name) const {
-        for (std::size_t i = 0; i < rs_.columns.size(); ++i)
-            if (rs_.columns[i].name == name) return i;
-        ADD_FAILURE() << name;
-        return 0;
-    }
+    std::size_t col(const char* name) const { return column(rs_, name); }
+    std::vector<Variant> insert(const Assignments& cols) { return insert_row(*writer_, rs_, cols); }
 
-    std::vector<Variant> insert(std::initializer_list<std::pair<const char*, Variant>> cols) {
-        std::vector<Variant> v(rs_.columns.size());
-        std::vector<bool> a(rs_.columns.size(), false);
-        for (const auto& [n, value] : cols) v[col(n)] = value, a[col(n)] = true;
-        return writer_->insert(v, a);
-    }
-
-    TempDir dir_;
-    std::unique_ptr<Driver> db_;
     RowSet rs_;
     std::unique_ptr<RowWriter> writer_;
 };
@@ -74,11 +61,7 @@ TEST_F(Writer, UpdateAndRemoveFindTheRowByItsKey) {
 
 TEST_F(Writer, RefusedRowsGiveTheEnginesMessage) {
     insert({{"CODE", "ab"}});
-    struct Refusal {
-        std::vector<std::pair<const char*, Variant>> cols;
-        const char* message;
-    };
-    const Refusal kCases[] = {
+    const std::pair<Assignments, const char*> kCases[] = {
         {{{"NOTE", "x"}}, "NOT NULL constraint failed: T.CODE"},
         {{{"CODE", "AB "}}, "UNIQUE constraint failed: T.CODE"},
         {{{"CODE", "toolong"}}, "holds at most 4 characters"},
@@ -86,18 +69,11 @@ TEST_F(Writer, RefusedRowsGiveTheEnginesMessage) {
         {{{"CODE", "ok"}, {"CREATED", "not a date"}}, "Conversion failed"},
         {{{"CODE", "ok"}, {"ID", 5}}, "the database assigns it"},
     };
-    for (const auto& c : kCases) {
-        SCOPED_TRACE(c.message);
-        std::vector<Variant> v(rs_.columns.size());
-        std::vector<bool> a(rs_.columns.size(), false);
-        for (const auto& [n, value] : c.cols) v[col(n)] = value, a[col(n)] = true;
-        try {
-            writer_->insert(v, a);
-            ADD_FAILURE() << "inserted";
-        } catch (const Error& e) {
-            ASSERT_EQ(db_->errors().size(), 1U);
-            EXPECT_NE(db_->errors()[0].description.find(c.message), std::string::npos) << db_->errors()[0].description;
-        }
+    for (const auto& [cols, message] : kCases) {
+        SCOPED_TRACE(message);
+        EXPECT_EQ(thrown([&] { insert(cols); }).number, kErrProvider);
+        ASSERT_EQ(db_->errors().size(), 1U);
+        EXPECT_NE(db_->errors()[0].description.find(message), std::string::npos) << db_->errors()[0].description;
     }
     EXPECT_EQ(scalar(*db_, "SELECT COUNT(*) FROM T").to_long(), 1);
 }
@@ -105,21 +81,11 @@ TEST_F(Writer, RefusedRowsGiveTheEnginesMessage) {
 TEST_F(Writer, AWriterOutlivingItsConnectionFailsCleanly) {
     insert({{"CODE", "ab"}});
     db_.reset();
-    std::vector<Variant> v(rs_.columns.size());
-    std::vector<bool> a(rs_.columns.size(), false);
-    v[col("CODE")] = "cd";
-    a[col("CODE")] = true;
-    try {
-        writer_->insert(v, a);
-        ADD_FAILURE() << "inserted";
-    } catch (const Error& e) {
-        EXPECT_EQ(e.number(), kErrNotOpen);
-    }
+    EXPECT_EQ(thrown([&] { insert({{"CODE", "cd"}}); }).number, kErrNotOpen);
 }
 
-TEST(WriterOpen, NeedsOneTable) {
-    TempDir dir;
-    auto db = open_db(dir.file("w.db"));
+TEST_F(Writer, OpenNeedsOneTable) {
+    auto& db = db_;
     db->execute("CREATE TABLE A (X INT NULL)\r\nCREATE TABLE B (Y INT NULL)\r\nCREATE TABLE #TMP (Z INT NULL)");
     RowSet rs;
     for (const char* sql : {"SELECT * FROM A LEFT OUTER JOIN B ON X = Y", "SELECT * FROM A, B",
