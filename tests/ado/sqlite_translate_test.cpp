@@ -27,15 +27,11 @@ constexpr const char* kSetup[] = {
     "CREATE TABLE T1 (ID INT IDENTITY(1,1) NOT NULL PRIMARY KEY, CODE CHAR(4) NOT NULL, NAME NVARCHAR(40) NULL,"
     " EXTRA NVARCHAR(40) NULL, NUM INT NULL, WHEN_AT DATETIME NULL, START_AT DATETIME NULL, END_AT DATETIME NULL)",
     "CREATE TABLE T2 (T2_ID INT NOT NULL PRIMARY KEY, T2_T1 INT NULL, T2_TEXT VARCHAR(20) NULL)",
-    "INSERT INTO T1 (CODE, NAME, EXTRA, NUM, WHEN_AT, START_AT, END_AT) VALUES ('A1', ' Rossi ', 'Mario', 5,"
-    " '20240131 10:11:12', '20240101', NULL)",
-    "INSERT INTO T1 (CODE, NAME, EXTRA, NUM, WHEN_AT, START_AT, END_AT) VALUES ('B2', 'Bianchi', NULL, 7,"
-    " '20230615', NULL, '20231231')",
-    "INSERT INTO T1 (CODE, NAME, EXTRA, NUM, WHEN_AT, START_AT, END_AT) VALUES ('C3', 'Verdi', '', NULL, NULL, NULL, NULL)",
-    "INSERT INTO T2 (T2_ID, T2_T1, T2_TEXT) VALUES (10, 1, 'one')",
-    "INSERT INTO T2 (T2_ID, T2_T1, T2_TEXT) VALUES (11, 1, 'uno')",
-    "INSERT INTO T2 (T2_ID, T2_T1, T2_TEXT) VALUES (20, 2, 'two')",
 };
+constexpr const char* kT1Rows[] = {"'A1', ' Rossi ', 'Mario', 5, '20240131 10:11:12', '20240101', NULL",
+                                   "'B2', 'Bianchi', NULL, 7, '20230615', NULL, '20231231'",
+                                   "'C3', 'Verdi', '', NULL, NULL, NULL, NULL"};
+constexpr const char* kT2Rows[] = {"10, 1, 'one'", "11, 1, 'uno'", "20, 2, 'two'"};
 
 struct Case {
     const char* name;
@@ -48,6 +44,9 @@ protected:
     void SetUp() override {
         DbTest::SetUp();
         for (const char* s : kSetup) db_->execute(s);
+        for (const char* r : kT1Rows)
+            db_->execute(std::string("INSERT INTO T1 (CODE, NAME, EXTRA, NUM, WHEN_AT, START_AT, END_AT) VALUES (") + r + ")");
+        for (const char* r : kT2Rows) db_->execute(std::string("INSERT INTO T2 (T2_ID, T2_T1, T2_TEXT) VALUES (") + r + ")");
     }
 };
 
