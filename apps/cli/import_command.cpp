@@ -6,6 +6,7 @@
 #include <fstream>
 #include <memory>
 #include <ostream>
+#include <utility>
 
 #include "ado/connection.h"
 #include "ado/error.h"
@@ -245,30 +246,26 @@ class Import {
 
 }  // namespace
 
+// The exit status each message of the window ends an import with.
+constexpr std::pair<std::int32_t, int> kStatusOfMessage[] = {
+    {module::kMsgImportDone, kExitImported},
+    {module::kMsgImportErrors, kExitImportErrors},
+    {module::kMsgTranscodingMissing, kExitStopped},
+    {module::kMsgActivityParameters, kExitStopped},
+    {module::kMsgRebuildError, kExitRebuildFailed},
+    {module::kMsgStatementsPortfolio, kExitCompanyRefused},
+    {module::kMsgFileNotValid, kExitFileRefused},
+    {module::kMsgXmlReadError, kExitFileRefused},
+    {module::kMsgFileNotPertinent, kExitFileRefused},
+    {module::kMsgCompanyNotInGroup, kExitFileRefused},
+    {module::kMsgForceReimport, kExitFileRefused},
+    {module::kMsgFileNotFound, kExitFileNotFound},
+};
+
 std::optional<int> status_for_message(std::int32_t message_id) {
-    switch (message_id) {
-        case module::kMsgImportDone:
-            return kExitImported;
-        case module::kMsgImportErrors:
-            return kExitImportErrors;
-        case module::kMsgTranscodingMissing:
-        case module::kMsgActivityParameters:
-            return kExitStopped;
-        case module::kMsgRebuildError:
-            return kExitRebuildFailed;
-        case module::kMsgStatementsPortfolio:
-            return kExitCompanyRefused;
-        case module::kMsgFileNotValid:
-        case module::kMsgXmlReadError:
-        case module::kMsgFileNotPertinent:
-        case module::kMsgCompanyNotInGroup:
-        case module::kMsgForceReimport:
-            return kExitFileRefused;
-        case module::kMsgFileNotFound:
-            return kExitFileNotFound;
-        default:
-            return std::nullopt;
-    }
+    for (const auto& [message, status] : kStatusOfMessage)
+        if (message == message_id) return status;
+    return std::nullopt;
 }
 
 ImportReport import_file(const ImportOptions& options, Console& console) {

@@ -116,31 +116,24 @@ void JsonWriter::separate() {
     first_.back() = false;
 }
 
-JsonWriter& JsonWriter::begin_object() {
+// Objects and arrays open and close alike; only their brackets differ.
+JsonWriter& JsonWriter::open(char bracket) {
     separate();
-    out_ += '{';
+    out_ += bracket;
     first_.push_back(true);
     return *this;
 }
 
-JsonWriter& JsonWriter::end_object() {
-    out_ += '}';
+JsonWriter& JsonWriter::close(char bracket) {
+    out_ += bracket;
     first_.pop_back();
     return *this;
 }
 
-JsonWriter& JsonWriter::begin_array() {
-    separate();
-    out_ += '[';
-    first_.push_back(true);
-    return *this;
-}
-
-JsonWriter& JsonWriter::end_array() {
-    out_ += ']';
-    first_.pop_back();
-    return *this;
-}
+JsonWriter& JsonWriter::begin_object() { return open('{'); }
+JsonWriter& JsonWriter::end_object() { return close('}'); }
+JsonWriter& JsonWriter::begin_array() { return open('['); }
+JsonWriter& JsonWriter::end_array() { return close(']'); }
 
 JsonWriter& JsonWriter::key(std::string_view name) {
     separate();

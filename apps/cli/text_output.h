@@ -40,6 +40,8 @@ class JsonWriter {
 
   private:
     void separate();
+    JsonWriter& open(char bracket);
+    JsonWriter& close(char bracket);
     std::string out_;
     std::vector<bool> first_;  // per open container: no member written yet
     bool after_key_ = false;

@@ -4,23 +4,19 @@
 // totals uses its two values.
 #include <cstdint>
 
+#include "importfile/window_procedure.h"
+
 namespace importfile {
 
-class ImportWindowContext;
-
-class Exercise {
+class Exercise : public WindowProcedure {
   public:
+    using WindowProcedure::WindowProcedure;
     static constexpr const char* kProcedure = "DeterminaEsercizioImportazione";
-
-    explicit Exercise(ImportWindowContext& window) : window_(window) {}
 
     // Sets `failed` when the service reports a failure or a statement fails (otherwise
     // leaves it as the caller set it); `first` and `second` get the service's values
     // (0 when missing).
     void DeterminaEsercizioImportazione(bool& failed, std::int16_t& first, std::int16_t& second) noexcept;
-
-  private:
-    ImportWindowContext& window_;
 };
 
 }  // namespace importfile

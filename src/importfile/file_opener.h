@@ -6,20 +6,19 @@
 #include <cstdint>
 #include <string>
 
+#include "importfile/window_procedure.h"
+
 namespace module {
 class ErrorTrap;
 }
 
 namespace importfile {
 
-class ImportWindowContext;
-
-class FileOpener {
+class FileOpener : public WindowProcedure {
   public:
+    using WindowProcedure::WindowProcedure;
     // The only version of the file format this module reads.
     static constexpr const char* kFormatVersion = "1.0";
-
-    explicit FileOpener(ImportWindowContext& window) : window_(window) {}
 
     // Path validation: clears the information frames, then opens the file when the path
     // box holds a usable path (else the import command is disabled).
@@ -42,8 +41,6 @@ class FileOpener {
     void show_header() noexcept;
     // Fills the member company and the master-table checks from the group structure.
     void show_group_structure(module::ErrorTrap& trap);
-
-    ImportWindowContext& window_;
 };
 
 }  // namespace importfile

@@ -9,15 +9,14 @@
 #include "ado/sqltext.h"
 #include "ado/variant.h"
 
+#include "importfile/window_procedure.h"
+
 namespace importfile {
 
-class ImportWindowContext;
-
-class GroupStructure {
+class GroupStructure : public WindowProcedure {
   public:
+    using WindowProcedure::WindowProcedure;
     static constexpr const char* kProcedure = "GeneraRecordSetStrutturaAnno";
-
-    explicit GroupStructure(ImportWindowContext& window) : window_(window) {}
 
     // True when the member company was found: the window's group structure and the member's
     // registry code are then replaced. False leaves both as they were (also when the user
@@ -29,9 +28,6 @@ class GroupStructure {
     // statement fail before it reaches the database).
     static ado::SqlText statement(std::string_view date_sql, std::int32_t company_code, std::int32_t year,
                                   std::string_view fiscal_code);
-
-  private:
-    ImportWindowContext& window_;
 };
 
 }  // namespace importfile

@@ -10,9 +10,9 @@
 #include <cstdint>
 #include <string>
 
-namespace importfile {
+#include "importfile/window_procedure.h"
 
-class ImportWindowContext;
+namespace importfile {
 
 // What the window's last event (first activation, path validation, a command) came to,
 // for the front end that drives the window.
@@ -34,16 +34,12 @@ struct ImportOutcome {
     bool steps_missing = false;
 };
 
-class ImportCommand {
+class ImportCommand : public WindowProcedure {
   public:
+    using WindowProcedure::WindowProcedure;
     static constexpr const char* kProcedure = "CMD_IMPORTA_ButtonClick";
 
-    explicit ImportCommand(ImportWindowContext& window) : window_(window) {}
-
     void Run(ImportOutcome& outcome) noexcept;
-
-  private:
-    ImportWindowContext& window_;
 };
 
 }  // namespace importfile
