@@ -19,7 +19,7 @@ std::string sql(const fs::path& dir, const std::string& statement, const std::st
     return run.out;
 }
 
-TEST(DbInit, CreatesOnceAndNeverTouchesData) {
+TEST(DbInit, CreatesOnceNeverTouchesDataAndNeedsAFolderThatIsThere) {
     scripted::TempDir dir;
     auto run = run_ledgerintake(dir.path(), {"db", "init", "--db", "books.db"});
     EXPECT_EQ(run.status, 0) << run.err;
@@ -30,6 +30,9 @@ TEST(DbInit, CreatesOnceAndNeverTouchesData) {
     EXPECT_TRUE(contains(run.out, "Database ready: books.db")) << run.out;
     EXPECT_EQ(sql(dir.path(), "SELECT USER_CODE, USER_GROUP FROM HOST_USER"),
               "USER_CODE,USER_GROUP\nrossi,CONT\n");
+    run = run_ledgerintake(dir.path(), {"db", "init", "--db", "no/such/folder/books.db"});
+    EXPECT_EQ(run.status, 74);
+    EXPECT_FALSE(run.err.empty());
 }
 
 TEST(DbInit, TakesTheDatabaseFromTheEnvironmentThenTheCurrentFolder) {
@@ -42,22 +45,10 @@ TEST(DbInit, TakesTheDatabaseFromTheEnvironmentThenTheCurrentFolder) {
     EXPECT_TRUE(fs::is_regular_file(dir / "ledgerintake.db"));
 }
 
-TEST(DbInit, AFolderThatIsNotThereExits74) {
-    scripted::TempDir dir;
-    const auto run = run_ledgerintake(dir.path(), {"db", "init", "--db", "no/such/folder/books.db"});
-    EXPECT_EQ(run.status, 74);
-    EXPECT_FALSE(run.err.empty());
-}
-
-struct SqlCase {
-    const char* statement;
-    const char* output;
-};
-
-TEST(DbSql, PrintsTheFirstResultAsCsvWithAHeader) {
+TEST(DbSql, PrintsTheFirstResultAsCsvWithAHeaderOrFailsWithItsStatus) {
     scripted::TempDir dir;
     ASSERT_EQ(run_ledgerintake(dir.path(), {"db", "init", "--db", "books.db"}).status, 0);
-    const std::vector<SqlCase> cases = {
+    const std::vector<std::pair<std::string, std::string>> cases = {  // statement, output
         {"SELECT 'a,b' AS X, NULL AS Y, 'say \"hi\"' AS Z", "X,Y,Z\n\"a,b\",,\"say \"\"hi\"\"\"\n"},
         {"SELECT 1 AS N WHERE 1 = 0", "N\n"},
         {"SELECT TOP 1 N'perché' AS T, 7 AS D", "T,D\nperché,7\n"},
@@ -65,31 +56,21 @@ TEST(DbSql, PrintsTheFirstResultAsCsvWithAHeader) {
         {"SELECT CG26_CODICE, CG26_VALPROG FROM CG26_PROGANAG WITH (NOLOCK)",
          "CG26_CODICE,CG26_VALPROG\nANAGG,7\n"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.statement);
-        EXPECT_EQ(sql(dir.path(), c.statement), c.output);
-    }
+    for (const auto& [statement, output] : cases) EXPECT_EQ(sql(dir.path(), statement), output) << statement;
     const auto run = run_ledgerintake(dir.path(), {"db", "sql", "--db", "books.db", "-"},
                                       "SELECT CG26_VALPROG + 1 AS NEXT\r\nFROM CG26_PROGANAG\n");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "NEXT\n8\n");
-}
 
-TEST(DbSql, FailuresHaveTheirStatus) {
-    scripted::TempDir dir;
-    ASSERT_EQ(run_ledgerintake(dir.path(), {"db", "init", "--db", "books.db"}).status, 0);
-    const std::vector<std::pair<std::vector<std::string>, int>> cases = {
-        {{"db", "sql", "--db", "absent.db", "SELECT 1"}, 74},
-        {{"db", "sql", "--db", "books.db", "SELEC nothing"}, 65},
-        {{"db", "sql", "--db", "books.db", "SELECT * FROM NO_SUCH_TABLE"}, 65},
-        {{"db", "sql", "--db", "books.db", "   "}, 64},
-        {{"db", "sql", "--db", "books.db", "-"}, 64},
-    };
-    for (const auto& [args, status] : cases) {
-        SCOPED_TRACE(::testing::PrintToString(args));
-        const auto run = run_ledgerintake(dir.path(), args);
-        EXPECT_EQ(run.status, status) << run.err;
-        EXPECT_TRUE(run.out.empty()) << run.out;
+    // Failures print nothing and have their status; a missing database is not created.
+    const std::vector<std::tuple<std::string, std::string, int>> failures = {
+        {"absent.db", "SELECT 1", 74}, {"books.db", "SELEC nothing", 65},
+        {"books.db", "SELECT * FROM NO_SUCH_TABLE", 65}, {"books.db", "   ", 64}, {"books.db", "-", 64}};
+    for (const auto& [db, statement, status] : failures) {
+        SCOPED_TRACE(db + ": " + statement);
+        const auto failed = run_ledgerintake(dir.path(), {"db", "sql", "--db", db, statement});
+        EXPECT_EQ(failed.status, status) << failed.err;
+        EXPECT_TRUE(failed.out.empty()) << failed.out;
     }
     EXPECT_FALSE(fs::exists(dir / "absent.db"));
 }
@@ -105,9 +86,11 @@ TEST(Demo, RunsTwiceOnTheSameFolder) {
     EXPECT_EQ(second.status, 69) << second.out << second.err;
     EXPECT_TRUE(contains(second.out, "already holds the VAT group")) << second.out;
     const std::string db = (folder / "ledgerintake.db").string();
-    EXPECT_EQ(sql(dir.path(), "SELECT COUNT(*) AS N FROM CGG5_STRUTGR", db), "N\n4\n");
-    EXPECT_EQ(sql(dir.path(), "SELECT COUNT(*) AS N FROM HOST_COMPANY", db), "N\n1\n");
-    EXPECT_EQ(sql(dir.path(), "SELECT COUNT(*) AS N FROM IE42_IMPCOGE", db), "N\n0\n");
+    EXPECT_EQ(sql(dir.path(),
+                  "SELECT (SELECT COUNT(*) FROM CGG5_STRUTGR) AS G, (SELECT COUNT(*) FROM HOST_COMPANY) AS C, "
+                  "(SELECT COUNT(*) FROM IE42_IMPCOGE) AS H",
+                  db),
+              "G,C,H\n4,1,0\n");
     int xml_files = 0;
     for (const auto& entry : fs::directory_iterator(folder)) xml_files += entry.path().extension() == ".xml";
     EXPECT_EQ(xml_files, 2);

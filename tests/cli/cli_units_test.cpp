@@ -28,29 +28,21 @@ TEST(TextOutput, SavedLogIsWindows1252WithQuestionMarksForTheRest) {
     for (const auto& [in, out] : cases) EXPECT_EQ(cli::to_windows_1252(in), out) << in;
 }
 
-struct Answer {
-    bool interactive;
-    bool yes;
-    std::string typed;
-    std::int16_t answer;
-};
-
 TEST(TerminalFrontEnd, QuestionsAreAskedAtATerminalElseAnsweredByTheOptions) {
-    const std::vector<Answer> cases = {
+    const std::vector<std::tuple<bool, bool, std::string, std::int16_t>> cases = {
+        // at a terminal, --yes, what is typed, answer
         {true, false, "y\n", 1}, {true, false, "si\n", 1}, {true, false, "n\n", 0},
         {true, false, "\n", 0},  {true, true, "", 0},      {true, false, "maybe\nyes\n", 1},
-        {false, true, "", 1},    {false, false, "y\n", 0},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.typed + (c.interactive ? " at a terminal" : " from options"));
+        {false, true, "", 1},    {false, false, "y\n", 0}};
+    for (const auto& [interactive, yes, typed, answer] : cases) {
+        SCOPED_TRACE(typed + (interactive ? " at a terminal" : " from options"));
         std::ostringstream out, err;
-        std::istringstream in(c.typed);
-        cli::Console console{out, err, in, c.interactive};
-        cli::TerminalFrontEnd front(console,
-                                    cli::FrontEndOptions{c.yes, cli::OnError::Abort, false, std::nullopt});
-        EXPECT_EQ(front.ShowMessage(113, 4, "File già importato. Forza?", "", "t", 256), c.answer);
+        std::istringstream in(typed);
+        cli::Console console{out, err, in, interactive};
+        cli::TerminalFrontEnd front(console, cli::FrontEndOptions{yes, cli::OnError::Abort, false, std::nullopt});
+        EXPECT_EQ(front.ShowMessage(113, 4, "File già importato. Forza?", "", "t", 256), answer);
         ASSERT_EQ(front.messages().size(), 1u);
-        EXPECT_EQ(front.messages()[0].answer, c.answer);
+        EXPECT_EQ(front.messages()[0].answer, answer);
     }
 }
 

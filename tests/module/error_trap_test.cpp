@@ -17,45 +17,46 @@ namespace {
 
 using module::ErrorTrap;
 
-// An error routine answering from a script and remembering what it was shown.
-class ScriptedReporter final : public module::ErrorReporter {
-public:
-    explicit ScriptedReporter(std::deque<std::int32_t> answers) : answers_(std::move(answers)) {}
+// An error routine that remembers what it was shown and answers from a script (abort once
+// it runs out), after running `on_ask`.
+struct ScriptedReporter final : module::ErrorReporter {
+    explicit ScriptedReporter(std::deque<std::int32_t> script) : answers(std::move(script)) {}
     std::int32_t VisualizzaErrore(const host::ErrorInfo& error, std::string_view procedure) noexcept override {
         errors.push_back(error);
         procedures.emplace_back(procedure);
-        if (answers_.empty()) return host::kAnswerAbort;
-        const auto answer = answers_.front();
-        answers_.pop_front();
+        if (on_ask) on_ask();
+        if (answers.empty()) return host::kAnswerAbort;
+        const auto answer = answers.front();
+        answers.pop_front();
         return answer;
     }
+    std::deque<std::int32_t> answers;
+    std::function<void()> on_ask;
     std::vector<host::ErrorInfo> errors;
     std::vector<std::string> procedures;
-
-private:
-    std::deque<std::int32_t> answers_;
 };
 
-// A procedure of three statements whose second fails `failures` times; returns what the
-// procedure saw: how often each statement ran and whether it came to the end.
+// A procedure of three statements whose second fails `failures` times, each run through
+// the trap whatever the one before answered: how often each statement ran, whether every
+// run said go on, and the trap afterwards.
 struct Trace {
     int first = 0, second = 0, third = 0;
-    bool reached_end = false;
-    bool failed_flag = false;
+    bool reached_end = false, failed_flag = false, left = false;
+    int errors = 0;
 };
 
 Trace run_procedure(module::ErrorReporter& reporter, int failures) {
     Trace t;
     ErrorTrap trap(reporter, "ProceduraDiProva");
     trap.on_error_set(t.failed_flag, true);
-    if (!trap.run([&] { ++t.first; })) return t;
-    if (!trap.run([&] {
-            ++t.second;
-            if (t.second <= failures) throw ado::Error(ado::kErrProvider, "duplicate key");
-        }))
-        return t;
-    if (!trap.run([&] { ++t.third; })) return t;
-    t.reached_end = true;
+    const bool first = trap.run([&] { ++t.first; });
+    const bool second = trap.run([&] {
+        if (++t.second <= failures) throw ado::Error(ado::kErrProvider, "duplicate key");
+    });
+    const bool third = trap.run([&] { ++t.third; });
+    t.reached_end = first && second && third;
+    t.left = trap.left();
+    t.errors = trap.errors();
     return t;
 }
 
@@ -72,7 +73,7 @@ TEST(ErrorTrap, EachAnswerDecidesWhereTheProcedureGoesOn) {
         {"retry runs the failing statement again", {4}, 1, 2, 1, true},
         {"retry until it succeeds", {4, 4, 4}, 3, 4, 1, true},
         {"ignore goes on with the next statement", {5}, 1, 1, 1, true},
-        {"abort leaves at once", {3}, 1, 1, 0, false},
+        {"abort leaves at once: later statements do not run", {3}, 1, 1, 0, false},
         {"any other answer aborts", {0}, 1, 1, 0, false},
         {"retry then abort", {4, 3}, 5, 2, 0, false},
     };
@@ -84,19 +85,19 @@ TEST(ErrorTrap, EachAnswerDecidesWhereTheProcedureGoesOn) {
         EXPECT_EQ(t.second, c.second_runs);
         EXPECT_EQ(t.third, c.third_runs);
         EXPECT_EQ(t.reached_end, c.reached_end);
+        EXPECT_EQ(t.left, !c.reached_end);
         EXPECT_EQ(t.failed_flag, !reporter.errors.empty());
+        // The routine is asked once per failure, with the procedure's name.
+        EXPECT_EQ(t.errors, static_cast<int>(c.answers.size()));
+        EXPECT_EQ(reporter.procedures, std::vector<std::string>(c.answers.size(), "ProceduraDiProva"));
+        for (const auto& e : reporter.errors) {
+            EXPECT_EQ(e.number, ado::kErrProvider);
+            EXPECT_EQ(e.description, "duplicate key");
+        }
     }
 }
 
-TEST(ErrorTrap, ReportsTheProcedureNameAndTheProviderDescription) {
-    ScriptedReporter reporter({3});
-    run_procedure(reporter, 1);
-    ASSERT_EQ(reporter.errors.size(), 1u);
-    EXPECT_EQ(reporter.procedures[0], "ProceduraDiProva");
-    EXPECT_EQ(reporter.errors[0].number, ado::kErrProvider);
-    EXPECT_EQ(reporter.errors[0].description, "duplicate key");
-}
-
+// Also: a fixed value that cannot be set does not hide the error.
 TEST(ErrorTrap, TurnsEveryKindOfFailureIntoAnError) {
     struct Case {
         const char* name;
@@ -109,11 +110,14 @@ TEST(ErrorTrap, TurnsEveryKindOfFailureIntoAnError) {
          host::kErrObjectNotSet, "Object not set: ClsGlobal"},
         {"standard exception", [] { throw std::out_of_range("index 7"); }, host::kErrUnexpected, "index 7"},
         {"anything else", [] { throw 42; }, host::kErrUnexpected, "Unexpected failure"},
+        {"provider error", [] { throw ado::Error(ado::kErrProvider, "the real failure"); }, ado::kErrProvider,
+         "the real failure"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ScriptedReporter reporter({5});
         ErrorTrap trap(reporter, "P");
+        trap.on_error([] { throw std::runtime_error("cannot set"); });
         EXPECT_TRUE(trap.run(c.statement));
         ASSERT_EQ(reporter.errors.size(), 1u);
         EXPECT_EQ(reporter.errors[0].number, c.number);
@@ -121,44 +125,19 @@ TEST(ErrorTrap, TurnsEveryKindOfFailureIntoAnError) {
     }
 }
 
-TEST(ErrorTrap, AfterAbortLaterStatementsDoNotRun) {
-    ScriptedReporter reporter({3});
-    ErrorTrap trap(reporter, "P");
-    EXPECT_FALSE(trap.run([] { throw std::runtime_error("x"); }));
-    bool ran = false;
-    EXPECT_FALSE(trap.run([&] { ran = true; }));
-    EXPECT_FALSE(ran);
-    EXPECT_TRUE(trap.left());
-    EXPECT_EQ(trap.errors(), 1);
-}
-
 TEST(ErrorTrap, FixedValuesAreSetBeforeTheRoutineIsAskedAndEveryTime) {
-    int result = 10;
-    int set_count = 0;
-    struct Observer final : module::ErrorReporter {
-        int* result;
-        std::vector<int> seen;
-        std::int32_t VisualizzaErrore(const host::ErrorInfo&, std::string_view) noexcept override {
-            seen.push_back(*result);
-            *result = 99;  // the procedure changes it meanwhile; the trap sets it again
-            return seen.size() < 2 ? host::kAnswerRetry : host::kAnswerAbort;
-        }
-    } observer;
-    observer.result = &result;
-    ErrorTrap trap(observer, "P");
+    int result = 10, set_count = 0;
+    std::vector<int> seen;
+    ScriptedReporter reporter({host::kAnswerRetry, host::kAnswerAbort});
+    reporter.on_ask = [&] {
+        seen.push_back(result);
+        result = 99;  // the procedure changes it meanwhile; the trap sets it again
+    };
+    ErrorTrap trap(reporter, "P");
     trap.on_error_set(result, -1).on_error([&] { ++set_count; });
     EXPECT_FALSE(trap.run([] { throw std::runtime_error("x"); }));
-    EXPECT_EQ(observer.seen, (std::vector<int>{-1, -1}));
+    EXPECT_EQ(seen, (std::vector<int>{-1, -1}));
     EXPECT_EQ(set_count, 2);
-}
-
-TEST(ErrorTrap, AFixedValueThatCannotBeSetDoesNotHideTheError) {
-    ScriptedReporter reporter({3});
-    ErrorTrap trap(reporter, "P");
-    trap.on_error([] { throw std::runtime_error("cannot set"); });
-    EXPECT_FALSE(trap.run([] { throw ado::Error(ado::kErrProvider, "the real failure"); }));
-    ASSERT_EQ(reporter.errors.size(), 1u);
-    EXPECT_EQ(reporter.errors[0].description, "the real failure");
 }
 
 TEST(Suppress, SwallowsFailuresAndGivesTheFallback) {

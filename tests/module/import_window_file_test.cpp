@@ -3,7 +3,7 @@
 // question before a file is imported again, and the folder of the last import.
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,11 +12,9 @@
 
 namespace {
 
-using module_test::FileSpec;
 using module_test::import_xml;
 using module_test::write_text;
 using Path = std::filesystem::path;
-using Texts = std::vector<std::string>;
 
 class ImportWindowFileTest : public module_test::ImportWindowFixture {};
 
@@ -25,61 +23,44 @@ const std::string kNotInGroup =
     "106,3,L'azienda indicata nel file sorgente NON è presente nella struttura del gruppo IVA dell'anno!";
 
 TEST_F(ImportWindowFileTest, RefusedFilesGetTheirMessageLeaveTheWindowEmptyAndWriteNothing) {
-    const auto xml = [](std::function<void(FileSpec&)> change) {
-        return [change](const Path& root) {
-            FileSpec spec;
-            change(spec);
-            return write_text(root / "member.xml", import_xml(spec));
-        };
-    };
-    const std::string full = import_xml(FileSpec{});
-    struct Case {
-        const char* name;
-        std::function<Path(const Path& root)> make;
-        std::string message;  // "code,kind,text"; for 102 the text up to the parser's reason
-    };
-    const std::vector<Case> cases = {
-        {"missing file", [](const Path& root) { return root / "nowhere.xml"; }, "101,3,File non trovato."},
-        {"a folder",
-         [](const Path& root) {
-             std::filesystem::create_directories(root / "f.xml");
-             return root / "f.xml";
-         },
-         "101,3,File non trovato."},
-        {"empty file", [](const Path& root) { return write_text(root / "e.xml", ""); },
-         "102,3,Errore in lettura file xml.\n"},
-        {"not XML", [](const Path& root) { return write_text(root / "t.xml", "plain text\n"); },
-         "102,3,Errore in lettura file xml.\n"},
-        {"truncated",
-         [&full](const Path& root) { return write_text(root / "c.xml", full.substr(0, full.size() / 2)); },
-         "102,3,Errore in lettura file xml.\n"},
-        {"wrong root", xml([](FileSpec& s) { s.root = "Movimenti"; }), kNotPertinent},
-        {"version with blanks", xml([](FileSpec& s) { s.version = " 1.0"; }), kNotPertinent},
-        {"version 1.1", xml([](FileSpec& s) { s.version = "1.1"; }), kNotPertinent},
-        {"no version", xml([](FileSpec& s) { s.version.reset(); }), kNotPertinent},
-        {"member not in the group", xml([](FileSpec& s) { s.fiscal_code = "OTHERFISCALCODE1"; }),
-         kNotInGroup},
-        {"no fiscal code", xml([](FileSpec& s) { s.fiscal_code.reset(); }), kNotInGroup},
-    };
+    const std::string full = import_xml({});
+    const std::string not_found = "101,3,File non trovato.", xml_error = "102,3,Errore in lettura file xml.\n";
+    // name, what is at the path (nothing, "/" a folder, or the file's text), the message
+    // ("code,kind,text"; for 102 the text up to the parser's reason)
+    const std::vector<std::tuple<std::string, std::optional<std::string>, std::string>> cases = {
+        {"missing file", std::nullopt, not_found},
+        {"a folder", "/", not_found},
+        {"empty file", "", xml_error},
+        {"not XML", "plain text\n", xml_error},
+        {"truncated", full.substr(0, full.size() / 2), xml_error},
+        {"wrong root", import_xml({.root = "Movimenti"}), kNotPertinent},
+        {"version with blanks", import_xml({.version = " 1.0"}), kNotPertinent},
+        {"version 1.1", import_xml({.version = "1.1"}), kNotPertinent},
+        {"no version", import_xml({.version = std::nullopt}), kNotPertinent},
+        {"member not in the group", import_xml({.fiscal_code = "OTHERFISCALCODE1"}), kNotInGroup},
+        {"no fiscal code", import_xml({.fiscal_code = std::nullopt}), kNotInGroup}};
     auto& w = open();
     const auto counts = table_counts();
     ASSERT_GT(counts.size(), 20u);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, content, message] : cases) {
+        SCOPED_TRACE(name);
         // An accepted file first, so that the refusal has something to clear.
-        ASSERT_FALSE(choose(w, write_file("ok/member.xml", full)));
+        ASSERT_FALSE(choose(w, member_file({}, "ok/member.xml")));
         ASSERT_TRUE(w.CMD_IMPORTA.enabled);
-        const Path path = c.make(dir / c.name);
+        const Path path = dir / name / "member.xml";
+        if (content == "/")
+            std::filesystem::create_directories(path);
+        else if (content)
+            write_text(path, *content);
         const auto mark = host.calls->size();
 
         EXPECT_TRUE(choose(w, path));
 
         const Texts shown = messages_since(mark);
         ASSERT_EQ(shown.size(), 1u);
-        EXPECT_EQ(shown[0].rfind(c.message, 0), 0u) << shown[0];
-        if (c.message.rfind("102,", 0) == 0) {
-            EXPECT_NE(shown[0].find("(line "), std::string::npos)
-                << shown[0];  // the parser's reason and position
+        EXPECT_EQ(shown[0].rfind(message, 0), 0u) << shown[0];
+        if (message == xml_error) {  // the parser's reason and position
+            EXPECT_NE(shown[0].find("(line "), std::string::npos) << shown[0];
         }
         EXPECT_EQ(w.last_outcome().message_id, std::stoi(shown[0]));
         EXPECT_FALSE(w.last_outcome().file_accepted);
@@ -98,24 +79,15 @@ TEST_F(ImportWindowFileTest, RefusedFilesGetTheirMessageLeaveTheWindowEmptyAndWr
 TEST_F(ImportWindowFileTest, AnAcceptedFileFillsTheWindowAndEnablesTheImport) {
     auto& w = open();
     const auto mark = host.calls->size();
-    EXPECT_FALSE(choose(w, write_file("member.xml", import_xml(FileSpec{}))));
+    EXPECT_FALSE(choose(w, member_file()));
     EXPECT_EQ(messages_since(mark), Texts{});
     EXPECT_TRUE(w.last_outcome().file_accepted);
     const std::vector<std::pair<const module::TextBox*, std::string>> shown = {
-        {&w.TXT_DADATA, "01/01/2024"},
-        {&w.TXT_ADATA, "31/12/2024"},
-        {&w.TXT_DATAEXP, "15/01/2025 10:30:00"},
-        {&w.TXT_UTEXP, "mario"},
-        {&w.TXT_AZIEXP, "7"},
-        {&w.TXT_CODANAEXP, "501"},
-        {&w.TXT_RAGSOCEXP, "Membro Uno S.r.l."},
-        {&w.TXT_INDEXP, "Via Roma 1"},
-        {&w.TXT_CAPEXP, "00100"},
-        {&w.TXT_CITTAEXP, "Roma"},
-        {&w.TXT_PROVEXP, "RM"},
-        {&w.TXT_CFISCEXP, kMemberFiscalCode},
-        {&w.TXT_PIVAEXP, "01234567890"},
-        {&w.TXT_CODANAIMP, "900"}};
+        {&w.TXT_DADATA, "01/01/2024"},  {&w.TXT_ADATA, "31/12/2024"},    {&w.TXT_DATAEXP, "15/01/2025 10:30:00"},
+        {&w.TXT_UTEXP, "mario"},        {&w.TXT_AZIEXP, "7"},            {&w.TXT_CODANAEXP, "501"},
+        {&w.TXT_RAGSOCEXP, "Membro Uno S.r.l."}, {&w.TXT_INDEXP, "Via Roma 1"}, {&w.TXT_CAPEXP, "00100"},
+        {&w.TXT_CITTAEXP, "Roma"},      {&w.TXT_PROVEXP, "RM"},          {&w.TXT_CFISCEXP, kMemberFiscalCode},
+        {&w.TXT_PIVAEXP, "01234567890"}, {&w.TXT_CODANAIMP, "900"}};
     for (const auto& [box, text] : shown) EXPECT_EQ(box->text, text);
     EXPECT_EQ(w.CHK_ESTRATTI.value, 1);
     EXPECT_EQ(w.CHK_CLIFOR.value, 0);
@@ -127,11 +99,8 @@ TEST_F(ImportWindowFileTest, AnAcceptedFileFillsTheWindowAndEnablesTheImport) {
     EXPECT_EQ((*w.import_state().group_structure)["CGG5_ID"].Value().to_long(), group_id_2024);
 
     // Header fields that are missing or unreadable stay empty; the file is still accepted.
-    FileSpec spec;
-    spec.from_date.reset();
-    spec.exported_at = "not a date";
-    spec.statements_flag = "x";
-    EXPECT_FALSE(choose(w, write_file("member.xml", import_xml(spec))));
+    EXPECT_FALSE(choose(
+        w, member_file({.from_date = std::nullopt, .exported_at = "not a date", .statements_flag = "x"})));
     EXPECT_EQ(w.TXT_DADATA.text + w.TXT_DATAEXP.text, "");
     EXPECT_EQ(w.CHK_ESTRATTI.value, 0);
     EXPECT_TRUE(w.CMD_IMPORTA.enabled);
@@ -139,38 +108,30 @@ TEST_F(ImportWindowFileTest, AnAcceptedFileFillsTheWindowAndEnablesTheImport) {
 }
 
 TEST_F(ImportWindowFileTest, MasterTableChecksFollowTheGroupStructureIndicators) {
-    struct Case {
-        const char* indicators;  // SEZ, CONTI, CAUCONT, CODIVA
-        int sez, pdc, cau, codiva;
-    };
-    const std::vector<Case> cases = {{"1, 1, 1, 1", 1, 1, 1, 1},
-                                     {"0, 3, 0, 0", 0, 1, 0, 0},
-                                     {"2, 2, 2, 2", 0, 0, 0, 0},
-                                     {"NULL, NULL, NULL, NULL", 0, 0, 0, 0},
-                                     {"1, 0, 3, 1", 1, 0, 0, 1}};
+    const std::vector<std::pair<const char*, std::vector<int>>> cases = {
+        // indicators SEZ, CONTI, CAUCONT, CODIVA; checks of sections, accounts, causals, VAT codes
+        {"1, 1, 1, 1", {1, 1, 1, 1}}, {"0, 3, 0, 0", {0, 1, 0, 0}}, {"2, 2, 2, 2", {0, 0, 0, 0}},
+        {"NULL, NULL, NULL, NULL", {0, 0, 0, 0}}, {"1, 0, 3, 1", {1, 0, 0, 1}}};
     auto& w = open();
-    const Path file = write_file("member.xml", import_xml(FileSpec{}));
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.indicators);
+    const Path file = member_file();
+    for (const auto& [indicators, checks] : cases) {
+        SCOPED_TRACE(indicators);
         exec("DELETE FROM CGG5_STRUTGR");
-        add_group_structure(1, 2024, kMemberRegistryCode, c.indicators);
+        add_group_structure(1, 2024, kMemberRegistryCode, indicators);
         ASSERT_FALSE(choose(w, file));
         EXPECT_EQ(std::vector<int>(
                       {w.CHK_TABSEZ.value, w.CHK_TABPDC.value, w.CHK_TABCAU.value, w.CHK_TABCODIVA.value}),
-                  std::vector<int>({c.sez, c.pdc, c.cau, c.codiva}));
+                  checks);
     }
 }
 
 TEST_F(ImportWindowFileTest, TheMemberIsFoundByTrimmedFiscalCodeInTheRegistryRecordValidInTheYear) {
     // Registry 910 has had NEWFISCAL since 2025; until mid-2024 it had OLDFISCAL. Registry
     // 920 is stored with blanks around its code. Company 2's group does not count.
-    exec(
-        "INSERT INTO CG16_ANAGGEN (CG16_CODICE, CG16_CODFISCALE, CG16_INIZIOVALIDITA) VALUES (910, "
-        "'NEWFISCAL', '20250101')");
-    exec(
-        "INSERT INTO CG16_ANAGGENSTO (CG16S_CODICE_CG16, CG16S_CODFISCALE, CG16S_FINEVALIDITA) VALUES (910, "
-        "'OLDFISCAL', "
-        "'20240630')");
+    exec("INSERT INTO CG16_ANAGGEN (CG16_CODICE, CG16_CODFISCALE, CG16_INIZIOVALIDITA) VALUES (910, "
+         "'NEWFISCAL', '20250101')");
+    exec("INSERT INTO CG16_ANAGGENSTO (CG16S_CODICE_CG16, CG16S_CODFISCALE, CG16S_FINEVALIDITA) VALUES (910, "
+         "'OLDFISCAL', '20240630')");
     exec("INSERT INTO CG16_ANAGGEN (CG16_CODICE, CG16_CODFISCALE) VALUES (920, '  BLANKFISCAL ')");
     exec("INSERT INTO CG16_ANAGGEN (CG16_CODICE, CG16_CODFISCALE) VALUES (930, 'OTHERGROUP')");
     add_group_structure(1, 2024, 910);
@@ -186,21 +147,16 @@ TEST_F(ImportWindowFileTest, TheMemberIsFoundByTrimmedFiscalCodeInTheRegistryRec
     auto& w = open();
     for (const auto& [fiscal_code, to_date, found] : cases) {
         SCOPED_TRACE(std::string(fiscal_code) + " " + to_date);
-        FileSpec spec;
-        spec.fiscal_code = fiscal_code;
-        spec.to_date = to_date;
-        EXPECT_EQ(choose(w, write_file("member.xml", import_xml(spec))), found == 0);
+        EXPECT_EQ(choose(w, member_file({.to_date = to_date, .fiscal_code = fiscal_code})), found == 0);
         EXPECT_EQ(w.TXT_CODANAIMP.text, found ? std::to_string(found) : "");
     }
 }
 
 TEST_F(ImportWindowFileTest, AFiscalCodeHoldingAQuoteFailsTheLookupAndCannotWidenIt) {
     // Were the quote let through, this code would match every member of the group.
-    FileSpec spec;
-    spec.fiscal_code = "X' OR '1'='1";
     auto& w = open();
     const auto mark = host.calls->size();
-    EXPECT_TRUE(choose(w, write_file("member.xml", import_xml(spec))));
+    EXPECT_TRUE(choose(w, member_file({.fiscal_code = "X' OR '1'='1"})));
     EXPECT_EQ(errors_shown(), Texts{"GeneraRecordSetStrutturaAnno"});
     EXPECT_EQ(window_log().errors.at(0).number, ado::kErrProvider);
     EXPECT_EQ(messages_since(mark), Texts{kNotInGroup});
@@ -210,7 +166,7 @@ TEST_F(ImportWindowFileTest, AFiscalCodeHoldingAQuoteFailsTheLookupAndCannotWide
 
 TEST_F(ImportWindowFileTest, AFileImportedBeforeIsOpenedAgainOnlyWhenTheUserSaysSo) {
     add_history(1, "/archive/2024/member.xml");
-    const Path file = write_file("in/member.xml", import_xml(FileSpec{}));
+    const Path file = member_file({}, "in/member.xml");
     for (const std::int16_t answer : {std::int16_t{0}, std::int16_t{6}}) {
         SCOPED_TRACE(answer);
         host.components().configure_log = [answer](scripted::Log& log) { log.message_answer = answer; };
@@ -230,9 +186,7 @@ TEST_F(ImportWindowFileTest, AFileCountsAsImportedByItsNameForTheSameCompanyOnly
     for (const char* stored : {"/archive/a.xml", "C:\\Import\\b.xml", "2024|X|  /srv/in/c.xml  ", " d.xml "})
         add_history(1, stored);
     add_history(2, "/archive/e.xml");
-    exec(
-        "INSERT INTO IE42_IMPCOGE (IE42_DITTA_CG18, IE42_DATAORA, IE42_NOMEFILE) VALUES (1, '20250101', "
-        "NULL)");
+    exec("INSERT INTO IE42_IMPCOGE (IE42_DITTA_CG18, IE42_DATAORA, IE42_NOMEFILE) VALUES (1, '20250101', NULL)");
     const std::vector<std::pair<std::string, bool>> cases = {
         {"/elsewhere/a.xml", true}, {"a.xml", true},          {"/x/b.xml", true},
         {"C:\\y\\c.xml", true},     {"  /z/d.xml  ", true},   {"/archive/e.xml", false},
@@ -261,7 +215,7 @@ TEST_F(ImportWindowFileTest, ThePathBoxProposesTheFolderOfTheCompanysLastImportO
 
 TEST_F(ImportWindowFileTest, PathsThatNameNoFileAreNotOpened) {
     auto& w = open();
-    ASSERT_FALSE(choose(w, write_file("member.xml", import_xml(FileSpec{}))));
+    ASSERT_FALSE(choose(w, member_file()));
     const auto mark = host.calls->size();
     for (const std::string text : {"", "   ", "/srv/in/", "C:\\in\\"}) {
         w.TXT_NOMEFILE.text = text;

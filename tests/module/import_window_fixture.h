@@ -19,18 +19,8 @@
 
 namespace module_test {
 
-// The tables of the schema, to tell that nothing was written.
-inline std::vector<std::string> schema_tables() {
-    std::vector<std::string> tables;
-    for (const auto& script : refhost::schema_scripts())
-        for (const std::string& statement : refhost::split_batches(script.text))
-            if (statement.find("CREATE TABLE") != std::string::npos)
-                if (auto name = refhost::created_object(statement)) tables.push_back(*name);
-    return tables;
-}
-
 // The parts of a member's import file; each can be changed or left out.
-struct FileSpec {
+struct FileParts {
     std::string root = "MovimentiCoGe";
     std::optional<std::string> version = "1.0";
     std::optional<std::string> from_date = "01/01/2024";
@@ -45,7 +35,7 @@ inline std::string element(const std::string& name, const std::optional<std::str
     return text ? "<" + name + ">" + *text + "</" + name + ">" : std::string();
 }
 
-inline std::string import_xml(const FileSpec& f) {
+inline std::string import_xml(const FileParts& f) {
     std::ostringstream x;
     x << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<" << f.root << ">\n<Impostazioni>"
       << element("IE40_VERSIONE_FILE", f.version) << element("IE40_DITTA_CG18", "7")
@@ -70,62 +60,60 @@ class ImportWindowFixture : public ModuleFixture {
   protected:
     static constexpr const char* kMemberFiscalCode = "MBRFSC80A01H501U";
     static constexpr int kMemberRegistryCode = 900;
+    using Texts = std::vector<std::string>;
 
+    // The member company's registry record and its place in company 1's VAT group for 2024.
     ImportWindowFixture() {
         refhost::init_database(dir / "books.db");
         db.Open(host.global->database->connection_string);
-        // The member company's registry record and its place in company 1's VAT group for 2024.
-        exec(
-            "INSERT INTO CG16_ANAGGEN (CG16_CODICE, CG16_RAGSOANAG, CG16_CODFISCALE) VALUES (900, 'Membro "
-            "Uno', "
-            "'MBRFSC80A01H501U')");
+        exec("INSERT INTO CG16_ANAGGEN (CG16_CODICE, CG16_RAGSOANAG, CG16_CODFISCALE) VALUES (900, "
+             "'Membro Uno', 'MBRFSC80A01H501U')");
         group_id_2024 = add_group_structure(1, 2024, kMemberRegistryCode);
     }
 
     // Opens the import window as the host does (load and first activation).
     module::ImportWindow& open() {
-        auto& m = make(
-            [](module::ModuleContext& context) { return std::make_unique<module::ImportWindow>(context); });
-        m.ShowForm();
-        auto* window = dynamic_cast<module::ImportWindow*>(m.CurrentWindow());
+        make([](module::ModuleContext& context) { return std::make_unique<module::ImportWindow>(context); })
+            .ShowForm();
+        auto* window = dynamic_cast<module::ImportWindow*>(object->CurrentWindow());
         if (window == nullptr) throw std::runtime_error("the module did not open the import window");
         return *window;
     }
 
     void exec(const std::string& sql) { db.Execute(sql); }
-
-    long count(const std::string& table) {
-        auto rs = db.Execute("SELECT COUNT(*) AS N FROM " + table);
-        return rs->GetFields().Item(0).Value().to_long();
-    }
+    long scalar(const std::string& sql) { return db.Execute(sql)->GetFields().Item(0).Value().to_long(); }
 
     // Rows of every table of the schema, to tell that nothing was written.
     std::vector<long> table_counts() {
         std::vector<long> counts;
-        for (const std::string& table : schema_tables()) counts.push_back(count(table));
+        for (const auto& script : refhost::schema_scripts())
+            for (const std::string& statement : refhost::split_batches(script.text))
+                if (auto name = refhost::created_object(statement);
+                    name && statement.find("CREATE TABLE") != std::string::npos)
+                    counts.push_back(scalar("SELECT COUNT(*) FROM " + *name));
         return counts;
     }
 
     int add_group_structure(int company, int year, int registry_code,
                             const std::string& indicators = "1, 1, 1, 1") {
-        exec(
-            "INSERT INTO CGG5_STRUTGR (CGG5_DITTA_CG18, CGG5_ANNO, CGG5_CODICEAN_CG16, CGG5_INDDEFAULTSEZ, "
-            "CGG5_INDDEFAULTCONTI, CGG5_INDDEFAULTCAUCONT, CGG5_INDDEFAULTCODIVA) VALUES (" +
-            std::to_string(company) + ", " + std::to_string(year) + ", " + std::to_string(registry_code) +
-            ", " + indicators + ")");
-        auto rs = db.Execute("SELECT MAX(CGG5_ID) AS ID FROM CGG5_STRUTGR");
-        return rs->GetFields().Item(0).Value().to_long();
+        exec("INSERT INTO CGG5_STRUTGR (CGG5_DITTA_CG18, CGG5_ANNO, CGG5_CODICEAN_CG16, CGG5_INDDEFAULTSEZ, "
+             "CGG5_INDDEFAULTCONTI, CGG5_INDDEFAULTCAUCONT, CGG5_INDDEFAULTCODIVA) VALUES (" +
+             std::to_string(company) + ", " + std::to_string(year) + ", " + std::to_string(registry_code) +
+             ", " + indicators + ")");
+        return static_cast<int>(scalar("SELECT MAX(CGG5_ID) FROM CGG5_STRUTGR"));
     }
 
     void add_history(int company, const std::string& stored_name, int kind = 1) {
-        exec(
-            "INSERT INTO IE42_IMPCOGE (IE42_DITTA_CG18, IE42_DATAORA, IE42_NOMEFILE, IE42_INDPROVIMP) VALUES "
-            "(" +
-            std::to_string(company) + ", '20250110', '" + stored_name + "', " + std::to_string(kind) + ")");
+        exec("INSERT INTO IE42_IMPCOGE (IE42_DITTA_CG18, IE42_DATAORA, IE42_NOMEFILE, IE42_INDPROVIMP) VALUES (" +
+             std::to_string(company) + ", '20250110', '" + stored_name + "', " + std::to_string(kind) + ")");
     }
 
     std::filesystem::path write_file(const std::string& name, const std::string& content) {
         return write_text(dir / name, content);
+    }
+    // The member's import file, as the fixture's member company exports it unless changed.
+    std::filesystem::path member_file(const FileParts& parts = {}, const std::string& name = "member.xml") {
+        return write_file(name, import_xml(parts));
     }
 
     // Names the file in the path box and confirms it; returns the cancel flag.
@@ -135,8 +123,8 @@ class ImportWindowFixture : public ModuleFixture {
     }
 
     // Every message shown since `mark`: "code,kind,text".
-    std::vector<std::string> messages_since(std::size_t mark) const {
-        std::vector<std::string> shown;
+    Texts messages_since(std::size_t mark) const {
+        Texts shown;
         for (const std::string& call : host.calls->since(mark))
             if (call.rfind("Log.ShowMessage(", 0) == 0) shown.push_back(call.substr(16, call.size() - 17));
         return shown;
@@ -150,8 +138,8 @@ class ImportWindowFixture : public ModuleFixture {
     }
 
     // The procedures whose errors the open window showed through the error routine.
-    std::vector<std::string> errors_shown() {
-        std::vector<std::string> procedures;
+    Texts errors_shown() {
+        Texts procedures;
         for (const auto& shown : window_log().shown) procedures.push_back(shown.procedure);
         return procedures;
     }

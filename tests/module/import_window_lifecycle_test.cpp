@@ -11,9 +11,6 @@
 
 namespace {
 
-using module_test::FileSpec;
-using module_test::import_xml;
-using Texts = std::vector<std::string>;
 using Outcome = module::ImportOutcome;
 
 class ImportWindowTest : public module_test::ImportWindowFixture {
@@ -27,15 +24,13 @@ class ImportWindowTest : public module_test::ImportWindowFixture {
         set.columns[0].defined_size = 6;
         set.columns[1].name = "CG86_IDATTIVITA";
         set.columns[1].type = ado::adInteger;
-        for (int i = 1; i <= rows; ++i)
-            set.rows.push_back({ado::Variant("47110" + std::to_string(i)), ado::Variant(i)});
+        for (int i = 1; i <= rows; ++i) set.rows.push_back({"47110" + std::to_string(i), i});
         return ado::Recordset::from_rows(set);
     }
 
     module::ImportWindow& open_with_file() {
         auto& w = open();
-        if (choose(w, write_file("in/member.xml", import_xml(FileSpec{}))))
-            throw std::runtime_error("file refused");
+        if (choose(w, member_file({}, "in/member.xml"))) throw std::runtime_error("file refused");
         return w;
     }
 };
@@ -87,7 +82,7 @@ TEST_F(ImportWindowTest, ACompanyWithStatementsOrPortfolioIsToldOnceAndCannotImp
 
         // A valid file is shown and accepted, but the import stays disabled.
         const auto mark = host.calls->size();
-        EXPECT_FALSE(choose(w, write_file("member.xml", import_xml(FileSpec{}))));
+        EXPECT_FALSE(choose(w, member_file()));
         EXPECT_TRUE(w.last_outcome().file_accepted);
         EXPECT_EQ(w.TXT_CODANAIMP.text, "900");
         EXPECT_EQ(w.CMD_IMPORTA.enabled, !refused);
@@ -114,10 +109,12 @@ TEST_F(ImportWindowTest, ShowMessageUsesALogObjectOfItsOwnAndReplacesOnlyTheArgu
     }
 }
 
+// Closing the window afterwards closes the record sets it holds and releases the file.
 TEST_F(ImportWindowTest, TheImportCommandStopsAfterTheActivityParametersWithoutClaimingSuccess) {
     add_history(1, "/srv/imports/last.xml");
     host.components().activity->result = activities(2);
     auto& w = open_with_file();
+    const ado::RecordsetPtr group = w.import_state().group_structure;
     const auto mark = host.calls->size();
 
     w.CMD_IMPORTA_ButtonClick();
@@ -139,6 +136,13 @@ TEST_F(ImportWindowTest, TheImportCommandStopsAfterTheActivityParametersWithoutC
     EXPECT_EQ(w.TXT_NOMEFILE.text, "/srv/imports/");
     EXPECT_FALSE(w.CMD_IMPORTA.enabled);
     EXPECT_EQ(w.TXT_CODANAIMP.text, "");
+
+    ASSERT_TRUE(group && service.result);
+    EXPECT_EQ(object->CloseForm(), ado::Variant(true));
+    EXPECT_EQ(group->State(), ado::adStateClosed);
+    EXPECT_EQ(service.result->State(), ado::adStateClosed);
+    EXPECT_EQ(w.import_state().group_structure, nullptr);
+    EXPECT_EQ(w.import_state().document, nullptr);
 }
 
 TEST_F(ImportWindowTest, ActivityParametersThatCannotBeBuiltStopTheImportWithMessage112) {
@@ -205,22 +209,6 @@ TEST_F(ImportWindowTest, TheExerciseOfTheImportComesFromTheExerciseService) {
         EXPECT_EQ(service->connection, present ? object->Connection() : nullptr);
         EXPECT_EQ(errors_shown(), present ? Texts{} : Texts{"DeterminaEsercizioImportazione"});
     }
-}
-
-TEST_F(ImportWindowTest, UnloadClosesTheRecordSetsAndReleasesTheFile) {
-    host.components().activity->result = activities(1);
-    auto& w = open_with_file();
-    const ado::RecordsetPtr group = w.import_state().group_structure;
-    w.CMD_IMPORTA_ButtonClick();
-    const ado::RecordsetPtr activity = w.import_state().activity_parameters;
-    ASSERT_TRUE(group && activity);
-
-    EXPECT_EQ(object->CloseForm(), ado::Variant(true));
-
-    EXPECT_EQ(group->State(), ado::adStateClosed);
-    EXPECT_EQ(activity->State(), ado::adStateClosed);
-    EXPECT_EQ(w.import_state().group_structure, nullptr);
-    EXPECT_EQ(w.import_state().document, nullptr);
 }
 
 }  // namespace

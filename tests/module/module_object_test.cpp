@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@ namespace {
 using ado::Variant;
 using module_test::ModuleFixture;
 using Calls = std::vector<std::string>;
+const std::string kDefaultCaption = "Importazione movimenti COGE nel gruppo IVA";
 
 class ModuleObjectTest : public ModuleFixture {};
 
@@ -42,7 +44,7 @@ TEST_F(ModuleObjectTest, SixteenBitPropertiesLeaveTheValueUnchangedOnOverflow) {
 TEST_F(ModuleObjectTest, TopAndLeftConvertToLongOrKeepTheirValue) {
     auto& m = make();
     const std::vector<std::pair<Variant, std::int32_t>> cases = {
-        {Variant("123"), 123}, {Variant(45.6), 46}, {Variant(-10), -10}, {Variant(), 0},
+        {Variant("123"), 123}, {Variant(45.6), 46},     {Variant(-10), -10}, {Variant(), 0},
         {Variant("abc"), 7},   {Variant(ado::Null), 7}, {Variant(3e9), 7}};
     for (const auto& [value, expected] : cases) {
         SCOPED_TRACE(expected);
@@ -60,60 +62,57 @@ TEST_F(ModuleObjectTest, StoredPropertiesComeBackAsSet) {
     auto& m = make();
     m.SetHwndParent(4242);
     m.SetFiltro("CG41_ANNO = 2024");
-    EXPECT_EQ(m.HwndParent(), 4242);
-    EXPECT_EQ(m.Filtro(), Variant("CG41_ANNO = 2024"));
     m.SetMenuModulo(1);
     m.SetMenuPadre("P");
     m.SetMenuProg(ado::Null);
-    EXPECT_EQ(m.MenuModulo(), Variant(1));
-    EXPECT_EQ(m.MenuPadre(), Variant("P"));
-    EXPECT_TRUE(m.MenuProg().is_null());
     m.SetCanInsert(true);
     m.SetCanQbe(true);
     m.SetIsCalled(true);
-    EXPECT_TRUE(m.CanInsert());
-    EXPECT_FALSE(m.CanDelete());
-    EXPECT_TRUE(m.CanQbe());
-    EXPECT_TRUE(m.IsCalled());
-    EXPECT_FALSE(m.IsActive());
     m.SetIsScheduled(true);
     m.SetScheduleCode("S1");
-    EXPECT_TRUE(m.IsScheduled());
+    EXPECT_EQ(m.HwndParent(), 4242);
+    EXPECT_EQ(m.Filtro(), Variant("CG41_ANNO = 2024"));
+    EXPECT_EQ(m.MenuModulo(), Variant(1));
+    EXPECT_EQ(m.MenuPadre(), Variant("P"));
+    EXPECT_TRUE(m.MenuProg().is_null());
+    EXPECT_TRUE(m.CanInsert() && m.CanQbe() && m.IsCalled() && m.IsScheduled());
+    EXPECT_FALSE(m.CanDelete() || m.IsActive());
     EXPECT_EQ(m.ScheduleCode(), Variant("S1"));
     EXPECT_EQ(m.ObjApplication()->Title(), module_test::kTitle);
-}
-
-TEST_F(ModuleObjectTest, ActiveDllIsTheObjectItselfAndCwindowIsNeverSet) {
-    auto& m = make();
     EXPECT_EQ(m.ActiveDll(), &m);
     EXPECT_EQ(m.Cwindow(), nullptr);
-    m.ShowForm();
-    EXPECT_EQ(m.Cwindow(), nullptr);
 }
 
-TEST_F(ModuleObjectTest, EachObjectTracesItsOwnIdentifierAtCreationAndDestruction) {
-    make();
+// Each object (module and window) traces INI at creation and TER at destruction under an
+// identifier of its own; a module released without CloseForm calls nobody.
+TEST_F(ModuleObjectTest, ModuleAndWindowTraceTheirOwnIdentifiers) {
+    make().ShowForm();
+    const auto before = host.calls->size();
     make();  // replaces (destroys) the first
+    EXPECT_EQ(host.calls->size(), before);
     object.reset();
-    const std::regex form("KVTR:\\|[0-9A-F]{32}\\|(INI|TER)\\|ZIZO_LEDGERINTAKE\\|CLSCG_LEDGERINTAKE");
-    ASSERT_EQ(trace->lines.size(), 4u);
-    for (const auto& line : trace->lines) EXPECT_TRUE(std::regex_match(line, form)) << line;
-    const auto first_ini = scripted::trace_fields(trace->lines[0]);
-    const auto second_ini = scripted::trace_fields(trace->lines[1]);
-    const auto first_ter = scripted::trace_fields(trace->lines[2]);
-    const auto second_ter = scripted::trace_fields(trace->lines[3]);
-    EXPECT_NE(first_ini[1], second_ini[1]);
-    EXPECT_EQ(first_ini[1], first_ter[1]);
-    EXPECT_EQ(first_ter[2], "TER");
-    EXPECT_EQ(second_ini[1], second_ter[1]);
+    const std::regex form("KVTR:\\|[0-9A-F]{32}\\|(INI|TER)\\|ZIZO_LEDGERINTAKE\\|(CLS|FRM)CG_LEDGERINTAKE");
+    Calls phases, ids;
+    for (const auto& line : trace->lines) {
+        EXPECT_TRUE(std::regex_match(line, form)) << line;
+        const auto f = scripted::trace_fields(line);
+        phases.push_back(f[2] + " " + f[4]);
+        ids.push_back(f[1]);
+    }
+    EXPECT_EQ(phases, (Calls{"INI CLSCG_LEDGERINTAKE", "INI FRMCG_LEDGERINTAKE", "INI CLSCG_LEDGERINTAKE",
+                             "TER CLSCG_LEDGERINTAKE", "TER FRMCG_LEDGERINTAKE", "TER CLSCG_LEDGERINTAKE"}));
+    // first module, its window, second module; TER in the same order
+    ASSERT_EQ(ids.size(), 6u);
+    EXPECT_EQ(Calls(ids.begin(), ids.begin() + 3), Calls(ids.begin() + 3, ids.end()));
+    EXPECT_EQ(std::set<std::string>(ids.begin(), ids.end()).size(), 3u);
 }
 
 TEST_F(ModuleObjectTest, ShowFormUsesTheRequestedCaptionOrTheDefault) {
     const std::vector<std::pair<Variant, std::string>> cases = {
-        {Variant(), "Importazione movimenti COGE nel gruppo IVA"},
-        {Variant(""), "Importazione movimenti COGE nel gruppo IVA"},
-        {Variant("    "), "Importazione movimenti COGE nel gruppo IVA"},
-        {Variant(ado::Null), "Importazione movimenti COGE nel gruppo IVA"},
+        {Variant(), kDefaultCaption},
+        {Variant(""), kDefaultCaption},
+        {Variant("    "), kDefaultCaption},
+        {Variant(ado::Null), kDefaultCaption},
         {Variant("Import gruppo 2024"), "Import gruppo 2024"},
         {Variant(" padded "), " padded "},
         {Variant(123), "123"},
@@ -131,7 +130,7 @@ TEST_F(ModuleObjectTest, ShowFormUsesTheRequestedCaptionOrTheDefault) {
 TEST_F(ModuleObjectTest, ModelessShowReturnsAtOnceModalShowWhenTheWindowCloses) {
     auto& m = make();
     m.ShowForm();
-    EXPECT_EQ(ui->shown, (Calls{"created", "modeless:Importazione movimenti COGE nel gruppo IVA"}));
+    EXPECT_EQ(ui->shown, (Calls{"created", "modeless:" + kDefaultCaption}));
     EXPECT_TRUE(m.CurrentWindow()->IsVisible());
     EXPECT_TRUE(m.CloseForm().to_bool());
 
@@ -144,7 +143,7 @@ TEST_F(ModuleObjectTest, ModelessShowReturnsAtOnceModalShowWhenTheWindowCloses) 
     };
     EXPECT_TRUE(m.ShowForm().is_empty());
     EXPECT_TRUE(open_during_modal);
-    EXPECT_EQ(ui->shown, (Calls{"created", "modal:Importazione movimenti COGE nel gruppo IVA", "modal returned (closed)"}));
+    EXPECT_EQ(ui->shown, (Calls{"created", "modal:" + kDefaultCaption, "modal returned (closed)"}));
     EXPECT_FALSE(m.CurrentWindow()->IsLoaded());
 }
 
@@ -157,10 +156,10 @@ TEST_F(ModuleObjectTest, LoadAndFirstActivationSetUpTheModuleAndRegisterTheWindo
 
     EXPECT_EQ(host.calls->calls(),
               (Calls{"Classes.CreateLogObject", "Log.Initialise", "Classes.CreateConnectionFactory",
-                     "ConnectionFactory.NewConnection", "Classes.CreateDateObject", "Classes.CreateUtilityObject",
-                     "ClsGlobal.SetCurrentModule", "Navigator.SetFrameStatus(2)", "Navigator.Refresh",
-                     "Navigator.Notify", "Navigator.Notify", "Forms.Register(1001,0,1,'')",
-                     "ClsGlobal.SetApplication"}));
+                     "ConnectionFactory.NewConnection", "Classes.CreateDateObject",
+                     "Classes.CreateUtilityObject", "ClsGlobal.SetCurrentModule",
+                     "Navigator.SetFrameStatus(2)", "Navigator.Refresh", "Navigator.Notify",
+                     "Navigator.Notify", "Forms.Register(1001,0,1,'')", "ClsGlobal.SetApplication"}));
     EXPECT_EQ(log().initialised_with, &m);
     ASSERT_NE(m.Connection(), nullptr);
     EXPECT_EQ(m.Connection(), host.components().connection_factory->handed_out.at(0));
@@ -168,6 +167,7 @@ TEST_F(ModuleObjectTest, LoadAndFirstActivationSetUpTheModuleAndRegisterTheWindo
     EXPECT_EQ(m.Connection()->ConnectionString(), host.global->database->connection_string);
     EXPECT_EQ(host.global->current_module, &m);
     EXPECT_EQ(host.global->application, m.ObjApplication());
+    EXPECT_EQ(m.Cwindow(), nullptr);  // never set, even with a window open
 
     const module::ModuleState& state = m.context().state();
     EXPECT_EQ(state.connection, m.Connection());
@@ -201,60 +201,53 @@ TEST_F(ModuleObjectTest, MissingCompanyDataCountsAsZeroAndEmpty) {
 // The import window shell with the resources the full window keeps: a record set and a
 // numbering request.
 class ShellWithResources : public module::ImportWindowShell {
-public:
-    ShellWithResources(module::ModuleContext& context, scripted::CallLogPtr calls, ado::RecordsetPtr recordset)
-        : ImportWindowShell(context), calls_(std::move(calls)), recordset_(std::move(recordset)) {}
+  public:
+    ShellWithResources(module::ModuleContext& context, scripted::CallLogPtr calls)
+        : ImportWindowShell(context), calls_(std::move(calls)) {}
+    ado::RecordsetPtr recordset;
     std::shared_ptr<scripted::Numbering> numbering;
 
-protected:
+  protected:
     void OnLoad() noexcept override {
         ImportWindowShell::OnLoad();
-        recordsets().push_back(recordset_);
+        ado::RowSet rows;
+        rows.columns.resize(1);
+        rows.columns[0].name = "X";
+        rows.columns[0].type = ado::adInteger;
+        rows.rows = {{Variant(1)}};
+        recordset = ado::Recordset::from_rows(rows);
+        recordsets().push_back(recordset);
         numbering = std::make_shared<scripted::Numbering>(calls_);
         numbering->SetConnection(context().state().connection);
         numbering_requests()[1] = numbering;
     }
 
-private:
+  private:
     scripted::CallLogPtr calls_;
-    ado::RecordsetPtr recordset_;
 };
 
-ado::RecordsetPtr small_recordset() {
-    ado::RowSet rows;
-    ado::ColumnInfo c;
-    c.name = "X";
-    c.type = ado::adInteger;
-    rows.columns = {c};
-    rows.rows = {{Variant(1)}};
-    return ado::Recordset::from_rows(rows);
-}
-
 TEST_F(ModuleObjectTest, CloseFormUnloadsInTheFixedOrderAndReportsTheWindowGone) {
-    const ado::RecordsetPtr recordset = small_recordset();
-    std::shared_ptr<scripted::Numbering> numbering;
     auto& m = make([&](module::ModuleContext& context) {
-        auto window = std::make_unique<ShellWithResources>(context, host.calls, recordset);
-        return window;
+        return std::make_unique<ShellWithResources>(context, host.calls);
     });
     m.ShowForm();
     const auto connection = m.Connection();
     auto* window = dynamic_cast<ShellWithResources*>(m.CurrentWindow());
     ASSERT_NE(window, nullptr);
-    numbering = window->numbering;
     const auto mark = host.calls->size();
 
     EXPECT_EQ(m.CloseForm(), Variant(true));
 
-    EXPECT_EQ(host.calls->since(mark),
-              (Calls{// close request: navigator refresh, then unregistration and the host's answer
-                     "ClsGlobal.SetCurrentModule", "Navigator.SetFrameStatus(2)", "Navigator.Refresh",
-                     "Navigator.Notify", "Forms.Register(1001,0,0,'')", "Forms.CloseAnswer",
-                     // unload: numbering detached, host told, connection closed, module detached
-                     "Numbering.SetConnection(none)", "ClsGlobal.ModuleReleasing", "Forms.RemoveMenuItem(1001)",
-                     "Navigator.ClearCurrentModule", "ClsGlobal.DropModuleReferences", "Log.Terminate"}));
-    EXPECT_EQ(recordset->State(), ado::adStateClosed);
-    EXPECT_EQ(numbering->connection, nullptr);
+    EXPECT_EQ(
+        host.calls->since(mark),
+        (Calls{// close request: navigator refresh, then unregistration and the host's answer
+               "ClsGlobal.SetCurrentModule", "Navigator.SetFrameStatus(2)", "Navigator.Refresh",
+               "Navigator.Notify", "Forms.Register(1001,0,0,'')", "Forms.CloseAnswer",
+               // unload: numbering detached, host told, connection closed, module detached
+               "Numbering.SetConnection(none)", "ClsGlobal.ModuleReleasing", "Forms.RemoveMenuItem(1001)",
+               "Navigator.ClearCurrentModule", "ClsGlobal.DropModuleReferences", "Log.Terminate"}));
+    EXPECT_EQ(window->recordset->State(), ado::adStateClosed);
+    EXPECT_EQ(window->numbering->connection, nullptr);
     EXPECT_EQ(connection->State(), ado::adStateClosed);
     EXPECT_EQ(m.ClsGlobal(), nullptr);
     EXPECT_EQ(m.ActiveNavigator(), nullptr);
@@ -271,6 +264,8 @@ TEST_F(ModuleObjectTest, CloseFormUnloadsInTheFixedOrderAndReportsTheWindowGone)
 
 TEST_F(ModuleObjectTest, ARefusedCloseKeepsTheWindowOpenAndCloseFormReturnsFalse) {
     auto& m = make();
+    EXPECT_EQ(m.CloseForm(), Variant(true));  // nothing open: gone already, nobody called
+    EXPECT_TRUE(host.calls->calls().empty());
     m.ShowForm();
     host.forms().close_answer = 1;
     const auto mark = host.calls->size();
@@ -285,32 +280,6 @@ TEST_F(ModuleObjectTest, ARefusedCloseKeepsTheWindowOpenAndCloseFormReturnsFalse
     host.forms().close_answer = 0;
     EXPECT_EQ(m.CloseForm(), Variant(true));
     EXPECT_FALSE(m.CurrentWindow()->IsLoaded());
-}
-
-TEST_F(ModuleObjectTest, CloseFormWithNothingOpenReportsTheWindowGone) {
-    auto& m = make();
-    EXPECT_EQ(m.CloseForm(), Variant(true));
-    EXPECT_TRUE(host.calls->calls().empty());
-}
-
-TEST_F(ModuleObjectTest, TheWindowTracesItsOwnLinesAndOutlivesNoModuleObject) {
-    auto& m = make();
-    m.ShowForm();
-    const auto before = host.calls->size();
-    object.reset();  // released by the host without CloseForm
-    EXPECT_EQ(host.calls->size(), before);  // nobody calls a host that is letting go
-    ASSERT_EQ(trace->lines.size(), 4u);
-    const auto module_ini = scripted::trace_fields(trace->lines[0]);
-    const auto window_ini = scripted::trace_fields(trace->lines[1]);
-    const auto module_ter = scripted::trace_fields(trace->lines[2]);
-    const auto window_ter = scripted::trace_fields(trace->lines[3]);
-    EXPECT_EQ(window_ini[4], "FRMCG_LEDGERINTAKE");
-    EXPECT_EQ(window_ini[2], "INI");
-    EXPECT_EQ(window_ter[4], "FRMCG_LEDGERINTAKE");
-    EXPECT_EQ(window_ter[2], "TER");
-    EXPECT_EQ(window_ini[1], window_ter[1]);
-    EXPECT_NE(window_ini[1], module_ini[1]);
-    EXPECT_EQ(module_ter[4], "CLSCG_LEDGERINTAKE");
 }
 
 TEST_F(ModuleObjectTest, TransferDataRaisesDataTransferWithItsArgument) {

@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,40 +19,29 @@
 
 namespace {
 
-class Library {
-public:
-    explicit Library(const char* path) : handle_(::dlopen(path, RTLD_NOW | RTLD_LOCAL)) {}
-    ~Library() {
-        if (handle_) ::dlclose(handle_);
-    }
-    Library(const Library&) = delete;
-    Library& operator=(const Library&) = delete;
-    void* handle() const { return handle_; }
-    void* symbol(const char* name) const { return ::dlsym(handle_, name); }
-
-private:
-    void* handle_;
+struct CloseLibrary {
+    void operator()(void* handle) const { ::dlclose(handle); }
 };
+using Library = std::unique_ptr<void, CloseLibrary>;
 
-std::vector<std::string> read_lines(const std::filesystem::path& path) {
-    std::ifstream in(path);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
-TEST(ModuleLibrary, LoadsThroughItsEntryPointAndRunsAWholeOpenAndClose) {
+TEST(ModuleLibrary, ExportsOnlyItsEntryPointAndRunsAWholeOpenAndClose) {
     scripted::TempDir dir;
     const auto trace_file = dir / "trace.txt";
     ::setenv("LEDGERINTAKE_TRACE", trace_file.string().c_str(), 1);
 
-    Library library(LEDGERINTAKE_MODULE_LIBRARY);
-    ASSERT_NE(library.handle(), nullptr) << ::dlerror();
-    auto create = reinterpret_cast<ledgerintake_create_module_fn>(library.symbol("ledgerintake_create_module"));
+    const Library library(::dlopen(LEDGERINTAKE_MODULE_LIBRARY, RTLD_NOW | RTLD_LOCAL));
+    ASSERT_NE(library, nullptr) << ::dlerror();
+    const auto symbol = [&](const char* name) { return ::dlsym(library.get(), name); };
+    auto create = reinterpret_cast<ledgerintake_create_module_fn>(symbol("ledgerintake_create_module"));
     ASSERT_NE(create, nullptr);
+    // The module's own code and the data-access layer linked into it stay private.
+    EXPECT_EQ(symbol("_ZN6module15ConvertiDataOraB5cxx11ESt17basic_string_viewIcSt11char_traitsIcEE"),
+              nullptr);
+    EXPECT_EQ(symbol("_ZN3ado10ConnectionC1Ev"), nullptr);
 
     scripted::Host host;
-    host.global->database->connection_string = scripted::sqlite_connection_string((dir / "books.db").string());
+    host.global->database->connection_string =
+        scripted::sqlite_connection_string((dir / "books.db").string());
     auto ui = std::make_shared<scripted::Ui>();
     {
         std::unique_ptr<module::LedgerIntake> object(create());
@@ -79,27 +67,16 @@ TEST(ModuleLibrary, LoadsThroughItsEntryPointAndRunsAWholeOpenAndClose) {
     }
     ::setenv("LEDGERINTAKE_TRACE", "", 1);
 
-    const auto lines = read_lines(trace_file);
+    // The library traces through the environment's setting: module and window, INI then TER.
+    const auto lines = scripted::read_lines(trace_file);
     ASSERT_EQ(lines.size(), 4u);
-    const auto module_ini = scripted::trace_fields(lines[0]);
-    const auto window_ini = scripted::trace_fields(lines[1]);
-    const auto module_ter = scripted::trace_fields(lines[2]);
-    const auto window_ter = scripted::trace_fields(lines[3]);
-    EXPECT_EQ(module_ini[4], "CLSCG_LEDGERINTAKE");
-    EXPECT_EQ(window_ini[4], "FRMCG_LEDGERINTAKE");
-    EXPECT_EQ(module_ini[1], module_ter[1]);
-    EXPECT_EQ(window_ini[1], window_ter[1]);
-    EXPECT_NE(module_ini[1], window_ini[1]);
-    EXPECT_EQ(module_ini[1].size(), 32u);
-}
-
-TEST(ModuleLibrary, ExportsOnlyItsEntryPoint) {
-    Library library(LEDGERINTAKE_MODULE_LIBRARY);
-    ASSERT_NE(library.handle(), nullptr) << ::dlerror();
-    EXPECT_NE(library.symbol("ledgerintake_create_module"), nullptr);
-    // The module's own code and the data-access layer linked into it stay private.
-    EXPECT_EQ(library.symbol("_ZN6module15ConvertiDataOraB5cxx11ESt17basic_string_viewIcSt11char_traitsIcEE"), nullptr);
-    EXPECT_EQ(library.symbol("_ZN3ado10ConnectionC1Ev"), nullptr);
+    std::vector<std::vector<std::string>> f;
+    for (const auto& line : lines) f.push_back(scripted::trace_fields(line));
+    EXPECT_EQ(f[0][4] + f[1][4], "CLSCG_LEDGERINTAKEFRMCG_LEDGERINTAKE");
+    EXPECT_EQ(f[0][1], f[2][1]);
+    EXPECT_EQ(f[1][1], f[3][1]);
+    EXPECT_NE(f[0][1], f[1][1]);
+    EXPECT_EQ(f[0][1].size(), 32u);
 }
 
 }  // namespace

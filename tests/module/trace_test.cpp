@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <regex>
 #include <string>
 #include <vector>
@@ -13,12 +12,7 @@
 
 namespace {
 
-std::vector<std::string> read_lines(const std::filesystem::path& path) {
-    std::ifstream in(path);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
+using Lines = std::vector<std::string>;
 
 TEST(TraceLine, JoinsItsFieldsWithBars) {
     EXPECT_EQ(module::trace_line("0123456789ABCDEF0123456789ABCDEF", "INI", "CLSCG_LEDGERINTAKE"),
@@ -35,23 +29,19 @@ TEST(InstanceId, FormatsTheGuidGroupsPaddedInUpperCase) {
     EXPECT_EQ(module::format_instance_id(g), "0A0B0C0D0001ABCD00010F107F80FEFF");
 }
 
-TEST(InstanceId, FreshGuidsGiveDistinct32DigitIdentifiers) {
-    module::InstanceId a;
-    module::InstanceId b;
+TEST(InstanceId, FreshGuidsGiveDistinct32DigitIdentifiersMadeOnce) {
+    module::InstanceId a, b;
     const std::regex form("[0-9A-F]{32}");
     EXPECT_TRUE(std::regex_match(a.get(), form)) << a.get();
     EXPECT_TRUE(std::regex_match(b.get(), form)) << b.get();
     EXPECT_NE(a.get(), b.get());
-    EXPECT_EQ(a.get(), a.get());  // made once, then kept
-}
+    EXPECT_EQ(a.get(), a.get());
 
-TEST(InstanceId, IsEmptyWhenNoGuidCanBeHadAndMadeAgainLater) {
+    // No GUID to be had: empty, and made again on the next request.
     int calls = 0;
     module::InstanceId id([&]() -> std::optional<module::Guid> {
         if (++calls == 1) return std::nullopt;
-        module::Guid g;
-        g.data1 = 1;
-        return g;
+        return module::Guid{.data1 = 1};
     });
     EXPECT_EQ(id.get(), "");
     EXPECT_EQ(id.get(), "00000001000000000000000000000000");
@@ -71,13 +61,12 @@ TEST(ObjectTrace, WritesIniAtCreationAndTerOnceWithTheSameId) {
     const auto ini = scripted::trace_fields(sink->lines[0]);
     const auto ter = scripted::trace_fields(sink->lines[1]);
     ASSERT_EQ(ini.size(), 5u);
-    EXPECT_EQ(ini[2], "INI");
-    EXPECT_EQ(ter[2], "TER");
+    EXPECT_EQ(ini[2] + ter[2], "INITER");
     EXPECT_EQ(ini[1], ter[1]);
     EXPECT_EQ(ini[4], "FRMCG_STORICO");
 }
 
-TEST(TraceSink, SilentUnlessTheSettingNamesStderrOrAFile) {
+TEST(TraceSink, SilentUnlessTheSettingOrTheEnvironmentNamesStderrOrAFile) {
     EXPECT_EQ(module::make_trace_sink(""), nullptr);
 
     auto to_stderr = module::make_trace_sink("1");
@@ -87,28 +76,23 @@ TEST(TraceSink, SilentUnlessTheSettingNamesStderrOrAFile) {
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "KVTR:|X|INI|ZIZO_LEDGERINTAKE|Y\n");
 
     scripted::TempDir dir;
-    const auto path = dir / "trace.txt";
-    auto to_file = module::make_trace_sink(path.string());
+    auto to_file = module::make_trace_sink((dir / "trace.txt").string());
     ASSERT_NE(to_file, nullptr);
     to_file->Write("first");
     to_file->Write("second");
-    EXPECT_EQ(read_lines(path), (std::vector<std::string>{"first", "second"}));
+    EXPECT_EQ(scripted::read_lines(dir / "trace.txt"), (Lines{"first", "second"}));
 
     // A file that cannot be written is not an error of the module.
     auto nowhere = module::make_trace_sink((dir / "missing-folder" / "trace.txt").string());
     ASSERT_NE(nowhere, nullptr);
     nowhere->Write("lost");
-}
 
-TEST(TraceSink, FollowsTheEnvironmentVariable) {
-    scripted::TempDir dir;
-    const auto path = dir / "env-trace.txt";
-    ::setenv(module::kTraceVariable, path.string().c_str(), 1);
-    auto sink = module::trace_sink_from_environment();
+    ::setenv(module::kTraceVariable, (dir / "env-trace.txt").string().c_str(), 1);
+    auto from_environment = module::trace_sink_from_environment();
     ::setenv(module::kTraceVariable, "", 1);
-    ASSERT_NE(sink, nullptr);
-    sink->Write("line");
-    EXPECT_EQ(read_lines(path), std::vector<std::string>{"line"});
+    ASSERT_NE(from_environment, nullptr);
+    from_environment->Write("line");
+    EXPECT_EQ(scripted::read_lines(dir / "env-trace.txt"), Lines{"line"});
     EXPECT_EQ(module::trace_sink_from_environment(), nullptr);
 }
 

@@ -26,36 +26,16 @@ TEST_F(DatabaseTest, InitTwiceKeepsDataAndRecordsTheVersionOnce) {
     EXPECT_TRUE(rs->GetFields().Item("CREATED").Value().is_date());
 }
 
-TEST_F(DatabaseTest, InitRefusesWhatIsNotADatabaseAndChangesNothing) {
-    const fs::path text = dir_ / "notes.txt";
-    write_file(text, "these are notes, not a database\n");
-    EXPECT_THROW(refhost::init_database(text), ado::Error);
-    EXPECT_EQ(file_bytes(text), "these are notes, not a database\n");
-
-    EXPECT_THROW(refhost::init_database(dir_ / "no-such-folder" / "x.db"), ado::Error);
-    EXPECT_FALSE(fs::exists(dir_ / "no-such-folder"));
-}
-
-TEST_F(DatabaseTest, InitRefusesSchemaTablesMadeByHandAndKeepsThem) {
-    const fs::path other = dir_ / "other.db";
-    {
-        ado::Connection c(refhost::connection_string(other, true));
-        c.Open();
-        c.Execute("CREATE TABLE CG01_ANAGCOMUNI (CG01_CODICE CHAR(4) NOT NULL PRIMARY KEY)");
-        c.Execute("INSERT INTO CG01_ANAGCOMUNI (CG01_CODICE) VALUES ('H501')");
-    }
-    EXPECT_THROW(refhost::init_database(other), ado::Error);
-    EXPECT_EQ(refhost::check_database(other), DatabaseState::NoSchema);
-    ado::Connection c(refhost::connection_string(other));
-    c.Open();
-    EXPECT_EQ(c.Execute(" SELECT COUNT(*) FROM CG01_ANAGCOMUNI")->GetFields().Item(0).Value().to_long(), 1);
-}
-
-TEST_F(DatabaseTest, CheckTellsTheStateWithoutCreatingOrChangingFiles) {
-    const fs::path missing = dir_ / "missing.db";
-    const fs::path bare = dir_ / "bare.db";
-    const fs::path text = dir_ / "notes.txt";
-    ado::Connection(refhost::connection_string(bare, true)).Open();
+// check_database tells the state without creating or changing files; init_database refuses
+// what is not its database (a text file, a path in a missing folder, a database whose
+// schema tables were made by hand) and changes nothing.
+TEST_F(DatabaseTest, CheckTellsTheStateAndInitRefusesWhatIsNotItsDatabase) {
+    const fs::path missing = dir_ / "missing.db", bare = dir_ / "bare.db", text = dir_ / "notes.txt";
+    ado::Connection hand_made(refhost::connection_string(bare, true));
+    hand_made.Open();
+    hand_made.Execute("CREATE TABLE CG01_ANAGCOMUNI (CG01_CODICE CHAR(4) NOT NULL PRIMARY KEY)");
+    hand_made.Execute("INSERT INTO CG01_ANAGCOMUNI (CG01_CODICE) VALUES ('H501')");
+    hand_made.Close();
     write_file(text, "not a database");
     fs::create_directory(dir_ / "folder.db");
     conn_.Close();
@@ -67,22 +47,21 @@ TEST_F(DatabaseTest, CheckTellsTheStateWithoutCreatingOrChangingFiles) {
     const std::string ready_bytes = file_bytes(db_path());
     const auto ready_time = fs::last_write_time(db_path());
 
-    const struct {
-        fs::path path;
-        DatabaseState expected;
-    } cases[] = {{missing, DatabaseState::Missing},
-                 {bare, DatabaseState::NoSchema},
-                 {db_path(), DatabaseState::Ready},
-                 {text, DatabaseState::Unreadable},
-                 {dir_ / "folder.db", DatabaseState::Unreadable}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.path.filename().string());
-        EXPECT_EQ(refhost::check_database(c.path), c.expected);
-    }
+    const std::vector<std::pair<fs::path, DatabaseState>> cases = {
+        {missing, DatabaseState::Missing}, {bare, DatabaseState::NoSchema}, {db_path(), DatabaseState::Ready},
+        {text, DatabaseState::Unreadable}, {dir_ / "folder.db", DatabaseState::Unreadable}};
+    for (const auto& [path, expected] : cases) EXPECT_EQ(refhost::check_database(path), expected) << path;
     EXPECT_FALSE(fs::exists(missing));
     EXPECT_EQ(file_bytes(db_path()), ready_bytes);
     EXPECT_EQ(fs::last_write_time(db_path()), ready_time);
+
+    for (const fs::path& refused : {text, dir_ / "no-such-folder" / "x.db", bare})
+        EXPECT_THROW(refhost::init_database(refused), ado::Error) << refused;
     EXPECT_EQ(file_bytes(text), "not a database");
+    EXPECT_FALSE(fs::exists(dir_ / "no-such-folder"));
+    EXPECT_EQ(refhost::check_database(bare), DatabaseState::NoSchema);
+    hand_made.Open();
+    EXPECT_EQ(hand_made.Execute(" SELECT COUNT(*) FROM CG01_ANAGCOMUNI")->GetFields().Item(0).Value().to_long(), 1);
 }
 
 TEST_F(DatabaseTest, PathsWithSeparatorsOrQuotesWork) {
@@ -96,7 +75,7 @@ TEST_F(DatabaseTest, PathsWithSeparatorsOrQuotesWork) {
 // Every table and view of the scripts, with the columns the module and the host look up by.
 TEST_F(DatabaseTest, EveryTableExistsWithItsKeyColumns) {
     const std::vector<std::pair<std::string, std::string>> tables = {
-        {"CG01_ANAGCOMUNI", "CG01_CODICE, CG01_PROV"},
+        {"CG01_ANAGCOMUNI", "CG01_CODICE, CG01_PROV"}, {"CG37_CONTIPRSSTD", "CG37_CODICE"},
         {"CG68_NUMERDESC", "CG68_DITTA_CG18, CG68_INDTIPOLOGIA, CG68_SEZIONALE"},
         {"CG24_TABPDC", "CG24_GRUPPO_CG10, CG24_CONTO, CG24_LIVELLO"},
         {"CG33_TABCAU", "CG33_IDPROV, CG33_CODICE, CG33_CAUSALEIVA"},
@@ -106,23 +85,19 @@ TEST_F(DatabaseTest, EveryTableExistsWithItsKeyColumns) {
         {"CG16_ANAGGENSTO", "CG16S_CODICE_CG16, CG16S_INIZIOVALIDITA"},
         {"VCG16_ANAGGEN", "CG16_CODICE, CG16_CODFISCALE, INIZIOVALIDITATOT, FINEVALIDITATOT"},
         {"CG44_CLIFOR", "CG44_DITTA_CG18, CG44_TIPOCF, CG44_CLIFOR, CG44_CODICE_CG16"},
-        {"CG26_PROGANAG", "CG26_CODICE, CG26_VALPROG"},
-        {"CG37_CONTIPRSSTD", "CG37_CODICE"},
+        {"CG26_PROGANAG", "CG26_CODICE, CG26_VALPROG"}, {"HOST_USER", "USER_CODE, USER_GROUP"},
         {"CG36_PRSPDC", "CG36_GRUPPO_CG10, CG36_CODICE, CG36_CONTO_CG24"},
         {"CGG5_STRUTGR", "CGG5_ID, CGG5_DITTA_CG18, CGG5_ANNO, CGG5_CODICEAN_CG16"},
         {"CGG6_TRASCODIFVAL", "CGG6_ID_CGG5, CGG6_INDTRASC, CGG6_VALESTERNO"},
-        {"IE42_IMPCOGE", "IE42_ID, IE42_DITTA_CG18, IE42_NOMEFILE"},
+        {"IE42_IMPCOGE", "IE42_ID, IE42_DITTA_CG18, IE42_NOMEFILE"}, {"HOST_SCHEMA", "VERSION, CREATED"},
         {"IE43_DETTIMPCOGE", "IE43_DITTA_CG18, IE43_AZIENDARIF, IE43_NUMREG_AZIENDARIF, IE43_ID_IE42"},
         {"CO99_MASTERDOC", "CO99_DITTA_CG18, CO99_NUMREG"},
         {"CG41_PRIMANOTA", "CG41_DITTA_CG18, CG41_NUMREG, CG41_DATAREG"},
         {"CG42_MOVCONT", "CG42_DITTA_CG18, CG42_NUMREG_CG41, CG42_NUMRIGACONT, CG42_IMPDARE, CG42_IMPAVERE"},
         {"CG43_MOVIVA", "CG43_DITTA_CG18, CG43_NUMREG_CG41, CG43_NUMRIGAIVA, CG43_IMPONIBILE, CG43_IMPOSTA"},
         {"HOST_COMPANY", "COMPANY_CODE, CHART_GROUP, FLG_PORTFOLIO_PAYABLE, PROPOSAL_13"},
-        {"HOST_USER", "USER_CODE, USER_GROUP"},
         {"HOST_EXERCISE", "COMPANY_CODE, START_DATE, END_DATE, EXERCISE_VALUE1, EXERCISE_VALUE2"},
-        {"CG86_ATTIVITAIVA", "CG86_IDATTIVITA, CG86_DITTA_CG18, CG86_ANNO, CG86_CODATTIVITA"},
-        {"HOST_SCHEMA", "VERSION, CREATED"},
-    };
+        {"CG86_ATTIVITAIVA", "CG86_IDATTIVITA, CG86_DITTA_CG18, CG86_ANNO, CG86_CODATTIVITA"}};
     for (const auto& [table, columns] : tables) {
         SCOPED_TRACE(table);
         EXPECT_NO_THROW(conn_.Execute(" SELECT " + columns + " FROM " + table + " WHERE 1 = 0"));

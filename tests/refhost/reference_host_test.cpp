@@ -5,6 +5,8 @@
 
 namespace refhost_test {
 namespace fs = std::filesystem;
+using ado::DateTime;
+using ado::Variant;
 
 class HostTest : public DatabaseTest {
 protected:
@@ -23,24 +25,23 @@ protected:
     std::shared_ptr<RecordingUi> ui_ = std::make_shared<RecordingUi>();
 };
 
+// Also: the classes of later steps are absent and the navigator allows every close.
 TEST_F(HostTest, AnswersFromTheCompanyAndUserRows) {
-    auto global = make_host()->global_services();
+    auto host = make_host();
+    auto global = host->global_services();
     EXPECT_EQ(global->Database()->ConnectionString(), refhost::connection_string(db_path()));
-    EXPECT_EQ(global->Company()->Code(), ado::Variant(7));
-    for (int i = 1; i <= 4; ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(global->Company()->StatementPortfolioIndicator(i).to_long(), i - 1);
-    }
-    EXPECT_EQ(global->Settings()->ChartOfAccountsGroup(), ado::Variant(std::int16_t{3}));
-    EXPECT_EQ(global->Settings()->SecondSetting(), ado::Variant(std::int16_t{9}));
+    EXPECT_EQ(global->Company()->Code(), Variant(7));
+    for (int i = 1; i <= 4; ++i) EXPECT_EQ(global->Company()->StatementPortfolioIndicator(i).to_long(), i - 1) << i;
+    EXPECT_EQ(global->Settings()->ChartOfAccountsGroup(), Variant(std::int16_t{3}));
+    EXPECT_EQ(global->Settings()->SecondSetting(), Variant(std::int16_t{9}));
     EXPECT_EQ(ado::rtrim(global->Accounts()->CustomerAccount().to_string()), "1101");
     EXPECT_EQ(ado::rtrim(global->Accounts()->SupplierAccount().to_string()), "2101");
-    EXPECT_EQ(global->Accounting()->ParametroProposta(1), ado::Variant(std::int16_t{11}));
+    EXPECT_EQ(global->Accounting()->ParametroProposta(1), Variant(std::int16_t{11}));
     EXPECT_TRUE(global->Accounting()->ParametroProposta(2).is_null());
-    EXPECT_EQ(global->Accounting()->ParametroProposta(13), ado::Variant(std::int16_t{13}));
+    EXPECT_EQ(global->Accounting()->ParametroProposta(13), Variant(std::int16_t{13}));
     EXPECT_TRUE(global->Accounting()->ParametroProposta(14).is_empty());
-    EXPECT_EQ(global->CurrentUserCode(), ado::Variant("anna"));
-    EXPECT_EQ(global->CurrentUserGroup(), ado::Variant("CONTAB"));
+    EXPECT_EQ(global->CurrentUserCode(), Variant("anna"));
+    EXPECT_EQ(global->CurrentUserGroup(), Variant("CONTAB"));
 
     auto other = make_host(8)->global_services();
     EXPECT_TRUE(other->Accounts()->CustomerAccount().is_null());
@@ -48,23 +49,28 @@ TEST_F(HostTest, AnswersFromTheCompanyAndUserRows) {
 
     global->Messages()->Show("Classe Log non settata", "Attenzione");
     EXPECT_EQ(ui_->calls, std::vector<std::string>{"Notice(Classe Log non settata,Attenzione)"});
+
+    auto classes = global->Classes();
+    EXPECT_EQ(classes->CreateConnectionFactory()->NewConnection()->State(), ado::adStateClosed);
+    EXPECT_EQ(classes->CreateNumberingRequest(), nullptr);
+    EXPECT_EQ(classes->CreateRebuildService(), nullptr);
+    auto forms = host->navigator()->Forms();
+    ASSERT_TRUE(forms);
+    forms->Register(42, 0, 0, "");
+    EXPECT_EQ(forms->CloseAnswer(), 0);
 }
 
 TEST_F(HostTest, RefusesUnknownCompanyUserOrDatabase) {
-    const struct {
-        std::int32_t company;
-        std::string user;
-        std::string message;
-    } cases[] = {{99, "anna", "company 99 is not in HOST_COMPANY"},
-                 {7, "bruno", "user bruno is not in HOST_USER"},
-                 {7, "o'neil", "user o'neil is not in HOST_USER (user codes hold no quotes)"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.message);
+    const std::vector<std::tuple<std::int32_t, std::string, std::string>> cases = {
+        {99, "anna", "company 99 is not in HOST_COMPANY"},
+        {7, "bruno", "user bruno is not in HOST_USER"},
+        {7, "o'neil", "user o'neil is not in HOST_USER (user codes hold no quotes)"}};
+    for (const auto& [company, user, message] : cases) {
         try {
-            make_host(c.company, c.user);
-            ADD_FAILURE() << "no error";
+            make_host(company, user);
+            ADD_FAILURE() << "no error for " << message;
         } catch (const refhost::HostError& e) {
-            EXPECT_EQ(std::string(e.what()), c.message);
+            EXPECT_EQ(std::string(e.what()), message);
         }
     }
     const fs::path missing = dir_ / "missing.db";
@@ -74,22 +80,16 @@ TEST_F(HostTest, RefusesUnknownCompanyUserOrDatabase) {
 
 TEST_F(HostTest, DateObjectGivesSqlTextAndValidity) {
     auto classes = make_host()->global_services()->Classes();
-    const struct {
-        ado::DateTime date;
-        std::int32_t validity;
-        std::string text;
-    } cases[] = {{ado::DateTime::from_parts(2024, 3, 5), 0, "20240305"},
-                 {ado::DateTime::from_parts(2024, 3, 5, 10, 11, 12), 0, "20240305"},
-                 {ado::DateTime::from_parts(1753, 1, 1), 0, "17530101"},
-                 {ado::DateTime::from_parts(9999, 12, 31), 0, "99991231"},
-                 {ado::DateTime::from_parts(1752, 12, 31), 1, "17521231"},
-                 {ado::DateTime::from_parts(100, 1, 1), 1, "01000101"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        auto date = classes->CreateDateObject();
-        date->SetDate(c.date);
-        EXPECT_EQ(date->ValidityCode(), c.validity);
-        EXPECT_EQ(date->SqlText(), c.text);
+    const std::vector<std::tuple<DateTime, std::int32_t, std::string>> cases = {
+        {DateTime::from_parts(2024, 3, 5), 0, "20240305"},   {DateTime::from_parts(1753, 1, 1), 0, "17530101"},
+        {DateTime::from_parts(9999, 12, 31), 0, "99991231"}, {DateTime::from_parts(1752, 12, 31), 1, "17521231"},
+        {DateTime::from_parts(100, 1, 1), 1, "01000101"},
+        {DateTime::from_parts(2024, 3, 5, 10, 11, 12), 0, "20240305"}};
+    for (const auto& [date, validity, text] : cases) {
+        auto object = classes->CreateDateObject();
+        object->SetDate(date);
+        EXPECT_EQ(object->ValidityCode(), validity) << text;
+        EXPECT_EQ(object->SqlText(), text);
     }
     EXPECT_EQ(classes->CreateDateObject()->ValidityCode(), 1);
     auto utility = classes->CreateUtilityObject();
@@ -106,21 +106,16 @@ TEST_F(HostTest, ActivityParametersOfTheCompanyAndYearOnly) {
     open->Open();
     // On the connection handed in, on the service's own one (closed or no connection), and
     // for a year without activities.
-    const struct {
-        std::shared_ptr<ado::Connection> connection;
-        std::int32_t year;
-        std::vector<std::string> codes;
-    } cases[] = {{open, 2024, {"461900", "620100"}},
-                 {std::make_shared<ado::Connection>(), 2024, {"461900", "620100"}},
-                 {nullptr, 2023, {"000001"}},
-                 {open, 2022, {}}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.year);
+    const std::vector<std::tuple<std::shared_ptr<ado::Connection>, std::int32_t, std::vector<std::string>>> cases = {
+        {open, 2024, {"461900", "620100"}}, {std::make_shared<ado::Connection>(), 2024, {"461900", "620100"}},
+        {nullptr, 2023, {"000001"}}, {open, 2022, {}}};
+    for (const auto& [connection, year, expected] : cases) {
+        SCOPED_TRACE(year);
         auto service = classes->CreateActivityParametersService();
-        service->SetConnection(c.connection);
+        service->SetConnection(connection);
         service->SetConnectionString(refhost::connection_string(db_path()));
         service->SetCompany(7);
-        service->SetYear(c.year);
+        service->SetYear(year);
         service->SetOption(true);
         service->Run();
         ASSERT_EQ(service->Status().to_long(), 0);
@@ -131,7 +126,7 @@ TEST_F(HostTest, ActivityParametersOfTheCompanyAndYearOnly) {
             EXPECT_FALSE(rs->GetFields().Item("CG86_IDATTIVITA").Value().is_null());
             codes.push_back(rs->GetFields().Item("CG86_CODATTIVITA").Value().to_string());
         }
-        EXPECT_EQ(codes, c.codes);
+        EXPECT_EQ(codes, expected);
     }
     auto failing = classes->CreateActivityParametersService();
     exec("DROP TABLE CG86_ATTIVITAIVA");
@@ -146,23 +141,21 @@ TEST_F(HostTest, ExerciseServiceFindsTheYearContainingTheDate) {
          " VALUES (7, '20230101', '20231231', 2023, 1), (7, '20240101', '20241231', 2024, 2),"
          " (8, '20250101', '20251231', 2025, 3)");
     auto classes = make_host()->global_services()->Classes();
-    const struct {
-        std::string date;
-        std::int32_t status;
-        int first, second;
-    } cases[] = {{"31/12/2023", 0, 2023, 1}, {"2024-01-01", 0, 2024, 2}, {"20241231 18:30:00", 0, 2024, 2},
-                 {"2025-06-01", 1, 0, 0},    {"not a date", 1, 0, 0},    {"", 1, 0, 0}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.date);
+    // date, status, the two values (none when the status says not found)
+    const std::vector<std::tuple<std::string, std::int32_t, std::int16_t, std::int16_t>> cases = {
+        {"31/12/2023", 0, 2023, 1}, {"2024-01-01", 0, 2024, 2}, {"20241231 18:30:00", 0, 2024, 2},
+        {"2025-06-01", 1, 0, 0},    {"not a date", 1, 0, 0},    {"", 1, 0, 0}};
+    for (const auto& [date, status, first, second] : cases) {
+        SCOPED_TRACE(date);
         auto service = classes->CreateExerciseService();
         service->SetConnection(nullptr);
         service->SetCompany(7);
-        service->SetReferenceDate(c.date);
+        service->SetReferenceDate(date);
         service->Run();
-        EXPECT_EQ(service->Status().to_long(), c.status);
-        if (c.status != 0) continue;
-        EXPECT_EQ(service->FirstValue(), ado::Variant(static_cast<std::int16_t>(c.first)));
-        EXPECT_EQ(service->SecondValue(), ado::Variant(static_cast<std::int16_t>(c.second)));
+        EXPECT_EQ(service->Status().to_long(), status);
+        if (status != 0) continue;
+        EXPECT_EQ(service->FirstValue(), Variant(first));
+        EXPECT_EQ(service->SecondValue(), Variant(second));
     }
 }
 
@@ -190,18 +183,6 @@ TEST_F(HostTest, LogObjectForwardsToTheFrontEnd) {
     EXPECT_EQ(ui_->calls, (std::vector<std::string>{"Error(LedgerIntake,Form_Load,No current record,2)",
                                                     "Error(LedgerIntake,Form_Activate,,0)",
                                                     "Message(113,4,File già importato. Forza?,,Importazione,2)"}));
-}
-
-TEST_F(HostTest, LaterClassesAreAbsentAndTheNavigatorAllowsEveryClose) {
-    auto host = make_host();
-    auto classes = host->global_services()->Classes();
-    EXPECT_EQ(classes->CreateConnectionFactory()->NewConnection()->State(), ado::adStateClosed);
-    EXPECT_EQ(classes->CreateNumberingRequest(), nullptr);
-    EXPECT_EQ(classes->CreateRebuildService(), nullptr);
-    auto forms = host->navigator()->Forms();
-    ASSERT_TRUE(forms);
-    forms->Register(42, 0, 0, "");
-    EXPECT_EQ(forms->CloseAnswer(), 0);
 }
 
 }  // namespace refhost_test

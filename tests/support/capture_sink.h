@@ -1,5 +1,7 @@
 #pragma once
 // A trace sink that keeps the lines for the test to read.
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +26,14 @@ inline std::vector<std::string> trace_fields(const std::string& line) {
         if (bar == std::string::npos) return fields;
         start = bar + 1;
     }
+}
+
+// The lines of a trace written to a file.
+inline std::vector<std::string> read_lines(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
 }
 
 }  // namespace scripted
