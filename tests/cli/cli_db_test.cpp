@@ -86,11 +86,12 @@ TEST(Demo, RunsTwiceOnTheSameFolder) {
     EXPECT_EQ(second.status, 69) << second.out << second.err;
     EXPECT_TRUE(contains(second.out, "already holds the VAT group")) << second.out;
     const std::string db = (folder / "ledgerintake.db").string();
-    EXPECT_EQ(sql(dir.path(),
-                  "SELECT (SELECT COUNT(*) FROM CGG5_STRUTGR) AS G, (SELECT COUNT(*) FROM HOST_COMPANY) AS C, "
-                  "(SELECT COUNT(*) FROM IE42_IMPCOGE) AS H",
-                  db),
-              "G,C,H\n4,1,0\n");
+    EXPECT_EQ(
+        sql(dir.path(),
+            "SELECT (SELECT COUNT(*) FROM CGG5_STRUTGR) AS G, (SELECT COUNT(*) FROM HOST_COMPANY) AS C, "
+            "(SELECT COUNT(*) FROM IE42_IMPCOGE) AS H",
+            db),
+        "G,C,H\n4,1,0\n");
     int xml_files = 0;
     for (const auto& entry : fs::directory_iterator(folder)) xml_files += entry.path().extension() == ".xml";
     EXPECT_EQ(xml_files, 2);

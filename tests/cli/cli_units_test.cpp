@@ -39,7 +39,8 @@ TEST(TerminalFrontEnd, QuestionsAreAskedAtATerminalElseAnsweredByTheOptions) {
         std::ostringstream out, err;
         std::istringstream in(typed);
         cli::Console console{out, err, in, interactive};
-        cli::TerminalFrontEnd front(console, cli::FrontEndOptions{yes, cli::OnError::Abort, false, std::nullopt});
+        cli::TerminalFrontEnd front(console,
+                                    cli::FrontEndOptions{yes, cli::OnError::Abort, false, std::nullopt});
         EXPECT_EQ(front.ShowMessage(113, 4, "File già importato. Forza?", "", "t", 256), answer);
         ASSERT_EQ(front.messages().size(), 1u);
         EXPECT_EQ(front.messages()[0].answer, answer);

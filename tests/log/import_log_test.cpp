@@ -40,14 +40,16 @@ class ViewerUi final : public module::Ui, public importlog::LogViewer {
 class ImportLogTest : public ::testing::Test {
   protected:
     ImportLogTest() {
-        host.global->database->connection_string = scripted::sqlite_connection_string((dir / "books.db").string());
+        host.global->database->connection_string =
+            scripted::sqlite_connection_string((dir / "books.db").string());
         object->SetClsGlobal(host.global);
         object->SetUi(ui);
         object->context().state().connection_string = host.global->database->connection_string;
         object->context().state().log = host_log;
     }
 
-    void add(const Variant& table, const Variant& state, const Variant& key = "k", const Variant& message = "") {
+    void add(const Variant& table, const Variant& state, const Variant& key = "k",
+             const Variant& message = "") {
         log.GeneraNuovaRigaLog(table, 0, state, key, message);
     }
     // The log check; `failed` is what the caller's flag held before.
@@ -67,7 +69,8 @@ class ImportLogTest : public ::testing::Test {
         if (rs->RecordCount() > 0) rs->MoveFirst();
         for (; !rs->EOF(); rs->MoveNext()) {
             rows.emplace_back();
-            for (int i = 0; i < rs->GetFields().Count(); ++i) rows.back().push_back(rs->GetFields().Item(i).Value());
+            for (int i = 0; i < rs->GetFields().Count(); ++i)
+                rows.back().push_back(rs->GetFields().Item(i).Value());
         }
         return rows;
     }
@@ -156,8 +159,9 @@ TEST_F(ImportLogTest, TextsAndNumbersAreStoredAsTheRulesSayAndSurviveARollback) 
         {"quotes cut before doubling", std::string(4100, '\''), "", std::string(4000, '\''), ""},
         {"two-byte characters", e4100, "", e4100.substr(0, 8000), ""},
         {"null and blank", ado::Null, "    ", "", ""}};
-    const std::vector<std::pair<Variant, long>> numbers = {{ado::Null, 0}, {Variant(), 0}, {"", 0}, {"   ", 0},
-                                                           {std::int16_t{1}, 1}, {"33", 33}, {std::int16_t{99}, 99}};
+    const std::vector<std::pair<Variant, long>> numbers = {
+        {ado::Null, 0}, {Variant(), 0},        {"", 0}, {"   ", 0}, {std::int16_t{1}, 1},
+        {"33", 33},     {std::int16_t{99}, 99}};
     ado::Connection books(host.global->database->connection_string);
     books.Open();
     books.Execute("CREATE TABLE T (A INT NULL)");
@@ -166,7 +170,8 @@ TEST_F(ImportLogTest, TextsAndNumbersAreStoredAsTheRulesSayAndSurviveARollback) 
     books.Execute("INSERT INTO T (A) VALUES (1)");
     for (const auto& [what, key, message, stored_key, stored_message] : texts)
         log.GeneraNuovaRigaLog("CG16_ANAGGEN", 1, importlog::kInserted, key, message);
-    for (const auto& [value, stored] : numbers) log.GeneraNuovaRigaLog("CG28_TABCODIVA", value, value, "k", "");
+    for (const auto& [value, stored] : numbers)
+        log.GeneraNuovaRigaLog("CG28_TABCODIVA", value, value, "k", "");
     EXPECT_TRUE(errors_shown().empty());
     add("CG24'X", importlog::kExisting);
     EXPECT_EQ(errors_shown(), Texts{"GeneraNuovaRigaLog"});
@@ -188,9 +193,9 @@ TEST_F(ImportLogTest, TextsAndNumbersAreStoredAsTheRulesSayAndSurviveARollback) 
 }
 
 TEST_F(ImportLogTest, EachStateDecidesTheCheck) {
-    const std::vector<std::pair<std::int16_t, bool>> cases = {{0, false}, {10, false}, {20, false}, {30, true},
-                                                              {31, true}, {32, true},  {33, true},  {50, true},
-                                                              {99, true}, {98, false}};
+    const std::vector<std::pair<std::int16_t, bool>> cases = {
+        {0, false}, {10, false}, {20, false}, {30, true}, {31, true},
+        {32, true}, {33, true},  {50, true},  {99, true}, {98, false}};
     for (const auto& [state, error] : cases) {
         SCOPED_TRACE(state);
         EXPECT_EQ(importlog::is_error_state(state), error);

@@ -23,7 +23,8 @@ const host::ErrorInfo kError{ado::kErrProvider, "Violation of PRIMARY KEY", "led
 // A log object the host cannot create aborts the load; the error routine then warns
 // through ClsGlobal and aborts, and without ClsGlobal still aborts, never crashes.
 TEST_F(ErrorRoutineTest, WithoutLogObjectTheLoadStopsAndErrorsWarnThroughClsGlobalAndAbort) {
-    const std::vector<std::pair<std::string, std::string>> warning = {{"Classe Log non settata", "Attenzione"}};
+    const std::vector<std::pair<std::string, std::string>> warning = {
+        {"Classe Log non settata", "Attenzione"}};
     host.components().refuse_log = true;
     auto& m = make();
     m.ShowForm();
@@ -72,38 +73,32 @@ TEST_F(ErrorRoutineTest, TheLogObjectShowsTheErrorWithTheProviderErrorsAndItsAns
     EXPECT_EQ(log->provider_errors[0][0].description, connection->Errors()[0].description);
     EXPECT_EQ(host.calls->since(mark),
               (std::vector<std::string>{"Log.SetError(Violation of PRIMARY KEY)",
-                                        "Log.SetProviderErrors(" + std::to_string(count) + ")", "Log.ShowError(P)"}));
+                                        "Log.SetProviderErrors(" + std::to_string(count) + ")",
+                                        "Log.ShowError(P)"}));
 }
 
 // A module connection that cannot be opened is reported under "Form_Load"; the answer
 // decides how the load goes on.
 TEST_F(ErrorRoutineTest, AFailedOpenAtLoadFollowsTheAnswer) {
-    struct Case {
-        const char* name;
-        std::deque<std::int32_t> answers;
-        int errors_shown;
-        bool connection_handed_to_host;
-        bool date_object_made;
-    };
-    const std::vector<Case> cases = {
+    // answers, errors shown, connection handed to the host, date object made
+    const std::vector<std::tuple<const char*, std::deque<std::int32_t>, int, bool, bool>> cases = {
         {"abort leaves the window without a database", {3}, 1, false, false},
         {"retry opens again, then abort", {4, 3}, 2, false, false},
-        {"ignore goes on with the closed connection", {5}, 1, true, true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+        {"ignore goes on with the closed connection", {5}, 1, true, true}};
+    for (const auto& [name, answers, errors_shown, connection_handed_to_host, date_object_made] : cases) {
+        SCOPED_TRACE(name);
         host.global->database->connection_string = "Provider=NoSuchEngine;Data Source=x";
         host.components().logs.clear();
-        host.components().configure_log = [&](scripted::Log& log) { log.error_answers = c.answers; };
+        host.components().configure_log = [&](scripted::Log& log) { log.error_answers = answers; };
         auto& m = make();
         m.ShowForm();
         ASSERT_FALSE(host.components().logs.empty());
         const auto& shown = log().shown;
-        ASSERT_EQ(static_cast<int>(shown.size()), c.errors_shown);
+        ASSERT_EQ(static_cast<int>(shown.size()), errors_shown);
         for (const auto& s : shown) EXPECT_EQ(s.procedure, "Form_Load");
         EXPECT_FALSE(log().errors.at(0).description.empty());
-        EXPECT_EQ(m.Connection() != nullptr, c.connection_handed_to_host);
-        EXPECT_EQ(m.context().state().date_object != nullptr, c.date_object_made);
+        EXPECT_EQ(m.Connection() != nullptr, connection_handed_to_host);
+        EXPECT_EQ(m.context().state().date_object != nullptr, date_object_made);
         // The window is open all the same and closes normally.
         EXPECT_EQ(m.CloseForm(), ado::Variant(true));
     }

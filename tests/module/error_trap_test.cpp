@@ -21,7 +21,8 @@ using module::ErrorTrap;
 // it runs out), after running `on_ask`.
 struct ScriptedReporter final : module::ErrorReporter {
     explicit ScriptedReporter(std::deque<std::int32_t> script) : answers(std::move(script)) {}
-    std::int32_t VisualizzaErrore(const host::ErrorInfo& error, std::string_view procedure) noexcept override {
+    std::int32_t VisualizzaErrore(const host::ErrorInfo& error,
+                                  std::string_view procedure) noexcept override {
         errors.push_back(error);
         procedures.emplace_back(procedure);
         if (on_ask) on_ask();
@@ -99,13 +100,7 @@ TEST(ErrorTrap, EachAnswerDecidesWhereTheProcedureGoesOn) {
 
 // Also: a fixed value that cannot be set does not hide the error.
 TEST(ErrorTrap, TurnsEveryKindOfFailureIntoAnError) {
-    struct Case {
-        const char* name;
-        std::function<void()> statement;
-        long number;
-        std::string description;
-    };
-    const std::vector<Case> cases = {
+    const std::vector<std::tuple<const char*, std::function<void()>, long, std::string>> cases = {
         {"host error", [] { throw host::Error(host::kErrObjectNotSet, "Object not set: ClsGlobal"); },
          host::kErrObjectNotSet, "Object not set: ClsGlobal"},
         {"standard exception", [] { throw std::out_of_range("index 7"); }, host::kErrUnexpected, "index 7"},
@@ -113,15 +108,15 @@ TEST(ErrorTrap, TurnsEveryKindOfFailureIntoAnError) {
         {"provider error", [] { throw ado::Error(ado::kErrProvider, "the real failure"); }, ado::kErrProvider,
          "the real failure"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, statement, number, description] : cases) {
+        SCOPED_TRACE(name);
         ScriptedReporter reporter({5});
         ErrorTrap trap(reporter, "P");
         trap.on_error([] { throw std::runtime_error("cannot set"); });
-        EXPECT_TRUE(trap.run(c.statement));
+        EXPECT_TRUE(trap.run(statement));
         ASSERT_EQ(reporter.errors.size(), 1u);
-        EXPECT_EQ(reporter.errors[0].number, c.number);
-        EXPECT_EQ(reporter.errors[0].description, c.description);
+        EXPECT_EQ(reporter.errors[0].number, number);
+        EXPECT_EQ(reporter.errors[0].description, description);
     }
 }
 

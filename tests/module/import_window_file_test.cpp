@@ -24,7 +24,8 @@ const std::string kNotInGroup =
 
 TEST_F(ImportWindowFileTest, RefusedFilesGetTheirMessageLeaveTheWindowEmptyAndWriteNothing) {
     const std::string full = import_xml({});
-    const std::string not_found = "101,3,File non trovato.", xml_error = "102,3,Errore in lettura file xml.\n";
+    const std::string not_found = "101,3,File non trovato.",
+                      xml_error = "102,3,Errore in lettura file xml.\n";
     // name, what is at the path (nothing, "/" a folder, or the file's text), the message
     // ("code,kind,text"; for 102 the text up to the parser's reason)
     const std::vector<std::tuple<std::string, std::optional<std::string>, std::string>> cases = {
@@ -83,11 +84,13 @@ TEST_F(ImportWindowFileTest, AnAcceptedFileFillsTheWindowAndEnablesTheImport) {
     EXPECT_EQ(messages_since(mark), Texts{});
     EXPECT_TRUE(w.last_outcome().file_accepted);
     const std::vector<std::pair<const module::TextBox*, std::string>> shown = {
-        {&w.TXT_DADATA, "01/01/2024"},  {&w.TXT_ADATA, "31/12/2024"},    {&w.TXT_DATAEXP, "15/01/2025 10:30:00"},
-        {&w.TXT_UTEXP, "mario"},        {&w.TXT_AZIEXP, "7"},            {&w.TXT_CODANAEXP, "501"},
-        {&w.TXT_RAGSOCEXP, "Membro Uno S.r.l."}, {&w.TXT_INDEXP, "Via Roma 1"}, {&w.TXT_CAPEXP, "00100"},
-        {&w.TXT_CITTAEXP, "Roma"},      {&w.TXT_PROVEXP, "RM"},          {&w.TXT_CFISCEXP, kMemberFiscalCode},
-        {&w.TXT_PIVAEXP, "01234567890"}, {&w.TXT_CODANAIMP, "900"}};
+        {&w.TXT_DADATA, "01/01/2024"},           {&w.TXT_ADATA, "31/12/2024"},
+        {&w.TXT_DATAEXP, "15/01/2025 10:30:00"}, {&w.TXT_UTEXP, "mario"},
+        {&w.TXT_AZIEXP, "7"},                    {&w.TXT_CODANAEXP, "501"},
+        {&w.TXT_RAGSOCEXP, "Membro Uno S.r.l."}, {&w.TXT_INDEXP, "Via Roma 1"},
+        {&w.TXT_CAPEXP, "00100"},                {&w.TXT_CITTAEXP, "Roma"},
+        {&w.TXT_PROVEXP, "RM"},                  {&w.TXT_CFISCEXP, kMemberFiscalCode},
+        {&w.TXT_PIVAEXP, "01234567890"},         {&w.TXT_CODANAIMP, "900"}};
     for (const auto& [box, text] : shown) EXPECT_EQ(box->text, text);
     EXPECT_EQ(w.CHK_ESTRATTI.value, 1);
     EXPECT_EQ(w.CHK_CLIFOR.value, 0);
@@ -186,7 +189,9 @@ TEST_F(ImportWindowFileTest, AFileCountsAsImportedByItsNameForTheSameCompanyOnly
     for (const char* stored : {"/archive/a.xml", "C:\\Import\\b.xml", "2024|X|  /srv/in/c.xml  ", " d.xml "})
         add_history(1, stored);
     add_history(2, "/archive/e.xml");
-    exec("INSERT INTO IE42_IMPCOGE (IE42_DITTA_CG18, IE42_DATAORA, IE42_NOMEFILE) VALUES (1, '20250101', NULL)");
+    exec(
+        "INSERT INTO IE42_IMPCOGE (IE42_DITTA_CG18, IE42_DATAORA, IE42_NOMEFILE) VALUES (1, '20250101', "
+        "NULL)");
     const std::vector<std::pair<std::string, bool>> cases = {
         {"/elsewhere/a.xml", true}, {"a.xml", true},          {"/x/b.xml", true},
         {"C:\\y\\c.xml", true},     {"  /z/d.xml  ", true},   {"/archive/e.xml", false},

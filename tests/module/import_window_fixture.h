@@ -104,16 +104,15 @@ class ImportWindowFixture : public ModuleFixture {
     }
 
     void add_history(int company, const std::string& stored_name, int kind = 1) {
-        exec("INSERT INTO IE42_IMPCOGE (IE42_DITTA_CG18, IE42_DATAORA, IE42_NOMEFILE, IE42_INDPROVIMP) VALUES (" +
-             std::to_string(company) + ", '20250110', '" + stored_name + "', " + std::to_string(kind) + ")");
+        exec(
+            "INSERT INTO IE42_IMPCOGE (IE42_DITTA_CG18, IE42_DATAORA, IE42_NOMEFILE, IE42_INDPROVIMP) VALUES "
+            "(" +
+            std::to_string(company) + ", '20250110', '" + stored_name + "', " + std::to_string(kind) + ")");
     }
 
-    std::filesystem::path write_file(const std::string& name, const std::string& content) {
-        return write_text(dir / name, content);
-    }
     // The member's import file, as the fixture's member company exports it unless changed.
     std::filesystem::path member_file(const FileParts& parts = {}, const std::string& name = "member.xml") {
-        return write_file(name, import_xml(parts));
+        return write_text(dir / name, import_xml(parts));
     }
 
     // Names the file in the path box and confirms it; returns the cancel flag.

@@ -51,7 +51,6 @@ TEST_F(ImportWindowTest, FirstActivationShowsTheNoticeProposesTheLastFolderAndIs
     EXPECT_EQ(w.QRV_RESIZEFORM.initialisations, 1);
     EXPECT_EQ(messages_since(0), Texts{});
     EXPECT_TRUE(errors_shown().empty());
-    EXPECT_TRUE(host.calls->contains("Forms.Register(1001,0,1,'')"));
 
     // Back to the window after another one: nothing is repeated.
     w.TXT_NOMEFILE.text = "typed";

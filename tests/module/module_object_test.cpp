@@ -22,31 +22,26 @@ const std::string kDefaultCaption = "Importazione movimenti COGE nel gruppo IVA"
 
 class ModuleObjectTest : public ModuleFixture {};
 
-TEST_F(ModuleObjectTest, SixteenBitPropertiesLeaveTheValueUnchangedOnOverflow) {
+// WindowState and ProgramMode hold 16-bit values; Top and Left convert to Long. A value that
+// does not fit or convert leaves the property as it was.
+TEST_F(ModuleObjectTest, NumericPropertiesConvertOrKeepTheirValue) {
     auto& m = make();
     using Setter = void (module::ModuleObject::*)(std::int32_t) noexcept;
     using Getter = std::int32_t (module::ModuleObject::*)() const noexcept;
-    const std::vector<std::pair<Setter, Getter>> properties = {
+    const std::vector<std::pair<Setter, Getter>> sixteen_bit = {
         {&module::ModuleObject::SetWindowState, &module::ModuleObject::WindowState},
         {&module::ModuleObject::SetProgramMode, &module::ModuleObject::ProgramMode}};
-    const std::vector<std::pair<std::int32_t, std::int32_t>> cases = {
-        {2, 2}, {32767, 32767}, {-32768, -32768}, {32768, 7}, {-32769, 7}, {2147483647, 7}};
-    for (const auto& [set, get] : properties) {
-        for (const auto& [value, expected] : cases) {
-            SCOPED_TRACE(value);
+    for (const auto& [set, get] : sixteen_bit) {
+        for (const auto& [value, expected] : std::vector<std::pair<std::int32_t, std::int32_t>>{
+                 {2, 2}, {32767, 32767}, {-32768, -32768}, {32768, 7}, {-32769, 7}, {2147483647, 7}}) {
             (m.*set)(7);
             (m.*set)(value);
-            EXPECT_EQ((m.*get)(), expected);
+            EXPECT_EQ((m.*get)(), expected) << value;
         }
     }
-}
-
-TEST_F(ModuleObjectTest, TopAndLeftConvertToLongOrKeepTheirValue) {
-    auto& m = make();
-    const std::vector<std::pair<Variant, std::int32_t>> cases = {
-        {Variant("123"), 123}, {Variant(45.6), 46},     {Variant(-10), -10}, {Variant(), 0},
-        {Variant("abc"), 7},   {Variant(ado::Null), 7}, {Variant(3e9), 7}};
-    for (const auto& [value, expected] : cases) {
+    const std::vector<std::pair<Variant, std::int32_t>> positions = {
+        {"123", 123}, {45.6, 46}, {-10, -10}, {Variant(), 0}, {"abc", 7}, {ado::Null, 7}, {3e9, 7}};
+    for (const auto& [value, expected] : positions) {
         SCOPED_TRACE(expected);
         m.SetTop(7);
         m.SetTop(value);
@@ -107,33 +102,26 @@ TEST_F(ModuleObjectTest, ModuleAndWindowTraceTheirOwnIdentifiers) {
     EXPECT_EQ(std::set<std::string>(ids.begin(), ids.end()).size(), 3u);
 }
 
-TEST_F(ModuleObjectTest, ShowFormUsesTheRequestedCaptionOrTheDefault) {
+// A modeless show returns at once with the window up; a modal one (after the window was
+// closed) returns when the user closes it.
+TEST_F(ModuleObjectTest, ShowFormUsesTheRequestedCaptionOrTheDefaultModelessOrModal) {
     const std::vector<std::pair<Variant, std::string>> cases = {
-        {Variant(), kDefaultCaption},
-        {Variant(""), kDefaultCaption},
-        {Variant("    "), kDefaultCaption},
-        {Variant(ado::Null), kDefaultCaption},
-        {Variant("Import gruppo 2024"), "Import gruppo 2024"},
-        {Variant(" padded "), " padded "},
-        {Variant(123), "123"},
-    };
+        {Variant(), kDefaultCaption}, {"", kDefaultCaption},           {"    ", kDefaultCaption},
+        {ado::Null, kDefaultCaption}, {"Import gruppo 2024", "Import gruppo 2024"},
+        {" padded ", " padded "},     {123, "123"}};
     for (const auto& [caption, expected] : cases) {
         SCOPED_TRACE(expected);
+        ui->shown.clear();
         auto& m = make();
         m.SetCaption(caption);
         EXPECT_TRUE(m.ShowForm().is_empty());
         ASSERT_NE(m.CurrentWindow(), nullptr);
         EXPECT_EQ(m.CurrentWindow()->Caption(), expected);
+        EXPECT_EQ(ui->shown, (Calls{"created", "modeless:" + expected}));
+        EXPECT_TRUE(m.CurrentWindow()->IsVisible());
     }
-}
-
-TEST_F(ModuleObjectTest, ModelessShowReturnsAtOnceModalShowWhenTheWindowCloses) {
-    auto& m = make();
-    m.ShowForm();
-    EXPECT_EQ(ui->shown, (Calls{"created", "modeless:" + kDefaultCaption}));
-    EXPECT_TRUE(m.CurrentWindow()->IsVisible());
+    auto& m = *object;
     EXPECT_TRUE(m.CloseForm().to_bool());
-
     ui->shown.clear();
     m.SetWindowModal(true);
     bool open_during_modal = false;
@@ -143,7 +131,7 @@ TEST_F(ModuleObjectTest, ModelessShowReturnsAtOnceModalShowWhenTheWindowCloses) 
     };
     EXPECT_TRUE(m.ShowForm().is_empty());
     EXPECT_TRUE(open_during_modal);
-    EXPECT_EQ(ui->shown, (Calls{"created", "modal:" + kDefaultCaption, "modal returned (closed)"}));
+    EXPECT_EQ(ui->shown, (Calls{"created", "modal:123", "modal returned (closed)"}));
     EXPECT_FALSE(m.CurrentWindow()->IsLoaded());
 }
 

@@ -100,16 +100,17 @@ TEST(ValoreDefault, DefaultForEmptyNullAndBlankText) {
 
 TEST(StringaFissa, PadsAndCutsToTheWidthInCharacters) {
     const std::vector<std::tuple<Variant, std::int16_t, std::string>> cases = {
-        {"AB", 4, "AB  "},       {"ABCDEF", 4, "ABCD"},    {"  AB  ", 4, "AB  "},  {Variant(), 3, "   "},
-        {ado::Null, 2, "  "},    {12, 4, "12  "},          {"àèìòù", 3, "àèì"},    {"àb", 4, "àb  "},
-        {"x", 0, ""},            {"x", -1, ""},            {std::string(10000, 'Z'), 10, std::string(10, 'Z')}};
+        {"AB", 4, "AB  "},    {"ABCDEF", 4, "ABCD"}, {"  AB  ", 4, "AB  "}, {Variant(), 3, "   "},
+        {ado::Null, 2, "  "}, {12, 4, "12  "},       {"àèìòù", 3, "àèì"},   {"àb", 4, "àb  "},
+        {"x", 0, ""},         {"x", -1, ""},         {std::string(10000, 'Z'), 10, std::string(10, 'Z')}};
     for (const auto& [value, width, expected] : cases)
-        EXPECT_EQ(StringaFissa(value, width), expected) << value.text_or_empty().substr(0, 10) << "/" << width;
+        EXPECT_EQ(StringaFissa(value, width), expected) << value.text_or_empty().substr(0, 9) << width;
 }
 
 TEST(RaddoppiaApici, DoublesEverySingleQuote) {
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"O'Neil", "O''Neil"}, {"senza apici", "senza apici"}, {"''", "''''"}, {"l'a'b", "l''a''b"}, {"", ""}};
+        {"O'Neil", "O''Neil"}, {"senza apici", "senza apici"}, {"''", "''''"}, {"l'a'b", "l''a''b"},
+        {"", ""}};
     for (const auto& [text, doubled] : cases) EXPECT_EQ(RaddoppiaApici(text), doubled);
 }
 
@@ -228,17 +229,14 @@ TEST(CopiaRecordset, EmptySourceGivesAnOpenEmptyCopyAndNoSourceNeverThrows) {
     ASSERT_TRUE(copy);
 }
 
-TEST(ChiudiRecordset, ClosesAnOpenRecordsetAndReleasesTheReference) {
+TEST(ChiudiRecordset, ClosesAnOpenRecordsetAndReleasesTheReferenceOfAnyOther) {
     ado::RecordsetPtr open = ado::Recordset::from_rows(three_columns());
-    ado::RecordsetPtr held = open;
+    ado::RecordsetPtr held = open, never_opened = ado::Recordset::create();
     module::ChiudiRecordset(open);
     EXPECT_FALSE(open);
     EXPECT_EQ(held->State(), ado::adStateClosed);
-
     module::ChiudiRecordset(open);  // nothing there
     EXPECT_FALSE(open);
-
-    ado::RecordsetPtr never_opened = ado::Recordset::create();
     module::ChiudiRecordset(never_opened);
     EXPECT_FALSE(never_opened);
 }

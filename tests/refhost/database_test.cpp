@@ -61,7 +61,8 @@ TEST_F(DatabaseTest, CheckTellsTheStateAndInitRefusesWhatIsNotItsDatabase) {
     EXPECT_FALSE(fs::exists(dir_ / "no-such-folder"));
     EXPECT_EQ(refhost::check_database(bare), DatabaseState::NoSchema);
     hand_made.Open();
-    EXPECT_EQ(hand_made.Execute(" SELECT COUNT(*) FROM CG01_ANAGCOMUNI")->GetFields().Item(0).Value().to_long(), 1);
+    EXPECT_EQ(
+        hand_made.Execute(" SELECT COUNT(*) FROM CG01_ANAGCOMUNI")->GetFields().Item(0).Value().to_long(), 1);
 }
 
 TEST_F(DatabaseTest, PathsWithSeparatorsOrQuotesWork) {
@@ -107,7 +108,8 @@ TEST_F(DatabaseTest, EveryTableExistsWithItsKeyColumns) {
         for (const auto& statement : refhost::split_batches(script.text)) {
             const auto name = refhost::created_object(statement);
             if (!name) continue;
-            EXPECT_TRUE(std::any_of(tables.begin(), tables.end(), [&](const auto& t) { return t.first == *name; }))
+            EXPECT_TRUE(
+                std::any_of(tables.begin(), tables.end(), [&](const auto& t) { return t.first == *name; }))
                 << *name << " of " << script.name << " is not checked";
         }
     }

@@ -13,13 +13,14 @@ protected:
     void SetUp() override {
         DatabaseTest::SetUp();
         exec("INSERT INTO HOST_COMPANY (COMPANY_CODE, NAME, CHART_GROUP, SECOND_SETTING, ACCOUNT_CUSTOMERS,"
-             " ACCOUNT_SUPPLIERS, FLG_STATEMENTS_CUSTOMERS, FLG_STATEMENTS_SUPPLIERS, FLG_PORTFOLIO_RECEIVABLE,"
-             " FLG_PORTFOLIO_PAYABLE, PROPOSAL_01, PROPOSAL_13)"
+             " ACCOUNT_SUPPLIERS, FLG_STATEMENTS_CUSTOMERS, FLG_STATEMENTS_SUPPLIERS,"
+             " FLG_PORTFOLIO_RECEIVABLE, FLG_PORTFOLIO_PAYABLE, PROPOSAL_01, PROPOSAL_13)"
              " VALUES (7, 'Gruppo IVA', 3, 9, '1101', '2101', 0, 1, 2, 3, 11, 13)");
         exec("INSERT INTO HOST_COMPANY (COMPANY_CODE, NAME) VALUES (8, 'Aderente')");
         exec("INSERT INTO HOST_USER (USER_CODE, USER_GROUP, NAME) VALUES ('anna', 'CONTAB', 'Anna')");
     }
-    std::unique_ptr<refhost::ReferenceHost> make_host(std::int32_t company = 7, const std::string& user = "anna") {
+    std::unique_ptr<refhost::ReferenceHost> make_host(std::int32_t company = 7,
+                                                      const std::string& user = "anna") {
         return std::make_unique<refhost::ReferenceHost>(refhost::HostOptions{db_path(), company, user}, ui_);
     }
     std::shared_ptr<RecordingUi> ui_ = std::make_shared<RecordingUi>();
@@ -31,7 +32,8 @@ TEST_F(HostTest, AnswersFromTheCompanyAndUserRows) {
     auto global = host->global_services();
     EXPECT_EQ(global->Database()->ConnectionString(), refhost::connection_string(db_path()));
     EXPECT_EQ(global->Company()->Code(), Variant(7));
-    for (int i = 1; i <= 4; ++i) EXPECT_EQ(global->Company()->StatementPortfolioIndicator(i).to_long(), i - 1) << i;
+    for (int i = 1; i <= 4; ++i)
+        EXPECT_EQ(global->Company()->StatementPortfolioIndicator(i).to_long(), i - 1) << i;
     EXPECT_EQ(global->Settings()->ChartOfAccountsGroup(), Variant(std::int16_t{3}));
     EXPECT_EQ(global->Settings()->SecondSetting(), Variant(std::int16_t{9}));
     EXPECT_EQ(ado::rtrim(global->Accounts()->CustomerAccount().to_string()), "1101");
@@ -80,10 +82,10 @@ TEST_F(HostTest, RefusesUnknownCompanyUserOrDatabase) {
 
 TEST_F(HostTest, DateObjectGivesSqlTextAndValidity) {
     auto classes = make_host()->global_services()->Classes();
+    const auto day = [](int year, int month, int d) { return DateTime::from_parts(year, month, d); };
     const std::vector<std::tuple<DateTime, std::int32_t, std::string>> cases = {
-        {DateTime::from_parts(2024, 3, 5), 0, "20240305"},   {DateTime::from_parts(1753, 1, 1), 0, "17530101"},
-        {DateTime::from_parts(9999, 12, 31), 0, "99991231"}, {DateTime::from_parts(1752, 12, 31), 1, "17521231"},
-        {DateTime::from_parts(100, 1, 1), 1, "01000101"},
+        {day(2024, 3, 5), 0, "20240305"},   {day(1753, 1, 1), 0, "17530101"},
+        {day(9999, 12, 31), 0, "99991231"}, {day(1752, 12, 31), 1, "17521231"}, {day(100, 1, 1), 1, "01000101"},
         {DateTime::from_parts(2024, 3, 5, 10, 11, 12), 0, "20240305"}};
     for (const auto& [date, validity, text] : cases) {
         auto object = classes->CreateDateObject();
@@ -106,7 +108,8 @@ TEST_F(HostTest, ActivityParametersOfTheCompanyAndYearOnly) {
     open->Open();
     // On the connection handed in, on the service's own one (closed or no connection), and
     // for a year without activities.
-    const std::vector<std::tuple<std::shared_ptr<ado::Connection>, std::int32_t, std::vector<std::string>>> cases = {
+    using Codes = std::vector<std::string>;
+    const std::vector<std::tuple<std::shared_ptr<ado::Connection>, std::int32_t, Codes>> cases = {
         {open, 2024, {"461900", "620100"}}, {std::make_shared<ado::Connection>(), 2024, {"461900", "620100"}},
         {nullptr, 2023, {"000001"}}, {open, 2022, {}}};
     for (const auto& [connection, year, expected] : cases) {
@@ -121,7 +124,7 @@ TEST_F(HostTest, ActivityParametersOfTheCompanyAndYearOnly) {
         ASSERT_EQ(service->Status().to_long(), 0);
         auto rs = service->Result();
         ASSERT_TRUE(rs);
-        std::vector<std::string> codes;
+        Codes codes;
         for (; !rs->EOF(); rs->MoveNext()) {
             EXPECT_FALSE(rs->GetFields().Item("CG86_IDATTIVITA").Value().is_null());
             codes.push_back(rs->GetFields().Item("CG86_CODATTIVITA").Value().to_string());
@@ -180,9 +183,10 @@ TEST_F(HostTest, LogObjectForwardsToTheFrontEnd) {
     log->SetDefaultButton(2);
     ui_->message_answer = 0;
     EXPECT_EQ(log->ShowMessage(113, 4, "File già importato. Forza?", "", "Importazione"), 0);
-    EXPECT_EQ(ui_->calls, (std::vector<std::string>{"Error(LedgerIntake,Form_Load,No current record,2)",
-                                                    "Error(LedgerIntake,Form_Activate,,0)",
-                                                    "Message(113,4,File già importato. Forza?,,Importazione,2)"}));
+    EXPECT_EQ(ui_->calls,
+              (std::vector<std::string>{"Error(LedgerIntake,Form_Load,No current record,2)",
+                                        "Error(LedgerIntake,Form_Activate,,0)",
+                                        "Message(113,4,File già importato. Forza?,,Importazione,2)"}));
 }
 
 }  // namespace refhost_test
