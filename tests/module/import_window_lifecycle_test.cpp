@@ -18,12 +18,8 @@ class ImportWindowTest : public module_test::ImportWindowFixture {
     // The VAT activities the activity-parameters service returns.
     static ado::RecordsetPtr activities(int rows) {
         ado::RowSet set;
-        set.columns.resize(2);
-        set.columns[0].name = "CG86_CODATTIVITA";
-        set.columns[0].type = ado::adVarChar;
-        set.columns[0].defined_size = 6;
-        set.columns[1].name = "CG86_IDATTIVITA";
-        set.columns[1].type = ado::adInteger;
+        set.columns = {scripted::column("CG86_CODATTIVITA", ado::adVarChar, 6),
+                       scripted::column("CG86_IDATTIVITA", ado::adInteger)};
         for (int i = 1; i <= rows; ++i) set.rows.push_back({"47110" + std::to_string(i), i});
         return ado::Recordset::from_rows(set);
     }

@@ -135,55 +135,55 @@ TEST_F(ModuleObjectTest, ShowFormUsesTheRequestedCaptionOrTheDefaultModelessOrMo
     EXPECT_FALSE(m.CurrentWindow()->IsLoaded());
 }
 
+// The company data as the host gives it; when missing it counts as zero and empty.
 TEST_F(ModuleObjectTest, LoadAndFirstActivationSetUpTheModuleAndRegisterTheWindow) {
-    host.global->company->code = 42;
-    host.global->settings->group = std::int16_t{3};
-    host.global->settings->second = std::int16_t{9};
-    auto& m = make();
-    m.ShowForm();
+    for (const bool given : {true, false}) {
+        SCOPED_TRACE(given ? "company data given" : "company data missing");
+        host.calls->clear();
+        host.components().logs.clear();
+        ui->next_handle = 1001;
+        host.global->company->code = given ? Variant(42) : Variant(ado::Null);
+        if (given) {
+            host.global->settings->group = std::int16_t{3};
+            host.global->settings->second = std::int16_t{9};
+        } else {
+            host.global->settings.reset();
+            host.global->accounts.reset();
+        }
+        auto& m = make();
+        m.ShowForm();
 
-    EXPECT_EQ(host.calls->calls(),
-              (Calls{"Classes.CreateLogObject", "Log.Initialise", "Classes.CreateConnectionFactory",
-                     "ConnectionFactory.NewConnection", "Classes.CreateDateObject",
-                     "Classes.CreateUtilityObject", "ClsGlobal.SetCurrentModule",
-                     "Navigator.SetFrameStatus(2)", "Navigator.Refresh", "Navigator.Notify",
-                     "Navigator.Notify", "Forms.Register(1001,0,1,'')", "ClsGlobal.SetApplication"}));
-    EXPECT_EQ(log().initialised_with, &m);
-    ASSERT_NE(m.Connection(), nullptr);
-    EXPECT_EQ(m.Connection(), host.components().connection_factory->handed_out.at(0));
-    EXPECT_EQ(m.Connection()->State(), ado::adStateOpen);
-    EXPECT_EQ(m.Connection()->ConnectionString(), host.global->database->connection_string);
-    EXPECT_EQ(host.global->current_module, &m);
-    EXPECT_EQ(host.global->application, m.ObjApplication());
-    EXPECT_EQ(m.Cwindow(), nullptr);  // never set, even with a window open
+        EXPECT_EQ(host.calls->calls(),
+                  (Calls{"Classes.CreateLogObject", "Log.Initialise", "Classes.CreateConnectionFactory",
+                         "ConnectionFactory.NewConnection", "Classes.CreateDateObject",
+                         "Classes.CreateUtilityObject", "ClsGlobal.SetCurrentModule",
+                         "Navigator.SetFrameStatus(2)", "Navigator.Refresh", "Navigator.Notify",
+                         "Navigator.Notify", "Forms.Register(1001,0,1,'')", "ClsGlobal.SetApplication"}));
+        EXPECT_EQ(log().initialised_with, &m);
+        EXPECT_TRUE(log().shown.empty());
+        ASSERT_NE(m.Connection(), nullptr);
+        EXPECT_EQ(m.Connection(), host.components().connection_factory->handed_out.back());
+        EXPECT_EQ(m.Connection()->State(), ado::adStateOpen);
+        EXPECT_EQ(m.Connection()->ConnectionString(), host.global->database->connection_string);
+        EXPECT_EQ(host.global->current_module, &m);
+        EXPECT_EQ(host.global->application, m.ObjApplication());
+        EXPECT_EQ(m.Cwindow(), nullptr);  // never set, even with a window open
 
-    const module::ModuleState& state = m.context().state();
-    EXPECT_EQ(state.connection, m.Connection());
-    EXPECT_EQ(state.connection_string, host.global->database->connection_string);
-    EXPECT_NE(state.date_object, nullptr);
-    EXPECT_EQ(state.company.company_code, 42);
-    EXPECT_EQ(state.company.chart_of_accounts_group, 3);
-    EXPECT_EQ(state.company.second_setting, 9);
-    EXPECT_EQ(state.company.customer_account, "1101");
-    EXPECT_EQ(state.company.supplier_account, "2101");
+        const module::ModuleState& state = m.context().state();
+        EXPECT_EQ(state.connection, m.Connection());
+        EXPECT_EQ(state.connection_string, host.global->database->connection_string);
+        EXPECT_NE(state.date_object, nullptr);
+        EXPECT_EQ(state.company.company_code, given ? 42 : 0);
+        EXPECT_EQ(state.company.chart_of_accounts_group, given ? 3 : 0);
+        EXPECT_EQ(state.company.second_setting, given ? 9 : 0);
+        EXPECT_EQ(state.company.customer_account, given ? "1101" : "");
+        EXPECT_EQ(state.company.supplier_account, given ? "2101" : "");
 
-    // Later activations repeat nothing.
-    const auto mark = host.calls->size();
-    m.CurrentWindow()->Activate();
-    EXPECT_EQ(host.calls->since(mark), Calls{});
-}
-
-TEST_F(ModuleObjectTest, MissingCompanyDataCountsAsZeroAndEmpty) {
-    host.global->company->code = ado::Null;
-    host.global->settings.reset();
-    host.global->accounts.reset();
-    auto& m = make();
-    m.ShowForm();
-    const module::CompanyContext& company = m.context().state().company;
-    EXPECT_EQ(company.company_code, 0);
-    EXPECT_EQ(company.chart_of_accounts_group, 0);
-    EXPECT_EQ(company.customer_account, "");
-    EXPECT_TRUE(log().shown.empty());
+        // Later activations repeat nothing.
+        const auto mark = host.calls->size();
+        m.CurrentWindow()->Activate();
+        EXPECT_EQ(host.calls->since(mark), Calls{});
+    }
 }
 
 // The import window shell with the resources the full window keeps: a record set and a
@@ -198,12 +198,7 @@ class ShellWithResources : public module::ImportWindowShell {
   protected:
     void OnLoad() noexcept override {
         ImportWindowShell::OnLoad();
-        ado::RowSet rows;
-        rows.columns.resize(1);
-        rows.columns[0].name = "X";
-        rows.columns[0].type = ado::adInteger;
-        rows.rows = {{Variant(1)}};
-        recordset = ado::Recordset::from_rows(rows);
+        recordset = ado::Recordset::from_rows({{scripted::column("X", ado::adInteger)}, {{Variant(1)}}});
         recordsets().push_back(recordset);
         numbering = std::make_shared<scripted::Numbering>(calls_);
         numbering->SetConnection(context().state().connection);

@@ -14,6 +14,7 @@
 namespace {
 
 using ado::Variant;
+using scripted::column;
 using module::ConvertiDataOra;
 using module::FormattaDataSQL;
 using module::RaddoppiaApici;
@@ -140,16 +141,6 @@ TEST(ConvertiDataOra, BuildsIsoTextWithRolloverAndZeroForUnreadableParts) {
         SCOPED_TRACE(text);
         EXPECT_EQ(ConvertiDataOra(text), expected);
     }
-}
-
-ado::ColumnInfo column(const char* name, int type, long size, int precision = 0, int scale = 0) {
-    ado::ColumnInfo c;
-    c.name = name;
-    c.type = type;
-    c.defined_size = size;
-    c.precision = precision;
-    c.numeric_scale = scale;
-    return c;
 }
 
 ado::RowSet three_columns() {

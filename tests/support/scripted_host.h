@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ado/error.h"
+#include "ado/recordset.h"
 #include "ado/variant.h"
 #include "host/host.h"
 
@@ -17,6 +18,17 @@ namespace scripted {
 // The connection string of an embedded database file, created when missing.
 inline std::string sqlite_connection_string(const std::string& path) {
     return "Provider=SQLite;Data Source=" + path + ";Mode=Create";
+}
+
+// A column of a free-standing record set.
+inline ado::ColumnInfo column(const char* name, int type, long size = 0, int precision = 0, int scale = 0) {
+    ado::ColumnInfo c;
+    c.name = name;
+    c.type = type;
+    c.defined_size = size;
+    c.precision = precision;
+    c.numeric_scale = scale;
+    return c;
 }
 
 class CallLog {
