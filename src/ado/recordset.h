@@ -158,11 +158,8 @@ private:
     int lock_type_ = adLockReadOnly;
 
 public:
-    // Builds an open, connectionless record set from rows (host services, tests).
+    // Builds an open, connectionless, read-only record set from rows (host services, tests).
     static RecordsetPtr from_rows(RowSet rows);
-    // Same, updatable: Update and Delete go through `writer` (an engine's writer, or a
-    // recording one in tests). With a null writer it is read-only like the overload above.
-    static RecordsetPtr from_rows(RowSet rows, std::unique_ptr<RowWriter> writer);
 };
 
 }  // namespace ado

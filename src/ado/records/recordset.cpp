@@ -19,16 +19,11 @@ RecordsetPtr Recordset::create() {
 }
 
 RecordsetPtr Recordset::from_rows(RowSet rows) {
-    return from_rows(std::move(rows), nullptr);
-}
-
-RecordsetPtr Recordset::from_rows(RowSet rows, std::unique_ptr<RowWriter> writer) {
     RecordsetPtr rs = create();
-    const bool updatable = writer != nullptr;
-    rs->open_snapshot(std::move(rows), std::move(writer));
+    rs->open_snapshot(std::move(rows), nullptr);
     rs->cursor_location_ = adUseClient;
-    rs->cursor_type_ = updatable ? adOpenKeyset : adOpenStatic;
-    rs->lock_type_ = updatable ? adLockOptimistic : adLockReadOnly;
+    rs->cursor_type_ = adOpenStatic;
+    rs->lock_type_ = adLockReadOnly;
     return rs;
 }
 
