@@ -110,7 +110,8 @@ class Import {
         std::unique_ptr<refhost::ReferenceHost> host;
         try {
             host = std::make_unique<refhost::ReferenceHost>(
-                refhost::HostOptions{options_.database, options_.company, options_.user}, front_end_);
+                refhost::HostOptions{options_.database, options_.company, options_.user}, front_end_,
+                options_.trace_sql.value_or(std::filesystem::path()));
         } catch (const refhost::HostError& e) {
             return fail(kExitUsage, e.what());
         } catch (const ado::Error& e) {
@@ -166,14 +167,6 @@ class Import {
             fail(kExitDatabase,
                  "the import window could not open the database " + options_.database.string());
             return;
-        }
-        if (options_.trace_sql) {
-            try {
-                object.Connection()->SetStatementTrace(options_.trace_sql->string());
-            } catch (const ado::Error& e) {
-                fail(kExitUsage, e.description());
-                return;
-            }
         }
         if (window->statements_portfolio()) {
             note_message(window->last_outcome());

@@ -24,7 +24,11 @@ std::int16_t LogObject::ShowMessage(std::int32_t code, std::int32_t kind, const 
     return ui_->ShowMessage(code, kind, text, detail, caption, default_button_);
 }
 
-std::shared_ptr<ado::Connection> ConnectionFactory::NewConnection() { return std::make_shared<ado::Connection>(); }
+std::shared_ptr<ado::Connection> ConnectionFactory::NewConnection() {
+    auto connection = std::make_shared<ado::Connection>();
+    if (!statement_trace_.empty()) connection->SetStatementTrace(statement_trace_.string());
+    return connection;
+}
 
 std::int32_t DateObject::ValidityCode() const {
     if (!date_) return 1;
@@ -36,7 +40,7 @@ std::string DateObject::SqlText() const { return date_ ? date_->date_only().comp
 std::shared_ptr<host::LogObject> Components::CreateLogObject() { return std::make_shared<LogObject>(ui_); }
 
 std::shared_ptr<host::ConnectionFactory> Components::CreateConnectionFactory() {
-    return std::make_shared<ConnectionFactory>();
+    return std::make_shared<ConnectionFactory>(statement_trace_);
 }
 
 std::shared_ptr<host::DateObject> Components::CreateDateObject() { return std::make_shared<DateObject>(); }

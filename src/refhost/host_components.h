@@ -3,6 +3,7 @@
 // connections, date and utility objects, and the activity-parameters and exercise
 // services. Numbering, progressive numbers, rebuild, grid layout and file services belong
 // to later steps of the import and are not provided yet (nullptr).
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -45,7 +46,12 @@ private:
 
 class ConnectionFactory final : public host::ConnectionFactory {
 public:
+    explicit ConnectionFactory(std::filesystem::path statement_trace = {})
+        : statement_trace_(std::move(statement_trace)) {}
     std::shared_ptr<ado::Connection> NewConnection() override;
+
+private:
+    std::filesystem::path statement_trace_;
 };
 
 // SQL text 'YYYYMMDD' (without quotes); valid for the years 1753..9999, the range of the
@@ -69,8 +75,11 @@ public:
 class Components final : public host::Components {
 public:
     // `connection_string`: what the services use when no open connection is handed to them.
-    Components(std::shared_ptr<HostUi> ui, std::string connection_string)
-        : ui_(std::move(ui)), connection_string_(std::move(connection_string)) {}
+    // `statement_trace`: the file every connection handed out traces to (none when empty).
+    Components(std::shared_ptr<HostUi> ui, std::string connection_string, std::filesystem::path statement_trace = {})
+        : ui_(std::move(ui)),
+          connection_string_(std::move(connection_string)),
+          statement_trace_(std::move(statement_trace)) {}
 
     std::shared_ptr<host::LogObject> CreateLogObject() override;
     std::shared_ptr<host::ConnectionFactory> CreateConnectionFactory() override;
@@ -89,6 +98,7 @@ public:
 private:
     std::shared_ptr<HostUi> ui_;
     std::string connection_string_;
+    std::filesystem::path statement_trace_;
 };
 
 }  // namespace refhost

@@ -11,7 +11,7 @@
 
 namespace refhost {
 
-ReferenceHost::ReferenceHost(HostOptions options, std::shared_ptr<HostUi> ui)
+ReferenceHost::ReferenceHost(HostOptions options, std::shared_ptr<HostUi> ui, std::filesystem::path statement_trace)
     : options_(std::move(options)), connection_string_(refhost::connection_string(options_.database)) {
     if (!ui) throw std::invalid_argument("the reference host needs a front end (HostUi)");
     std::shared_ptr<const CompanyRecord> company;
@@ -22,7 +22,7 @@ ReferenceHost::ReferenceHost(HostOptions options, std::shared_ptr<HostUi> ui)
         company = std::make_shared<const CompanyRecord>(read_company(conn, options_.company));
         user = read_user(conn, options_.user);
     }
-    auto components = std::make_shared<Components>(ui, connection_string_);
+    auto components = std::make_shared<Components>(ui, connection_string_, std::move(statement_trace));
     global_ = std::make_shared<GlobalServices>(connection_string_, std::move(company), std::move(user), ui,
                                                std::move(components));
     navigator_ = std::make_shared<Navigator>();

@@ -25,7 +25,8 @@ public:
     // Throws ado::Error when the database cannot be opened or read (a missing file is not
     // created), refhost::HostError when the company is not in HOST_COMPANY or the user not
     // in HOST_USER, std::invalid_argument without a front end.
-    ReferenceHost(HostOptions options, std::shared_ptr<HostUi> ui);
+    // `statement_trace`: when set, every connection the host hands out appends its statements there.
+    ReferenceHost(HostOptions options, std::shared_ptr<HostUi> ui, std::filesystem::path statement_trace = {});
 
     std::shared_ptr<host::GlobalServices> global_services();
     // The navigator allows every close.
