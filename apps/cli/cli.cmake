@@ -1,8 +1,5 @@
 # The ledgerintake command: the commands in a library (tests reach them without the
 # process), main on top. CLI11 is header-only (Debian: libcli11-dev).
-if(NOT TARGET ledgerintake::module OR NOT TARGET ledgerintake::refhost OR NOT TARGET ledgerintake::log)
-  return()  # the module, the reference host or the log is not built yet
-endif()
 find_path(CLI11_INCLUDE_DIR CLI/CLI.hpp REQUIRED)
 
 file(GLOB CLI_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
