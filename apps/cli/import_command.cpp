@@ -14,7 +14,7 @@
 #include "importfile/import_state.h"
 #include "module/import_window.h"
 #include "module/module_object.h"
-#include "module/string_table.h"
+#include "modulebase/string_table.h"
 #include "refhost/database.h"
 #include "refhost/reference_host.h"
 
@@ -143,7 +143,7 @@ class Import {
         report_.log = front_end_->log_rows();
     }
 
-    void note_message(const importfile::ImportOutcome& outcome) {
+    void note_message(const module::ImportOutcome& outcome) {
         if (outcome.message_id == 0) return;
         report_.message_id = outcome.message_id;
         report_.message_text = outcome.message_text;
@@ -180,7 +180,7 @@ class Import {
     bool validate(module::ImportWindow& window) {
         window.TXT_NOMEFILE.text = options_.file;
         window.TXT_NOMEFILE_Validate();
-        const importfile::ImportOutcome outcome = window.last_outcome();
+        const module::ImportOutcome outcome = window.last_outcome();
         note_message(outcome);
         if (outcome.file_accepted) {
             report_.file_accepted = true;
@@ -216,7 +216,7 @@ class Import {
         }
         window.CMD_IMPORTA_ButtonClick();
         report_.import_run = true;
-        const importfile::ImportOutcome outcome = window.last_outcome();
+        const module::ImportOutcome outcome = window.last_outcome();
         note_message(outcome);
         if (outcome.steps_missing) {
             report_.status = kExitStepsMissing;

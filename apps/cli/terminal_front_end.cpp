@@ -6,7 +6,7 @@
 
 #include "ado/recordset.h"
 #include "host/log_object.h"
-#include "module/window.h"
+#include "modulebase/window.h"
 #include "text_output.h"
 
 namespace cli {

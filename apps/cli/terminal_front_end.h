@@ -11,7 +11,7 @@
 
 #include "console.h"
 #include "log/log_viewer.h"
-#include "module/ui.h"
+#include "modulebase/ui.h"
 #include "refhost/host_ui.h"
 
 namespace cli {

@@ -6,10 +6,10 @@
 #include "host/components.h"
 #include "host/services.h"
 #include "importfile/window_context.h"
-#include "module/error_trap.h"
-#include "module/host_access.h"
-#include "module/module_context.h"
-#include "module/routines.h"
+#include "modulebase/error_trap.h"
+#include "modulebase/host_access.h"
+#include "modulebase/module_context.h"
+#include "modulebase/routines.h"
 
 namespace importfile {
 

@@ -8,11 +8,11 @@
 #include "importfile/file_paths.h"
 #include "importfile/group_structure.h"
 #include "importfile/window_context.h"
-#include "module/error_trap.h"
-#include "module/host_access.h"
-#include "module/module_context.h"
-#include "module/routines.h"
-#include "module/scoped_recordset.h"
+#include "modulebase/error_trap.h"
+#include "modulebase/host_access.h"
+#include "modulebase/module_context.h"
+#include "modulebase/routines.h"
+#include "modulebase/scoped_recordset.h"
 
 namespace importfile {
 

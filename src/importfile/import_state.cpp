@@ -1,6 +1,6 @@
 #include "importfile/import_state.h"
 
-#include "module/routines.h"
+#include "modulebase/routines.h"
 
 namespace importfile {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 
 #include "importfile/import_state.h"
-#include "module/import_window_controls.h"
-#include "module/string_table.h"
+#include "modulebase/import_window_controls.h"
+#include "modulebase/string_table.h"
 
 namespace host {
 class UtilityObject;

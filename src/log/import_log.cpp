@@ -9,11 +9,11 @@
 #include "host/objects.h"
 #include "log/log_states.h"
 #include "log/log_viewer.h"
-#include "module/error_trap.h"
-#include "module/host_access.h"
-#include "module/module_context.h"
-#include "module/routines.h"
-#include "module/ui.h"
+#include "modulebase/error_trap.h"
+#include "modulebase/host_access.h"
+#include "modulebase/module_context.h"
+#include "modulebase/routines.h"
+#include "modulebase/ui.h"
 
 namespace importlog {
 

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "module/trace.h"
+#include "modulebase/trace.h"
 
 #ifndef LEDGERINTAKE_VERSION
 #define LEDGERINTAKE_VERSION "0.0.0"

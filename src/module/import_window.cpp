@@ -4,9 +4,9 @@
 
 #include "host/global_services.h"
 #include "importfile/file_opener.h"
-#include "module/error_trap.h"
-#include "module/host_access.h"
-#include "module/module_context.h"
+#include "modulebase/error_trap.h"
+#include "modulebase/host_access.h"
+#include "modulebase/module_context.h"
 
 namespace module {
 
@@ -108,7 +108,7 @@ void ImportWindow::TXT_NOMEFILE_Notification() noexcept {
 void ImportWindow::CMD_IMPORTA_ButtonClick() noexcept {
     if (!CMD_IMPORTA.enabled) return;
     begin_event();
-    importfile::ImportCommand(*this).Run(outcome_);
+    ImportCommand(*this).Run(outcome_);
 }
 
 void ImportWindow::CMD_STORICO_ButtonClick() noexcept {

@@ -1,6 +1,6 @@
 #pragma once
 // FRMCG_LEDGERINTAKE, the import window, as a view model: its controls (named as the window
-// names them, see module/import_window_controls.h), its events and the window procedures
+// names them, see modulebase/import_window_controls.h), its events and the window procedures
 // that the import's procedures share (ShowMessage, PuliziaComponenti, VisualizzaErrore).
 //
 // The module object's ShowForm creates, loads and activates it. A front end reaches it
@@ -12,19 +12,18 @@
 //     if (window->CMD_IMPORTA.enabled) window->CMD_IMPORTA_ButtonClick();
 //     ImportOutcome outcome = window->last_outcome();
 //
-// Load, close and unload are the shell's (module/import_window_shell.h).
+// Load, close and unload are the shell's (modulebase/import_window_shell.h).
 #include <cstdint>
 
-#include "importfile/import_command.h"
+#include "module/import_command.h"
 #include "importfile/import_state.h"
 #include "importfile/window_context.h"
-#include "module/import_window_controls.h"
-#include "module/import_window_shell.h"
-#include "module/string_table.h"
+#include "modulebase/import_window_controls.h"
+#include "modulebase/import_window_shell.h"
+#include "modulebase/string_table.h"
 
 namespace module {
 
-using ImportOutcome = importfile::ImportOutcome;
 
 class ImportWindow final : public ImportWindowShell,
                            public ImportWindowControls,

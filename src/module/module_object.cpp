@@ -3,9 +3,9 @@
 #include <limits>
 
 #include "module/application.h"
-#include "module/error_trap.h"
+#include "modulebase/error_trap.h"
 #include "module/import_window.h"
-#include "module/window.h"
+#include "modulebase/window.h"
 
 namespace module {
 

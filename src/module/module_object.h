@@ -8,9 +8,9 @@
 #include <memory>
 
 #include "module/ledgerintake_api.h"
-#include "module/module_context.h"
-#include "module/module_window.h"
-#include "module/trace.h"
+#include "modulebase/module_context.h"
+#include "modulebase/module_window.h"
+#include "modulebase/trace.h"
 
 namespace module {
 

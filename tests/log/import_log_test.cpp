@@ -12,7 +12,7 @@
 #include "log/log_states.h"
 #include "log/log_viewer.h"
 #include "module/module_object.h"
-#include "module/ui.h"
+#include "modulebase/ui.h"
 #include "scripted_host.h"
 #include "temp_dir.h"
 

@@ -9,7 +9,7 @@
 #include "ado/connection.h"
 #include "ado/error.h"
 #include "host/log_object.h"
-#include "module/module_context.h"
+#include "modulebase/module_context.h"
 #include "module_fixture.h"
 
 namespace {

@@ -9,7 +9,7 @@
 
 #include "capture_sink.h"
 #include "module/application.h"
-#include "module/import_window_shell.h"
+#include "modulebase/import_window_shell.h"
 #include "module/module_object.h"
 #include "scripted_host.h"
 #include "scripted_ui.h"

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "ado/connection.h"
-#include "module/import_window_shell.h"
-#include "module/module_context.h"
-#include "module/window.h"
+#include "modulebase/import_window_shell.h"
+#include "modulebase/module_context.h"
+#include "modulebase/window.h"
 #include "module_fixture.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "ado/connection.h"
 #include "capture_sink.h"
 #include "module/ledgerintake_api.h"
-#include "module/window.h"
+#include "modulebase/window.h"
 #include "scripted_host.h"
 #include "scripted_ui.h"
 #include "temp_dir.h"

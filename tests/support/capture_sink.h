@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "module/trace.h"
+#include "modulebase/trace.h"
 
 namespace scripted {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "module/ui.h"
-#include "module/window.h"
+#include "modulebase/ui.h"
+#include "modulebase/window.h"
 
 namespace scripted {
 

@@ -1,4 +1,4 @@
-#include "module/trace.h"
+#include "modulebase/trace.h"
 
 #include <cstdio>
 #include <cstdlib>

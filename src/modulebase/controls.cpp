@@ -1,4 +1,4 @@
-#include "module/controls.h"
+#include "modulebase/controls.h"
 
 #include <string_view>
 #include <system_error>

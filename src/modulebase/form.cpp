@@ -1,8 +1,8 @@
-#include "module/form.h"
+#include "modulebase/form.h"
 
-#include "module/error_trap.h"
-#include "module/module_context.h"
-#include "module/ui.h"
+#include "modulebase/error_trap.h"
+#include "modulebase/module_context.h"
+#include "modulebase/ui.h"
 
 namespace module {
 

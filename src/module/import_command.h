@@ -12,7 +12,7 @@
 
 #include "importfile/window_procedure.h"
 
-namespace importfile {
+namespace module {
 
 // What the window's last event (first activation, path validation, a command) came to,
 // for the front end that drives the window.
@@ -34,7 +34,7 @@ struct ImportOutcome {
     bool steps_missing = false;
 };
 
-class ImportCommand : public WindowProcedure {
+class ImportCommand : public importfile::WindowProcedure {
   public:
     using WindowProcedure::WindowProcedure;
     static constexpr const char* kProcedure = "CMD_IMPORTA_ButtonClick";
@@ -42,4 +42,4 @@ class ImportCommand : public WindowProcedure {
     void Run(ImportOutcome& outcome) noexcept;
 };
 
-}  // namespace importfile
+}  // namespace module

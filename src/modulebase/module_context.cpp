@@ -1,11 +1,11 @@
-#include "module/module_context.h"
+#include "modulebase/module_context.h"
 
 #include "ado/connection.h"
 #include "host/log_object.h"
 #include "host/objects.h"
-#include "module/host_access.h"
-#include "module/routines.h"
-#include "module/ui.h"
+#include "modulebase/host_access.h"
+#include "modulebase/routines.h"
+#include "modulebase/ui.h"
 
 namespace module {
 

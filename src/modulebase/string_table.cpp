@@ -1,13 +1,13 @@
-#include "module/string_table.h"
+#include "modulebase/string_table.h"
 
 #include <array>
 #include <memory>
 #include <utility>
 
 #include "host/log_object.h"
-#include "module/error_trap.h"
-#include "module/host_access.h"
-#include "module/module_context.h"
+#include "modulebase/error_trap.h"
+#include "modulebase/host_access.h"
+#include "modulebase/module_context.h"
 
 namespace module {
 

@@ -8,7 +8,7 @@
 #include "ado/datetime.h"
 #include "ado/recordset.h"
 #include "ado/types.h"
-#include "module/routines.h"
+#include "modulebase/routines.h"
 #include "scripted_host.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "ado/error.h"
 #include "host/error.h"
 #include "host/log_object.h"
-#include "module/error_trap.h"
+#include "modulebase/error_trap.h"
 
 namespace {
 

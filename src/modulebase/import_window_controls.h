@@ -4,7 +4,7 @@
 // import (src/importfile and later subsystems) read and write them through the window.
 #include <string>
 
-#include "module/controls.h"
+#include "modulebase/controls.h"
 
 namespace module {
 

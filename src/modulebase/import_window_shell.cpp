@@ -1,14 +1,14 @@
-#include "module/import_window_shell.h"
+#include "modulebase/import_window_shell.h"
 
 #include "ado/connection.h"
 #include "host/log_object.h"
 #include "host/navigator.h"
 #include "host/objects.h"
 #include "host/services.h"
-#include "module/error_trap.h"
-#include "module/host_access.h"
-#include "module/module_context.h"
-#include "module/routines.h"
+#include "modulebase/error_trap.h"
+#include "modulebase/host_access.h"
+#include "modulebase/module_context.h"
+#include "modulebase/routines.h"
 
 namespace module {
 

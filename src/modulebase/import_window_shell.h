@@ -21,7 +21,7 @@
 
 #include "ado/recordset.h"
 #include "ado/variant.h"
-#include "module/module_window.h"
+#include "modulebase/module_window.h"
 
 namespace host {
 class ConnectionFactory;

@@ -11,8 +11,8 @@
 #include "ado/variant.h"
 #include "host/cinterface.h"
 #include "host/global_services.h"
-#include "module/error_trap.h"
-#include "module/trace.h"
+#include "modulebase/error_trap.h"
+#include "modulebase/trace.h"
 
 namespace ado {
 class Connection;

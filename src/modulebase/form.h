@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "module/trace.h"
-#include "module/window.h"
+#include "modulebase/trace.h"
+#include "modulebase/window.h"
 
 namespace module {
 

@@ -1,11 +1,11 @@
-#include "module/routines.h"
+#include "modulebase/routines.h"
 
 #include <optional>
 #include <vector>
 
 #include "ado/types.h"
 #include "host/objects.h"
-#include "module/error_trap.h"
+#include "modulebase/error_trap.h"
 
 namespace module {
 

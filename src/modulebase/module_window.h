@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "host/cinterface.h"
-#include "module/error_trap.h"
-#include "module/form.h"
+#include "modulebase/error_trap.h"
+#include "modulebase/form.h"
 
 namespace module {
 

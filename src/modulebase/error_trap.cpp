@@ -1,4 +1,4 @@
-#include "module/error_trap.h"
+#include "modulebase/error_trap.h"
 
 #include <exception>
 #include <new>

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "capture_sink.h"
-#include "module/trace.h"
+#include "modulebase/trace.h"
 #include "temp_dir.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "ado/recordset.h"
-#include "module/routines.h"
+#include "modulebase/routines.h"
 
 namespace module {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "module/controls.h"
+#include "modulebase/controls.h"
 #include "temp_dir.h"
 
 namespace {
