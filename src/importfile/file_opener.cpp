@@ -65,9 +65,11 @@ ado::SqlText last_import_statement(std::int32_t company_code) {
 }  // namespace
 
 void FileOpener::ApreFileDaImportare(bool& cancel) noexcept {
+    module::ImportWindowControls& c = window_.controls();
     module::ErrorTrap trap(window_.error_reporter(), "ApreFileDaImportare");
     trap.on_error_set(cancel, true);
-    module::ImportWindowControls& c = window_.controls();
+    // The previous file's import must not stay available once its frames are emptied.
+    trap.on_error_set(c.CMD_IMPORTA.enabled, false);
     window_.import_state().file_accepted = false;
     if (!trap.run([&] { window_.PuliziaComponenti(); })) return;
     trap.run([&] {

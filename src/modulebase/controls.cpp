@@ -15,15 +15,15 @@ std::string_view trimmed(std::string_view s) {
 
 }  // namespace
 
-bool PathBox::usable() const {
+bool PathBox::local_usable(const std::string& text) {
     const std::string_view path = trimmed(text);
     if (path.empty() || path.find('\0') != std::string_view::npos) return false;
     return path.back() != '/' && path.back() != '\\';
 }
 
-PathBox::File PathBox::file() const {
+PathBox::File PathBox::local_file(const std::string& text) {
     File f;
-    if (!usable()) return f;
+    if (!local_usable(text)) return f;
     std::error_code ec;
     const std::filesystem::path given{std::string(trimmed(text))};
     std::filesystem::path absolute = std::filesystem::absolute(given, ec);

@@ -5,6 +5,7 @@
 // (path box refresh, container placement, resize) record what they were asked to do.
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -61,15 +62,28 @@ class PathBox {
         std::filesystem::path full_path{};  // absolute and normalised
     };
 
+    // The side of the box that a front end shows (the browse list of the folder, the file
+    // system it looks at). Without one the box answers from the local file system. What
+    // fails there fails the box's operation, and the procedure that asked traps it.
+    class View {
+      public:
+        virtual ~View() = default;
+        virtual bool Usable(const std::string& text) = 0;
+        virtual File FileOf(const std::string& text) = 0;
+        virtual void RefreshText(const std::string& text) = 0;
+        virtual void RefreshList(const std::string& text) = 0;
+    };
+
     std::string caption{};
     std::string text{};
     bool enabled = true;
     bool visible = true;
+    std::shared_ptr<View> view{};
 
-    // The text names a file path: not blank, no NUL, not ending in a separator ("/" or "\").
-    bool usable() const;
+    // The text names a file path: not blank, no NUL, not ending in a separator ("/" or "").
+    bool usable() const { return view ? view->Usable(text) : local_usable(text); }
     // The file object for the current text.
-    File file() const;
+    File file() const { return view ? view->FileOf(text) : local_file(text); }
     bool file_exists() const { return file().exists; }
     std::filesystem::path full_path() const { return file().full_path; }
 
@@ -77,10 +91,16 @@ class PathBox {
     // the browse list of the folder.
     void Refresh() {
         ++text_refreshes;
+        if (view) view->RefreshText(text);
         ++list_refreshes;
+        if (view) view->RefreshList(text);
     }
     int text_refreshes = 0;
     int list_refreshes = 0;
+
+    // The answers of a box without a view, for views that add to them.
+    static bool local_usable(const std::string& text);
+    static File local_file(const std::string& text);
 };
 
 // The container that places a window inside the host's frame.

@@ -11,6 +11,21 @@ std::vector<std::string> CallLog::since(std::size_t mark) const {
     return {calls_.begin() + static_cast<std::ptrdiff_t>(mark), calls_.end()};
 }
 
+void CallLog::add(std::string call) {
+    calls_.push_back(std::move(call));
+    const std::string& added = calls_.back();
+    may_fail(std::string_view(added).substr(0, added.find('(')));
+}
+
+void CallLog::fail(const std::string& name, int nth) { failures_[name] = nth; }
+
+void CallLog::may_fail(std::string_view name) {
+    const auto it = failures_.find(name);
+    if (it == failures_.end() || --it->second > 0) return;
+    failures_.erase(it);
+    throw host::Error(host::kErrHostCall, "Scripted failure of " + std::string(name) + ".");
+}
+
 bool CallLog::contains(const std::string& call) const {
     return std::find(calls_.begin(), calls_.end(), call) != calls_.end();
 }

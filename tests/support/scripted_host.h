@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ado/error.h"
@@ -32,8 +34,9 @@ inline ado::ColumnInfo column(const char* name, int type, long size = 0, int pre
 }
 
 class CallLog {
-public:
-    void add(std::string call) { calls_.push_back(std::move(call)); }
+  public:
+    // Records a call ("Forms.Register(1001,0,1,'')"); throws when it was told to fail.
+    void add(std::string call);
     const std::vector<std::string>& calls() const { return calls_; }
     // The calls recorded since `mark` (a size() taken earlier).
     std::vector<std::string> since(std::size_t mark) const;
@@ -41,8 +44,15 @@ public:
     bool contains(const std::string& call) const;
     void clear() { calls_.clear(); }
 
-private:
+    // Makes the n-th call named `name` from now on ("Forms.CloseAnswer", without its
+    // arguments) fail as a host's call fails: it throws host::Error after being recorded.
+    void fail(const std::string& name, int nth = 1);
+    // Throws when the call `name` was told to fail; for calls the log does not record.
+    void may_fail(std::string_view name);
+
+  private:
     std::vector<std::string> calls_;
+    std::map<std::string, int, std::less<>> failures_;  // name, calls left before it fails
 };
 using CallLogPtr = std::shared_ptr<CallLog>;
 
@@ -127,9 +137,14 @@ public:
     void SetCompany(std::int32_t c) override { company = c; }
     void SetYear(std::int32_t y) override { year = y; }
     void SetOption(bool o) override { option = o; }
-    void Run() override { ++runs; }
+    void Run() override {
+        ++runs;
+        if (calls) calls->may_fail("Activity.Run");
+    }
     ado::Variant Status() const override { return status; }
     std::shared_ptr<ado::Recordset> Result() const override { return result; }
+
+    CallLogPtr calls;  // set by Components: makes Run failable
 
     std::shared_ptr<ado::Connection> connection;
     std::string connection_string;
@@ -145,9 +160,14 @@ public:
     void SetConnection(std::shared_ptr<ado::Connection> c) override { connection = std::move(c); }
     void SetCompany(std::int32_t c) override { company = c; }
     void SetReferenceDate(const std::string& d) override { reference_date = d; }
-    void Run() override { ++runs; }
+    void Run() override {
+        ++runs;
+        if (calls) calls->may_fail("Exercise.Run");
+    }
     ado::Variant Status() const override { return status; }
     ado::Variant FirstValue() const override { return first; }
+
+    CallLogPtr calls;  // set by Components: makes Run failable
     ado::Variant SecondValue() const override { return second; }
 
     std::shared_ptr<ado::Connection> connection;
@@ -196,7 +216,10 @@ private:
 // object a test put in the member, or nullptr.
 class Components final : public host::Components {
 public:
-    explicit Components(CallLogPtr calls) : calls_(std::move(calls)) {}
+    explicit Components(CallLogPtr calls) : calls_(std::move(calls)) {
+        activity->calls = calls_;
+        exercise->calls = calls_;
+    }
     std::shared_ptr<host::LogObject> CreateLogObject() override;
     std::shared_ptr<host::ConnectionFactory> CreateConnectionFactory() override;
     std::shared_ptr<host::DateObject> CreateDateObject() override;
@@ -268,7 +291,10 @@ class Global final : public host::GlobalServices {
 public:
     explicit Global(CallLogPtr calls);
     std::shared_ptr<host::DatabaseSettings> Database() override { return database; }
-    std::shared_ptr<host::CompanyObject> Company() override { return company; }
+    std::shared_ptr<host::CompanyObject> Company() override {
+        calls_->may_fail("ClsGlobal.Company");
+        return company;
+    }
     std::shared_ptr<host::CompanySettings> Settings() override { return settings; }
     std::shared_ptr<host::AccountTexts> Accounts() override { return accounts; }
     std::shared_ptr<host::AccountingParameters> Accounting() override { return accounting; }

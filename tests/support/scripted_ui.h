@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "modulebase/controls.h"
 #include "modulebase/ui.h"
 #include "modulebase/window.h"
+#include "scripted_host.h"
 
 namespace scripted {
 
@@ -36,6 +38,27 @@ public:
     std::vector<std::string> boxes;
     std::int32_t box_answer = 1;
     std::int32_t next_handle = 1001;
+};
+
+// The front end's side of a path box: it answers as a box without a view does, and each
+// operation can be made to fail through the call log ("PathBox.Usable", "PathBox.FileOf",
+// "PathBox.RefreshText", "PathBox.RefreshList"). It records nothing.
+class PathBoxView final : public module::PathBox::View {
+  public:
+    explicit PathBoxView(CallLogPtr calls) : calls_(std::move(calls)) {}
+    bool Usable(const std::string& text) override {
+        calls_->may_fail("PathBox.Usable");
+        return module::PathBox::local_usable(text);
+    }
+    module::PathBox::File FileOf(const std::string& text) override {
+        calls_->may_fail("PathBox.FileOf");
+        return module::PathBox::local_file(text);
+    }
+    void RefreshText(const std::string&) override { calls_->may_fail("PathBox.RefreshText"); }
+    void RefreshList(const std::string&) override { calls_->may_fail("PathBox.RefreshList"); }
+
+  private:
+    CallLogPtr calls_;
 };
 
 }  // namespace scripted
