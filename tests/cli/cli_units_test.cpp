@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ado/recordset.h"
+#include "case_name.h"
 #include "cli_process.h"
 #include "host/log_object.h"
 #include "temp_dir.h"
@@ -28,24 +29,37 @@ TEST(TextOutput, SavedLogIsWindows1252WithQuestionMarksForTheRest) {
     for (const auto& [in, out] : cases) EXPECT_EQ(cli::to_windows_1252(in), out) << in;
 }
 
-TEST(TerminalFrontEnd, QuestionsAreAskedAtATerminalElseAnsweredByTheOptions) {
-    const std::vector<std::tuple<bool, bool, std::string, std::int16_t>> cases = {
-        // at a terminal, --yes, what is typed, answer
-        {true, false, "y\n", 1}, {true, false, "si\n", 1}, {true, false, "n\n", 0},
-        {true, false, "\n", 0},  {true, true, "", 0},      {true, false, "maybe\nyes\n", 1},
-        {false, true, "", 1},    {false, false, "y\n", 0}};
-    for (const auto& [interactive, yes, typed, answer] : cases) {
-        SCOPED_TRACE(typed + (interactive ? " at a terminal" : " from options"));
-        std::ostringstream out, err;
-        std::istringstream in(typed);
-        cli::Console console{out, err, in, interactive};
-        cli::TerminalFrontEnd front(console,
-                                    cli::FrontEndOptions{yes, cli::OnError::Abort, false, std::nullopt});
-        EXPECT_EQ(front.ShowMessage(113, 4, "File già importato. Forza?", "", "t", 256), answer);
-        ASSERT_EQ(front.messages().size(), 1u);
-        EXPECT_EQ(front.messages()[0].answer, answer);
-    }
+struct Question {
+    const char* name;
+    bool interactive;  // at a terminal
+    bool yes;          // --yes
+    std::string typed;
+    std::int16_t answer;
+};
+
+class TerminalQuestion : public ::testing::TestWithParam<Question> {};
+
+TEST_P(TerminalQuestion, IsAskedAtATerminalElseAnsweredByTheOptions) {
+    const Question& c = GetParam();
+    std::ostringstream out, err;
+    std::istringstream in(c.typed);
+    cli::Console console{out, err, in, c.interactive};
+    cli::TerminalFrontEnd front(console, cli::FrontEndOptions{c.yes, cli::OnError::Abort, false, std::nullopt});
+    EXPECT_EQ(front.ShowMessage(113, 4, "File già importato. Forza?", "", "t", 256), c.answer);
+    ASSERT_EQ(front.messages().size(), 1u);
+    EXPECT_EQ(front.messages()[0].answer, c.answer);
 }
+
+INSTANTIATE_TEST_SUITE_P(Answers, TerminalQuestion,
+                         ::testing::Values(Question{"y at a terminal", true, false, "y\n", 1},
+                                           Question{"si at a terminal", true, false, "si\n", 1},
+                                           Question{"n at a terminal", true, false, "n\n", 0},
+                                           Question{"enter at a terminal is no", true, false, "\n", 0},
+                                           Question{"end of input at a terminal is no", true, true, "", 0},
+                                           Question{"asked again after junk", true, false, "maybe\nyes\n", 1},
+                                           Question{"yes option without a terminal", false, true, "", 1},
+                                           Question{"no terminal reads nothing", false, false, "y\n", 0}),
+                         scripted::ByName());
 
 TEST(TerminalFrontEnd, ErrorsAreAnsweredAtATerminalElseByOnError) {
     const std::vector<std::tuple<bool, cli::OnError, std::string, std::int32_t>> cases = {

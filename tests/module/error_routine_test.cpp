@@ -9,8 +9,9 @@
 #include "ado/connection.h"
 #include "ado/error.h"
 #include "host/log_object.h"
-#include "modulebase/module_context.h"
+#include "case_name.h"
 #include "module_fixture.h"
+#include "modulebase/module_context.h"
 
 namespace {
 
@@ -39,27 +40,38 @@ TEST_F(ErrorRoutineTest, WithoutLogObjectTheLoadStopsAndErrorsWarnThroughClsGlob
     EXPECT_EQ(m.context().VisualizzaErrore(kError, "P"), host::kAnswerAbort);
 }
 
-TEST_F(ErrorRoutineTest, TheLogObjectShowsTheErrorWithTheProviderErrorsAndItsAnswerIsReturned) {
+class ErrorRoutineAnswer : public ErrorRoutineTest, public ::testing::WithParamInterface<std::int32_t> {};
+
+TEST_P(ErrorRoutineAnswer, TheLogObjectShowsTheErrorAndItsAnswerIsReturned) {
     auto& m = make();
     auto log = std::make_shared<scripted::Log>(host.calls);
     m.context().state().log = log;
-    for (std::int32_t answer : {host::kAnswerAbort, host::kAnswerRetry, host::kAnswerIgnore}) {
-        SCOPED_TRACE(answer);
-        log->error_answers = {answer};
-        EXPECT_EQ(m.context().VisualizzaErrore(kError, "ImportazioneMovimentiFileXML"), answer);
-        ASSERT_FALSE(log->shown.empty());
-        const auto& shown = log->shown.back();
-        EXPECT_EQ(shown.caption, module_test::kTitle);
-        EXPECT_EQ(shown.message, "");
-        EXPECT_EQ(shown.procedure, "ImportazioneMovimentiFileXML");
-        EXPECT_EQ(shown.buttons, 4370);
-        EXPECT_EQ(log->errors.back().description, "Violation of PRIMARY KEY");
-        EXPECT_EQ(log->errors.back().number, ado::kErrProvider);
-    }
+    log->error_answers = {GetParam()};
+    EXPECT_EQ(m.context().VisualizzaErrore(kError, "ImportazioneMovimentiFileXML"), GetParam());
+    ASSERT_EQ(log->shown.size(), 1u);
+    const auto& shown = log->shown.back();
+    EXPECT_EQ(shown.caption, module_test::kTitle);
+    EXPECT_EQ(shown.message, "");
+    EXPECT_EQ(shown.procedure, "ImportazioneMovimentiFileXML");
+    EXPECT_EQ(shown.buttons, 4370);
+    EXPECT_EQ(log->errors.back().description, "Violation of PRIMARY KEY");
+    EXPECT_EQ(log->errors.back().number, ado::kErrProvider);
     EXPECT_TRUE(log->provider_errors.empty());  // no module connection yet
     EXPECT_TRUE(host.global->messages->shown.empty());
+}
 
-    // The module connection's provider errors go with the error.
+INSTANTIATE_TEST_SUITE_P(Answers, ErrorRoutineAnswer,
+                         ::testing::Values(host::kAnswerAbort, host::kAnswerRetry, host::kAnswerIgnore),
+                         [](const auto& answer) {
+                             return answer.param == host::kAnswerAbort   ? "Abort"
+                                    : answer.param == host::kAnswerRetry ? "Retry"
+                                                                         : "Ignore";
+                         });
+
+TEST_F(ErrorRoutineTest, TheModuleConnectionsProviderErrorsGoWithTheError) {
+    auto& m = make();
+    auto log = std::make_shared<scripted::Log>(host.calls);
+    m.context().state().log = log;
     auto connection = std::make_shared<ado::Connection>();
     connection->Open(host.global->database->connection_string);
     EXPECT_THROW(connection->Execute("SELECT * FROM TABLE_THAT_IS_NOT_THERE"), ado::Error);
@@ -79,29 +91,38 @@ TEST_F(ErrorRoutineTest, TheLogObjectShowsTheErrorWithTheProviderErrorsAndItsAns
 
 // A module connection that cannot be opened is reported under "Form_Load"; the answer
 // decides how the load goes on.
-TEST_F(ErrorRoutineTest, AFailedOpenAtLoadFollowsTheAnswer) {
-    // answers, errors shown, connection handed to the host, date object made
-    const std::vector<std::tuple<const char*, std::deque<std::int32_t>, int, bool, bool>> cases = {
-        {"abort leaves the window without a database", {3}, 1, false, false},
-        {"retry opens again, then abort", {4, 3}, 2, false, false},
-        {"ignore goes on with the closed connection", {5}, 1, true, true}};
-    for (const auto& [name, answers, errors_shown, connection_handed_to_host, date_object_made] : cases) {
-        SCOPED_TRACE(name);
-        host.global->database->connection_string = "Provider=NoSuchEngine;Data Source=x";
-        host.components().logs.clear();
-        host.components().configure_log = [&](scripted::Log& log) { log.error_answers = answers; };
-        auto& m = make();
-        m.ShowForm();
-        ASSERT_FALSE(host.components().logs.empty());
-        const auto& shown = log().shown;
-        ASSERT_EQ(static_cast<int>(shown.size()), errors_shown);
-        for (const auto& s : shown) EXPECT_EQ(s.procedure, "Form_Load");
-        EXPECT_FALSE(log().errors.at(0).description.empty());
-        EXPECT_EQ(m.Connection() != nullptr, connection_handed_to_host);
-        EXPECT_EQ(m.context().state().date_object != nullptr, date_object_made);
-        // The window is open all the same and closes normally.
-        EXPECT_EQ(m.CloseForm(), ado::Variant(true));
-    }
+struct FailedOpen {
+    const char* name;
+    std::deque<std::int32_t> answers;
+    int errors_shown;
+    bool connection_handed_to_host;
+    bool date_object_made;
+};
+
+class FailedOpenAtLoad : public ErrorRoutineTest, public ::testing::WithParamInterface<FailedOpen> {};
+
+TEST_P(FailedOpenAtLoad, FollowsTheAnswer) {
+    const FailedOpen& c = GetParam();
+    host.global->database->connection_string = "Provider=NoSuchEngine;Data Source=x";
+    host.components().configure_log = [&](scripted::Log& l) { l.error_answers = c.answers; };
+    auto& m = make();
+    m.ShowForm();
+    ASSERT_FALSE(host.components().logs.empty());
+    const auto& shown = log().shown;
+    ASSERT_EQ(static_cast<int>(shown.size()), c.errors_shown);
+    for (const auto& s : shown) EXPECT_EQ(s.procedure, "Form_Load");
+    EXPECT_FALSE(log().errors.at(0).description.empty());
+    EXPECT_EQ(m.Connection() != nullptr, c.connection_handed_to_host);
+    EXPECT_EQ(m.context().state().date_object != nullptr, c.date_object_made);
+    // The window is open all the same and closes normally.
+    EXPECT_EQ(m.CloseForm(), ado::Variant(true));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, FailedOpenAtLoad,
+    ::testing::Values(FailedOpen{"abort leaves the window without a database", {3}, 1, false, false},
+                      FailedOpen{"retry opens again, then abort", {4, 3}, 2, false, false},
+                      FailedOpen{"ignore goes on with the closed connection", {5}, 1, true, true}),
+    scripted::ByName());
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "case_name.h"
 #include "import_window_fixture.h"
 #include "importfile/exercise.h"
 
@@ -57,36 +58,46 @@ TEST_F(ImportWindowTest, FirstActivationShowsTheNoticeProposesTheLastFolderAndIs
     EXPECT_EQ(w.QRV_RESIZEFORM.initialisations, 1);
 }
 
-TEST_F(ImportWindowTest, ACompanyWithStatementsOrPortfolioIsToldOnceAndCannotImport) {
-    const std::vector<std::tuple<int, ado::Variant, bool>> cases = {
-        // indicator 1..4 (0 none), value, refused
-        {0, 0, false},        {1, std::int16_t{1}, true}, {2, 1, true},
-        {3, "1", true},       {4, std::int16_t{1}, true}, {2, std::int16_t{2}, false},
-        {3, ado::Null, false}};
-    for (const auto& [index, value, refused] : cases) {
-        SCOPED_TRACE(std::to_string(index) + "=" + value.text_or_empty());
-        host.calls->clear();
-        for (auto& indicator : host.global->company->indicators) indicator = 0;
-        if (index) host.global->company->indicators[index - 1] = value;
-        auto& w = open();
-        EXPECT_EQ(messages_since(0),
-                  refused ? Texts{"105,2,Attenzione! L'azienda gestisce estratto conto e/o "
-                                  "portafoglio.\nNon è possibile importare le registrazioni di Co.Ge."}
-                          : Texts{});
-        EXPECT_EQ(w.last_outcome().message_id, refused ? 105 : 0);
+struct StatementIndicator {
+    const char* name;
+    int index;  // 1..4, 0 for none
+    ado::Variant value;
+    bool refused;
+};
 
-        // A valid file is shown and accepted, but the import stays disabled.
-        const auto mark = host.calls->size();
-        EXPECT_FALSE(choose(w, member_file()));
-        EXPECT_TRUE(w.last_outcome().file_accepted);
-        EXPECT_EQ(w.TXT_CODANAIMP.text, "900");
-        EXPECT_EQ(w.CMD_IMPORTA.enabled, !refused);
-        if (refused) w.CMD_IMPORTA_ButtonClick();  // a disabled button cannot be pressed
-        EXPECT_EQ(host.components().activity->runs, 0);
-        w.Activate();
-        EXPECT_EQ(messages_since(mark), Texts{});
-    }
+class StatementsPortfolio : public ImportWindowTest, public ::testing::WithParamInterface<StatementIndicator> {};
+
+TEST_P(StatementsPortfolio, ACompanyThatManagesThemIsToldOnceAndCannotImport) {
+    const StatementIndicator& c = GetParam();
+    if (c.index) host.global->company->indicators[c.index - 1] = c.value;
+    auto& w = open();
+    EXPECT_EQ(messages_since(0), c.refused ? Texts{"105,2,Attenzione! L'azienda gestisce estratto conto e/o "
+                                                   "portafoglio.\nNon è possibile importare le registrazioni "
+                                                   "di Co.Ge."}
+                                           : Texts{});
+    EXPECT_EQ(w.last_outcome().message_id, c.refused ? 105 : 0);
+
+    // A valid file is shown and accepted, but the import stays disabled.
+    const auto mark = host.calls->size();
+    EXPECT_FALSE(choose(w, member_file()));
+    EXPECT_TRUE(w.last_outcome().file_accepted);
+    EXPECT_EQ(w.TXT_CODANAIMP.text, "900");
+    EXPECT_EQ(w.CMD_IMPORTA.enabled, !c.refused);
+    if (c.refused) w.CMD_IMPORTA_ButtonClick();  // a disabled button cannot be pressed
+    EXPECT_EQ(host.components().activity->runs, 0);
+    w.Activate();
+    EXPECT_EQ(messages_since(mark), Texts{});
 }
+
+INSTANTIATE_TEST_SUITE_P(Indicators, StatementsPortfolio,
+                         ::testing::Values(StatementIndicator{"none", 0, 0, false},
+                                           StatementIndicator{"first 1", 1, std::int16_t{1}, true},
+                                           StatementIndicator{"second 1 as long", 2, 1, true},
+                                           StatementIndicator{"third 1 as text", 3, "1", true},
+                                           StatementIndicator{"fourth 1", 4, std::int16_t{1}, true},
+                                           StatementIndicator{"second 2", 2, std::int16_t{2}, false},
+                                           StatementIndicator{"third null", 3, ado::Null, false}),
+                         scripted::ByName());
 
 TEST_F(ImportWindowTest, ShowMessageUsesALogObjectOfItsOwnAndReplacesOnlyTheArgumentsGiven) {
     auto& w = open();
@@ -140,70 +151,82 @@ TEST_F(ImportWindowTest, TheImportCommandStopsAfterTheActivityParametersWithoutC
     EXPECT_EQ(w.import_state().document, nullptr);
 }
 
-TEST_F(ImportWindowTest, ActivityParametersThatCannotBeBuiltStopTheImportWithMessage112) {
-    const std::vector<std::tuple<const char*, ado::Variant, int, Texts>> cases = {
-        // name, status, rows, errors
-        {"service fails", 3, 2, {}},
-        {"no activity for the year", 0, 0, {}},
-        {"no service", 0, -1, {"GeneraRecordsetParametriAttivita"}}};
-    for (const auto& [name, status, rows, errors] : cases) {
-        SCOPED_TRACE(name);
-        host.components().activity = std::make_shared<scripted::ActivityParameters>();
-        host.components().activity->status = status;
-        host.components().activity->result = activities(rows);
-        if (rows < 0) host.components().activity.reset();
-        auto& w = open_with_file();
-        const int refreshes = w.TXT_NOMEFILE.list_refreshes;
-        const auto mark = host.calls->size();
+struct ActivityFailure {
+    const char* name;
+    ado::Variant status;
+    int rows;  // -1: no service at all
+    std::vector<std::string> errors;
+};
 
-        w.CMD_IMPORTA_ButtonClick();
+class ActivityParametersFailure : public ImportWindowTest,
+                                  public ::testing::WithParamInterface<ActivityFailure> {};
 
-        EXPECT_EQ(messages_since(mark),
-                  Texts{"112,2,Impossibile proseguire con l'importazione!\nERRORE nei parametri "
-                        "delle attività esercitate."});
-        EXPECT_EQ(errors_shown(), errors);
-        EXPECT_EQ(w.last_outcome().failed_step, Outcome::ActivityParameters);
-        EXPECT_EQ(w.last_outcome().completed_step, Outcome::None);
-        EXPECT_FALSE(w.last_outcome().steps_missing);
-        EXPECT_EQ(w.import_state().activity_parameters, nullptr);
-        EXPECT_EQ(w.TXT_NOMEFILE.list_refreshes, refreshes + 1);
-    }
+TEST_P(ActivityParametersFailure, StopsTheImportWithMessage112) {
+    const ActivityFailure& c = GetParam();
+    host.components().activity->status = c.status;
+    host.components().activity->result = activities(c.rows);
+    if (c.rows < 0) host.components().activity.reset();
+    auto& w = open_with_file();
+    const int refreshes = w.TXT_NOMEFILE.list_refreshes;
+    const auto mark = host.calls->size();
+
+    w.CMD_IMPORTA_ButtonClick();
+
+    EXPECT_EQ(messages_since(mark), Texts{"112,2,Impossibile proseguire con l'importazione!\nERRORE nei parametri "
+                                          "delle attività esercitate."});
+    EXPECT_EQ(errors_shown(), c.errors);
+    EXPECT_EQ(w.last_outcome().failed_step, Outcome::ActivityParameters);
+    EXPECT_EQ(w.last_outcome().completed_step, Outcome::None);
+    EXPECT_FALSE(w.last_outcome().steps_missing);
+    EXPECT_EQ(w.import_state().activity_parameters, nullptr);
+    EXPECT_EQ(w.TXT_NOMEFILE.list_refreshes, refreshes + 1);
 }
 
-TEST_F(ImportWindowTest, TheExerciseOfTheImportComesFromTheExerciseService) {
-    struct Case {
-        const char* name;
-        ado::Variant status, first, second;
-        bool failed_before, failed;
-        std::int16_t expected_first, expected_second;
-    };
-    const std::vector<Case> cases = {{"found", 0, std::int16_t{2024}, std::int16_t{1}, false, false, 2024, 1},
-                                     {"missing status and values count as 0", ado::Variant(), ado::Variant(),
-                                      ado::Null, false, false, 0, 0},
-                                     {"failure", 7, 2024, 1, false, true, 2024, 1},
-                                     {"a flag set by the caller stays set", 0, 2024, 1, true, true, 2024, 1},
-                                     {"no service", ado::Variant(), 0, 0, false, true, -1, -1}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        auto service = std::make_shared<scripted::Exercise>();
-        service->status = c.status;
-        service->first = c.first;
-        service->second = c.second;
-        const bool present = std::string(c.name) != "no service";
-        host.components().exercise = present ? service : nullptr;
-        auto& w = open_with_file();
-        bool failed = c.failed_before;
-        std::int16_t first = -1, second = -1;
+INSTANTIATE_TEST_SUITE_P(Failures, ActivityParametersFailure,
+                         ::testing::Values(ActivityFailure{"service fails", 3, 2, {}},
+                                           ActivityFailure{"no activity for the year", 0, 0, {}},
+                                           ActivityFailure{"no service", 0, -1, {"GeneraRecordsetParametriAttivita"}}),
+                         scripted::ByName());
 
-        importfile::Exercise(w).DeterminaEsercizioImportazione(failed, first, second);
+struct ExerciseCase {
+    const char* name;
+    bool service;  // the host has an exercise service
+    ado::Variant status, first, second;
+    bool failed_before, failed;
+    std::int16_t expected_first, expected_second;
+};
 
-        EXPECT_EQ(failed, c.failed);
-        EXPECT_EQ(first, c.expected_first);
-        EXPECT_EQ(second, c.expected_second);
-        EXPECT_EQ(service->reference_date, present ? "31/12/2024" : "");
-        EXPECT_EQ(service->connection, present ? object->Connection() : nullptr);
-        EXPECT_EQ(errors_shown(), present ? Texts{} : Texts{"DeterminaEsercizioImportazione"});
-    }
+class ExerciseOfTheImport : public ImportWindowTest, public ::testing::WithParamInterface<ExerciseCase> {};
+
+TEST_P(ExerciseOfTheImport, ComesFromTheExerciseService) {
+    const ExerciseCase& c = GetParam();
+    auto service = std::make_shared<scripted::Exercise>();
+    service->status = c.status;
+    service->first = c.first;
+    service->second = c.second;
+    host.components().exercise = c.service ? service : nullptr;
+    auto& w = open_with_file();
+    bool failed = c.failed_before;
+    std::int16_t first = -1, second = -1;
+
+    importfile::Exercise(w).DeterminaEsercizioImportazione(failed, first, second);
+
+    EXPECT_EQ(failed, c.failed);
+    EXPECT_EQ(first, c.expected_first);
+    EXPECT_EQ(second, c.expected_second);
+    EXPECT_EQ(service->reference_date, c.service ? "31/12/2024" : "");
+    EXPECT_EQ(service->connection, c.service ? object->Connection() : nullptr);
+    EXPECT_EQ(errors_shown(), c.service ? Texts{} : Texts{"DeterminaEsercizioImportazione"});
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Services, ExerciseOfTheImport,
+    ::testing::Values(ExerciseCase{"found", true, 0, std::int16_t{2024}, std::int16_t{1}, false, false, 2024, 1},
+                      ExerciseCase{"missing status and values count as 0", true, ado::Variant(), ado::Variant(),
+                                   ado::Null, false, false, 0, 0},
+                      ExerciseCase{"failure", true, 7, 2024, 1, false, true, 2024, 1},
+                      ExerciseCase{"a flag set by the caller stays set", true, 0, 2024, 1, true, true, 2024, 1},
+                      ExerciseCase{"no service", false, ado::Variant(), 0, 0, false, true, -1, -1}),
+    scripted::ByName());
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "modulebase/import_window_shell.h"
 #include "modulebase/module_context.h"
 #include "modulebase/window.h"
+#include "case_name.h"
 #include "module_fixture.h"
 
 namespace {
@@ -102,25 +103,41 @@ TEST_F(ModuleObjectTest, ModuleAndWindowTraceTheirOwnIdentifiers) {
     EXPECT_EQ(std::set<std::string>(ids.begin(), ids.end()).size(), 3u);
 }
 
-// A modeless show returns at once with the window up; a modal one (after the window was
-// closed) returns when the user closes it.
-TEST_F(ModuleObjectTest, ShowFormUsesTheRequestedCaptionOrTheDefaultModelessOrModal) {
-    const std::vector<std::pair<Variant, std::string>> cases = {
-        {Variant(), kDefaultCaption}, {"", kDefaultCaption},           {"    ", kDefaultCaption},
-        {ado::Null, kDefaultCaption}, {"Import gruppo 2024", "Import gruppo 2024"},
-        {" padded ", " padded "},     {123, "123"}};
-    for (const auto& [caption, expected] : cases) {
-        SCOPED_TRACE(expected);
-        ui->shown.clear();
-        auto& m = make();
-        m.SetCaption(caption);
-        EXPECT_TRUE(m.ShowForm().is_empty());
-        ASSERT_NE(m.CurrentWindow(), nullptr);
-        EXPECT_EQ(m.CurrentWindow()->Caption(), expected);
-        EXPECT_EQ(ui->shown, (Calls{"created", "modeless:" + expected}));
-        EXPECT_TRUE(m.CurrentWindow()->IsVisible());
-    }
-    auto& m = *object;
+struct CaptionCase {
+    const char* name;
+    Variant caption;
+    std::string shown;
+};
+
+class ShowFormCaption : public ModuleObjectTest, public ::testing::WithParamInterface<CaptionCase> {};
+
+// A modeless show returns at once with the window up, under the requested caption or the
+// default one.
+TEST_P(ShowFormCaption, IsTheRequestedOneOrTheDefault) {
+    auto& m = make();
+    m.SetCaption(GetParam().caption);
+    EXPECT_TRUE(m.ShowForm().is_empty());
+    ASSERT_NE(m.CurrentWindow(), nullptr);
+    EXPECT_EQ(m.CurrentWindow()->Caption(), GetParam().shown);
+    EXPECT_EQ(ui->shown, (Calls{"created", "modeless:" + GetParam().shown}));
+    EXPECT_TRUE(m.CurrentWindow()->IsVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(Captions, ShowFormCaption,
+                         ::testing::Values(CaptionCase{"empty", Variant(), kDefaultCaption},
+                                           CaptionCase{"empty text", "", kDefaultCaption},
+                                           CaptionCase{"blanks", "    ", kDefaultCaption},
+                                           CaptionCase{"null", ado::Null, kDefaultCaption},
+                                           CaptionCase{"text", "Import gruppo 2024", "Import gruppo 2024"},
+                                           CaptionCase{"blanks kept around text", " padded ", " padded "},
+                                           CaptionCase{"number", 123, "123"}),
+                         scripted::ByName());
+
+// A modal show, after the window was closed, returns when the user closes it.
+TEST_F(ModuleObjectTest, AModalShowReturnsWhenTheUserClosesTheWindow) {
+    auto& m = make();
+    m.SetCaption(123);
+    m.ShowForm();
     EXPECT_TRUE(m.CloseForm().to_bool());
     ui->shown.clear();
     m.SetWindowModal(true);
@@ -136,55 +153,55 @@ TEST_F(ModuleObjectTest, ShowFormUsesTheRequestedCaptionOrTheDefaultModelessOrMo
 }
 
 // The company data as the host gives it; when missing it counts as zero and empty.
-TEST_F(ModuleObjectTest, LoadAndFirstActivationSetUpTheModuleAndRegisterTheWindow) {
-    for (const bool given : {true, false}) {
-        SCOPED_TRACE(given ? "company data given" : "company data missing");
-        host.calls->clear();
-        host.components().logs.clear();
-        ui->next_handle = 1001;
-        host.global->company->code = given ? Variant(42) : Variant(ado::Null);
-        if (given) {
-            host.global->settings->group = std::int16_t{3};
-            host.global->settings->second = std::int16_t{9};
-        } else {
-            host.global->settings.reset();
-            host.global->accounts.reset();
-        }
-        auto& m = make();
-        m.ShowForm();
+class LoadAndFirstActivation : public ModuleObjectTest, public ::testing::WithParamInterface<bool> {};
 
-        EXPECT_EQ(host.calls->calls(),
-                  (Calls{"Classes.CreateLogObject", "Log.Initialise", "Classes.CreateConnectionFactory",
-                         "ConnectionFactory.NewConnection", "Classes.CreateDateObject",
-                         "Classes.CreateUtilityObject", "ClsGlobal.SetCurrentModule",
-                         "Navigator.SetFrameStatus(2)", "Navigator.Refresh", "Navigator.Notify",
-                         "Navigator.Notify", "Forms.Register(1001,0,1,'')", "ClsGlobal.SetApplication"}));
-        EXPECT_EQ(log().initialised_with, &m);
-        EXPECT_TRUE(log().shown.empty());
-        ASSERT_NE(m.Connection(), nullptr);
-        EXPECT_EQ(m.Connection(), host.components().connection_factory->handed_out.back());
-        EXPECT_EQ(m.Connection()->State(), ado::adStateOpen);
-        EXPECT_EQ(m.Connection()->ConnectionString(), host.global->database->connection_string);
-        EXPECT_EQ(host.global->current_module, &m);
-        EXPECT_EQ(host.global->application, m.ObjApplication());
-        EXPECT_EQ(m.Cwindow(), nullptr);  // never set, even with a window open
-
-        const module::ModuleState& state = m.context().state();
-        EXPECT_EQ(state.connection, m.Connection());
-        EXPECT_EQ(state.connection_string, host.global->database->connection_string);
-        EXPECT_NE(state.date_object, nullptr);
-        EXPECT_EQ(state.company.company_code, given ? 42 : 0);
-        EXPECT_EQ(state.company.chart_of_accounts_group, given ? 3 : 0);
-        EXPECT_EQ(state.company.second_setting, given ? 9 : 0);
-        EXPECT_EQ(state.company.customer_account, given ? "1101" : "");
-        EXPECT_EQ(state.company.supplier_account, given ? "2101" : "");
-
-        // Later activations repeat nothing.
-        const auto mark = host.calls->size();
-        m.CurrentWindow()->Activate();
-        EXPECT_EQ(host.calls->since(mark), Calls{});
+TEST_P(LoadAndFirstActivation, SetUpTheModuleAndRegisterTheWindow) {
+    const bool given = GetParam();
+    host.global->company->code = given ? Variant(42) : Variant(ado::Null);
+    if (given) {
+        host.global->settings->group = std::int16_t{3};
+        host.global->settings->second = std::int16_t{9};
+    } else {
+        host.global->settings.reset();
+        host.global->accounts.reset();
     }
+    auto& m = make();
+    m.ShowForm();
+
+    EXPECT_EQ(host.calls->calls(),
+              (Calls{"Classes.CreateLogObject", "Log.Initialise", "Classes.CreateConnectionFactory",
+                     "ConnectionFactory.NewConnection", "Classes.CreateDateObject",
+                     "Classes.CreateUtilityObject", "ClsGlobal.SetCurrentModule",
+                     "Navigator.SetFrameStatus(2)", "Navigator.Refresh", "Navigator.Notify",
+                     "Navigator.Notify", "Forms.Register(1001,0,1,'')", "ClsGlobal.SetApplication"}));
+    EXPECT_EQ(log().initialised_with, &m);
+    EXPECT_TRUE(log().shown.empty());
+    ASSERT_NE(m.Connection(), nullptr);
+    EXPECT_EQ(m.Connection(), host.components().connection_factory->handed_out.back());
+    EXPECT_EQ(m.Connection()->State(), ado::adStateOpen);
+    EXPECT_EQ(m.Connection()->ConnectionString(), host.global->database->connection_string);
+    EXPECT_EQ(host.global->current_module, &m);
+    EXPECT_EQ(host.global->application, m.ObjApplication());
+    EXPECT_EQ(m.Cwindow(), nullptr);  // never set, even with a window open
+
+    const module::ModuleState& state = m.context().state();
+    EXPECT_EQ(state.connection, m.Connection());
+    EXPECT_EQ(state.connection_string, host.global->database->connection_string);
+    EXPECT_NE(state.date_object, nullptr);
+    EXPECT_EQ(state.company.company_code, given ? 42 : 0);
+    EXPECT_EQ(state.company.chart_of_accounts_group, given ? 3 : 0);
+    EXPECT_EQ(state.company.second_setting, given ? 9 : 0);
+    EXPECT_EQ(state.company.customer_account, given ? "1101" : "");
+    EXPECT_EQ(state.company.supplier_account, given ? "2101" : "");
+
+    // Later activations repeat nothing.
+    const auto mark = host.calls->size();
+    m.CurrentWindow()->Activate();
+    EXPECT_EQ(host.calls->since(mark), Calls{});
 }
+
+INSTANTIATE_TEST_SUITE_P(CompanyData, LoadAndFirstActivation, ::testing::Bool(),
+                         [](const auto& given) { return given.param ? "Given" : "Missing"; });
 
 // The import window shell with the resources the full window keeps: a record set and a
 // numbering request.

@@ -11,6 +11,7 @@
 #include "ado/error.h"
 #include "host/error.h"
 #include "host/log_object.h"
+#include "case_name.h"
 #include "modulebase/error_trap.h"
 
 namespace {
@@ -98,27 +99,36 @@ TEST(ErrorTrap, EachAnswerDecidesWhereTheProcedureGoesOn) {
     }
 }
 
+struct Failure {
+    const char* name;
+    std::function<void()> statement;
+    long number;
+    std::string description;
+};
+
+class FailureKinds : public ::testing::TestWithParam<Failure> {};
+
 // Also: a fixed value that cannot be set does not hide the error.
-TEST(ErrorTrap, TurnsEveryKindOfFailureIntoAnError) {
-    const std::vector<std::tuple<const char*, std::function<void()>, long, std::string>> cases = {
-        {"host error", [] { throw host::Error(host::kErrObjectNotSet, "Object not set: ClsGlobal"); },
-         host::kErrObjectNotSet, "Object not set: ClsGlobal"},
-        {"standard exception", [] { throw std::out_of_range("index 7"); }, host::kErrUnexpected, "index 7"},
-        {"anything else", [] { throw 42; }, host::kErrUnexpected, "Unexpected failure"},
-        {"provider error", [] { throw ado::Error(ado::kErrProvider, "the real failure"); }, ado::kErrProvider,
-         "the real failure"},
-    };
-    for (const auto& [name, statement, number, description] : cases) {
-        SCOPED_TRACE(name);
-        ScriptedReporter reporter({5});
-        ErrorTrap trap(reporter, "P");
-        trap.on_error([] { throw std::runtime_error("cannot set"); });
-        EXPECT_TRUE(trap.run(statement));
-        ASSERT_EQ(reporter.errors.size(), 1u);
-        EXPECT_EQ(reporter.errors[0].number, number);
-        EXPECT_EQ(reporter.errors[0].description, description);
-    }
+TEST_P(FailureKinds, BecomeAnErrorWithANumberAndADescription) {
+    ScriptedReporter reporter({5});
+    ErrorTrap trap(reporter, "P");
+    trap.on_error([] { throw std::runtime_error("cannot set"); });
+    EXPECT_TRUE(trap.run(GetParam().statement));
+    ASSERT_EQ(reporter.errors.size(), 1u);
+    EXPECT_EQ(reporter.errors[0].number, GetParam().number);
+    EXPECT_EQ(reporter.errors[0].description, GetParam().description);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, FailureKinds,
+    ::testing::Values(
+        Failure{"host error", [] { throw host::Error(host::kErrObjectNotSet, "Object not set: ClsGlobal"); },
+                host::kErrObjectNotSet, "Object not set: ClsGlobal"},
+        Failure{"standard exception", [] { throw std::out_of_range("index 7"); }, host::kErrUnexpected, "index 7"},
+        Failure{"anything else", [] { throw 42; }, host::kErrUnexpected, "Unexpected failure"},
+        Failure{"provider error", [] { throw ado::Error(ado::kErrProvider, "the real failure"); },
+                ado::kErrProvider, "the real failure"}),
+    scripted::ByName());
 
 TEST(ErrorTrap, FixedValuesAreSetBeforeTheRoutineIsAskedAndEveryTime) {
     int result = 10, set_count = 0;

@@ -1,4 +1,5 @@
 #include "ado/datetime.h"
+#include "case_name.h"
 #include "host/host.h"
 #include "refhost/reference_host.h"
 #include "refhost_fixture.h"
@@ -99,41 +100,66 @@ TEST_F(HostTest, DateObjectGivesSqlTextAndValidity) {
     EXPECT_EQ(utility->DateTimeFormat(), "dd/mm/yyyy hh:nn:ss");
 }
 
-TEST_F(HostTest, ActivityParametersOfTheCompanyAndYearOnly) {
-    exec("INSERT INTO CG86_ATTIVITAIVA (CG86_DITTA_CG18, CG86_ANNO, CG86_CODATTIVITA, CG86_DESCR)"
-         " VALUES (7, 2024, '620100', 'Software'), (7, 2023, '000001', 'Old year'),"
-         " (8, 2024, '000002', 'Other company'), (7, 2024, '461900', 'Trade')");
-    auto classes = make_host()->global_services()->Classes();
+struct ActivityRequest {
+    const char* name;
+    enum { Open, Closed, None } connection;  // handed in: open, closed, or no connection
+    std::int32_t year;
+    std::vector<std::string> codes;
+};
+
+class ActivityParameters : public HostTest, public ::testing::WithParamInterface<ActivityRequest> {
+  protected:
+    void SetUp() override {
+        HostTest::SetUp();
+        exec("INSERT INTO CG86_ATTIVITAIVA (CG86_DITTA_CG18, CG86_ANNO, CG86_CODATTIVITA, CG86_DESCR)"
+             " VALUES (7, 2024, '620100', 'Software'), (7, 2023, '000001', 'Old year'),"
+             " (8, 2024, '000002', 'Other company'), (7, 2024, '461900', 'Trade')");
+    }
+    std::shared_ptr<ado::Connection> connection(decltype(ActivityRequest::connection) kind) {
+        if (kind == ActivityRequest::None) return nullptr;
+        auto c = std::make_shared<ado::Connection>(refhost::connection_string(db_path()));
+        if (kind == ActivityRequest::Open) c->Open();
+        return c;
+    }
+};
+
+// On the connection handed in, or on the service's own one (closed or no connection).
+TEST_P(ActivityParameters, OfTheCompanyAndYearOnly) {
+    const ActivityRequest& c = GetParam();
+    auto service = make_host()->global_services()->Classes()->CreateActivityParametersService();
+    service->SetConnection(connection(c.connection));
+    service->SetConnectionString(refhost::connection_string(db_path()));
+    service->SetCompany(7);
+    service->SetYear(c.year);
+    service->SetOption(true);
+    service->Run();
+    ASSERT_EQ(service->Status().to_long(), 0);
+    auto rs = service->Result();
+    ASSERT_TRUE(rs);
+    std::vector<std::string> codes;
+    for (; !rs->EOF(); rs->MoveNext()) {
+        EXPECT_FALSE(rs->GetFields().Item("CG86_IDATTIVITA").Value().is_null());
+        codes.push_back(rs->GetFields().Item("CG86_CODATTIVITA").Value().to_string());
+    }
+    EXPECT_EQ(codes, c.codes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Requests, ActivityParameters,
+    ::testing::Values(ActivityRequest{"open connection", ActivityRequest::Open, 2024, {"461900", "620100"}},
+                      ActivityRequest{"closed connection", ActivityRequest::Closed, 2024, {"461900", "620100"}},
+                      ActivityRequest{"no connection", ActivityRequest::None, 2023, {"000001"}},
+                      ActivityRequest{"a year without activities", ActivityRequest::Open, 2022, {}}),
+    scripted::ByName());
+
+TEST_F(HostTest, ActivityParametersThatCannotBeReadAreAStatusAndNoResult) {
+    auto failing = make_host()->global_services()->Classes()->CreateActivityParametersService();
+    exec("DROP TABLE CG86_ATTIVITAIVA");
     auto open = std::make_shared<ado::Connection>(refhost::connection_string(db_path()));
     open->Open();
-    // On the connection handed in, on the service's own one (closed or no connection), and
-    // for a year without activities.
-    using Codes = std::vector<std::string>;
-    const std::vector<std::tuple<std::shared_ptr<ado::Connection>, std::int32_t, Codes>> cases = {
-        {open, 2024, {"461900", "620100"}}, {std::make_shared<ado::Connection>(), 2024, {"461900", "620100"}},
-        {nullptr, 2023, {"000001"}}, {open, 2022, {}}};
-    for (const auto& [connection, year, expected] : cases) {
-        SCOPED_TRACE(year);
-        auto service = classes->CreateActivityParametersService();
-        service->SetConnection(connection);
-        service->SetConnectionString(refhost::connection_string(db_path()));
-        service->SetCompany(7);
-        service->SetYear(year);
-        service->SetOption(true);
-        service->Run();
-        ASSERT_EQ(service->Status().to_long(), 0);
-        auto rs = service->Result();
-        ASSERT_TRUE(rs);
-        Codes codes;
-        for (; !rs->EOF(); rs->MoveNext()) {
-            EXPECT_FALSE(rs->GetFields().Item("CG86_IDATTIVITA").Value().is_null());
-            codes.push_back(rs->GetFields().Item("CG86_CODATTIVITA").Value().to_string());
-        }
-        EXPECT_EQ(codes, expected);
-    }
-    auto failing = classes->CreateActivityParametersService();
-    exec("DROP TABLE CG86_ATTIVITAIVA");
     failing->SetConnection(open);
+    failing->SetCompany(7);
+    failing->SetYear(2024);
     failing->Run();
     EXPECT_NE(failing->Status().to_long(), 0);
     EXPECT_EQ(failing->Result(), nullptr);
