@@ -1,14 +1,19 @@
 // Statements per second through the connection (T-SQL text built as the module builds it,
 // translated and run by the embedded engine), next to the floor: the same statements
-// hand-prepared once with sqlite3 and only bound and stepped, on the same tables.
+// hand-prepared once with sqlite3 and only bound and stepped, on the same tables. Then
+// the time of single large statements (deep nesting, long chains, many literals).
 //
-//   ado_bench [rows]     (default 20000)
+//   ado_bench [rows]             both parts (rows default 20000)
+//   ado_bench throughput [rows]  statements per second only
+//   ado_bench large [scale]      large statements only, sizes times scale (default 1)
 #include <sqlite3.h>
 
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -16,28 +21,45 @@
 #include "ado/recordset.h"
 #include "ado/sqlite/functions.h"
 #include "ado/sqltext.h"
+#include "large_inputs.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
 const char* kTable =
-    "CREATE TABLE IE43_DETTIMPCOGE (IE43_ID INT IDENTITY(1,1) NOT NULL PRIMARY KEY, IE43_DITTA_CG18 INT NOT NULL,"
-    " IE43_AZIENDARIF INT NOT NULL, IE43_NUMREG_AZIENDARIF VARCHAR(20) NOT NULL, IE43_NUMREG_CO99 VARCHAR(12) NULL,"
+    "CREATE TABLE IE43_DETTIMPCOGE (IE43_ID INT IDENTITY(1,1) NOT NULL PRIMARY KEY, IE43_DITTA_CG18 INT NOT "
+    "NULL,"
+    " IE43_AZIENDARIF INT NOT NULL, IE43_NUMREG_AZIENDARIF VARCHAR(20) NOT NULL, IE43_NUMREG_CO99 "
+    "VARCHAR(12) NULL,"
     " IE43_ID_IE42 INT NOT NULL)\r\n"
-    "CREATE INDEX IX_IE43_SORGENTE ON IE43_DETTIMPCOGE (IE43_DITTA_CG18, IE43_AZIENDARIF, IE43_NUMREG_AZIENDARIF)";
+    "CREATE INDEX IX_IE43_SORGENTE ON IE43_DETTIMPCOGE (IE43_DITTA_CG18, IE43_AZIENDARIF, "
+    "IE43_NUMREG_AZIENDARIF)";
 
-std::string source_number(int i) { return "R" + std::to_string(100000 + i); }
-std::string target_number(int i) { return "CO" + std::to_string(1000000 + i); }
+std::string source_number(int i) {
+    return "R" + std::to_string(100000 + i);
+}
+std::string target_number(int i) {
+    return "CO" + std::to_string(1000000 + i);
+}
 
-double per_second(int n, Clock::duration d) { return n / std::chrono::duration<double>(d).count(); }
+double per_second(int n, Clock::duration d) {
+    return n / std::chrono::duration<double>(d).count();
+}
 
 // The detail insert (S25) and the detail lookup (S24), as the module builds them.
 ado::SqlText insert_text(int i) {
     ado::SqlText t;
     t.line(" INSERT INTO IE43_DETTIMPCOGE (").line("     IE43_DITTA_CG18").line("     , IE43_AZIENDARIF");
     t.line("     , IE43_NUMREG_AZIENDARIF").line("     , IE43_NUMREG_CO99").line("     , IE43_ID_IE42");
-    t.line(" ) VALUES (").line("     ").number(1).line("     , ").number(100).line("     , '").value(source_number(i)).add("'");
+    t.line(" ) VALUES (")
+        .line("     ")
+        .number(1)
+        .line("     , ")
+        .number(100)
+        .line("     , '")
+        .value(source_number(i))
+        .add("'");
     t.line("     , '").value(target_number(i)).add("'").line("     , ").number(i / 50 + 1).line(" )");
     return t;
 }
@@ -83,7 +105,8 @@ Rates through_connection(const std::string& path, int n, const std::vector<ado::
         conn.Open();
         conn.BeginTrans();
         const auto start = Clock::now();
-        for (int i = 0; i < n; ++i) conn.Execute(inserts ? (*inserts)[static_cast<std::size_t>(i)] : insert_text(i));
+        for (int i = 0; i < n; ++i)
+            conn.Execute(inserts ? (*inserts)[static_cast<std::size_t>(i)] : insert_text(i));
         r.insert = per_second(n, Clock::now() - start);
         conn.CommitTrans();
     }
@@ -92,7 +115,8 @@ Rates through_connection(const std::string& path, int n, const std::vector<ado::
     std::size_t found = 0;
     const auto start = Clock::now();
     for (int i = 0; i < n; ++i) {
-        ado::RecordsetPtr rs = conn.Execute(selects ? (*selects)[static_cast<std::size_t>(i)] : select_text((i * 7919) % n));
+        ado::RecordsetPtr rs =
+            conn.Execute(selects ? (*selects)[static_cast<std::size_t>(i)] : select_text((i * 7919) % n));
         if (!rs->EOF()) found += rs->GetFields().Item(0).Value().str().size();
     }
     r.select = per_second(n, Clock::now() - start);
@@ -108,11 +132,14 @@ void check(sqlite3* db, int rc, const char* what) {
 }
 
 class RawDb {
-public:
+  public:
     explicit RawDb(const std::string& path) {
-        check(db_, sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr), "open");
+        check(db_, sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr),
+              "open");
         ado::sqlite::register_functions(db_);
-        check(db_, sqlite3_exec(db_, "PRAGMA foreign_keys = ON; PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr),
+        check(db_,
+              sqlite3_exec(db_, "PRAGMA foreign_keys = ON; PRAGMA journal_mode = WAL", nullptr, nullptr,
+                           nullptr),
               "pragma");
     }
     ~RawDb() { sqlite3_close_v2(db_); }
@@ -125,7 +152,7 @@ public:
         return s;
     }
 
-private:
+  private:
     sqlite3* db_ = nullptr;
 };
 
@@ -175,12 +202,9 @@ Rates floor(const std::string& path, int n) {
     return r;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    const int n = argc > 1 ? std::atoi(argv[1]) : 20000;
+void run_throughput(int n) {
     std::string tmpl = (std::filesystem::temp_directory_path() / "ledgerintake-bench-XXXXXX").string();
-    if (!mkdtemp(tmpl.data())) return 1;
+    if (!mkdtemp(tmpl.data())) throw std::runtime_error("cannot make a temporary directory");
     const std::filesystem::path dir(tmpl);
     try {
         std::vector<ado::SqlText> inserts;
@@ -207,11 +231,31 @@ int main(int argc, char** argv) {
         row("keyed SELECT TOP 1 (S24 shape), text given", executed.select, floor_rates.select);
         row("INSERT, text built with SqlText each time", built.insert, floor_rates.insert);
         row("keyed SELECT, text built with SqlText each time", built.select, floor_rates.select);
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "bench failed: %s\n", e.what());
+    } catch (...) {
         std::filesystem::remove_all(dir);
-        return 1;
+        throw;
     }
     std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string section =
+        argc > 1 && !std::isdigit(static_cast<unsigned char>(argv[1][0])) ? argv[1] : "";
+    const char* number = section.empty() ? (argc > 1 ? argv[1] : nullptr) : (argc > 2 ? argv[2] : nullptr);
+    if (!section.empty() && section != "throughput" && section != "large") {
+        std::fprintf(stderr, "usage: ado_bench [throughput|large] [rows|scale]\n");
+        return 2;
+    }
+    try {
+        if (section != "large") run_throughput(number ? std::atoi(number) : 20000);
+        if (section.empty()) std::printf("\n");
+        if (section != "throughput")
+            bench::run_large_inputs(number && !section.empty() ? std::atof(number) : 1.0);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "bench failed: %s\n", e.what());
+        return 1;
+    }
     return 0;
 }

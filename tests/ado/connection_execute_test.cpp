@@ -25,13 +25,14 @@ std::string read_file(const std::filesystem::path& path) {
 }
 
 class ConnectionTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         cs_ = "Provider=SQLite;Data Source=" + (dir_ / "c.db").string() + ";Mode=Create";
         conn_.Open(cs_);
         conn_.Execute(
             "CREATE TABLE IE42_IMPCOGE (IE42_ID INT IDENTITY(1,1) NOT NULL PRIMARY KEY,"
-            " IE42_DATAORA DATETIME NOT NULL, IE42_NOMEFILE NVARCHAR(500) NULL, IE42_IMPORTO DECIMAL(19, 4) NULL)");
+            " IE42_DATAORA DATETIME NOT NULL, IE42_NOMEFILE NVARCHAR(500) NULL, IE42_IMPORTO DECIMAL(19, 4) "
+            "NULL)");
     }
     Variant first(const std::string& sql) { return conn_.Execute(sql)->GetFields().Item(0).Value(); }
     long count() { return first("SELECT COUNT(*) FROM IE42_IMPCOGE").to_long(); }
@@ -88,25 +89,57 @@ TEST_F(ConnectionTest, ExecuteGivesRowsAsAnOpenRecordSet) {
     EXPECT_EQ(id->GetFields().Item(0).Value().to_long(), 1);
 }
 
-// The trace holds every statement as sent (before translation) and what was refused
-// before reaching the engine: built text whose verbatim value carries a quote.
-TEST_F(ConnectionTest, TraceAndBuiltTextWithAQuoteInAVerbatimValue) {
+// Built text whose verbatim value carries a quote is refused before reaching the engine,
+// with the server's answer, and the trace notes it.
+struct QuotedValue {
+    const char* name;
+    const char* value;
+    const char* message;
+};
+
+class QuotedValues : public ConnectionTest, public ::testing::WithParamInterface<QuotedValue> {};
+
+TEST_P(QuotedValues, AreRefusedBeforeTheEngine) {
     const auto trace = dir_ / "trace.sql";
     conn_.SetStatementTrace(trace.string());
-    const std::pair<const char*, const char*> kRefused[] = {
-        {"C:\\Users\\D'Angelo\\file.xml", "Unclosed quotation mark after the character string 'Angelo\\file.xml'."},
-        {"x', 'y", "Incorrect syntax near ','."}};
-    for (const auto& [value, message] : kRefused) {
-        SCOPED_TRACE(value);
-        SqlText sql;
-        sql.line(" INSERT INTO IE42_IMPCOGE (IE42_DATAORA, IE42_NOMEFILE)").line(" VALUES ('20240131', '");
-        sql.value(value).add("')");
-        const auto e = thrown([&] { conn_.Execute(sql); });
-        EXPECT_EQ(e.number, kErrProvider);
-        EXPECT_EQ(e.description, message);
-        ASSERT_EQ(conn_.Errors().size(), 1U);
-        EXPECT_EQ(conn_.Errors()[0].description, message);
-    }
+    SqlText sql;
+    sql.line(" INSERT INTO IE42_IMPCOGE (IE42_DATAORA, IE42_NOMEFILE)").line(" VALUES ('20240131', '");
+    sql.value(GetParam().value).add("')");
+    const auto e = thrown([&] { conn_.Execute(sql); });
+    EXPECT_EQ(e.number, kErrProvider);
+    EXPECT_EQ(e.description, GetParam().message);
+    ASSERT_EQ(conn_.Errors().size(), 1U);
+    EXPECT_EQ(conn_.Errors()[0].description, GetParam().message);
+    EXPECT_EQ(count(), 0);
+    EXPECT_NE(read_file(trace).find("refused before the engine"), std::string::npos);
+}
+
+const QuotedValue kQuotedValues[] = {
+    {"OddQuotes", "C:\\Users\\D'Angelo\\file.xml",
+     "Unclosed quotation mark after the character string 'Angelo\\file.xml'."},
+    {"EvenQuotes", "x', 'y", "Incorrect syntax near ','."},
+};
+
+INSTANTIATE_TEST_SUITE_P(Built, QuotedValues, ::testing::ValuesIn(kQuotedValues),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+// Text cut short (as `db sql` passes it on) is one provider error; the connection goes on.
+TEST_F(ConnectionTest, TextCutShortIsOneProviderError) {
+    EXPECT_EQ(thrown([&] { conn_.Execute("SELECT TOP ("); }).description, "Incorrect syntax near '('.");
+    ASSERT_EQ(conn_.Errors().size(), 1U);
+    EXPECT_EQ(conn_.Errors()[0].number, kErrProvider);
+    EXPECT_EQ(count(), 0);
+    EXPECT_TRUE(conn_.Errors().empty());
+}
+
+// The trace holds every statement as sent (before translation) and what was refused
+// before reaching the engine.
+TEST_F(ConnectionTest, TraceHoldsEveryStatementAsSent) {
+    const auto trace = dir_ / "trace.sql";
+    conn_.SetStatementTrace(trace.string());
+    SqlText refused;
+    refused.line(" INSERT INTO IE42_IMPCOGE (IE42_DATAORA, IE42_NOMEFILE)").line(" VALUES ('20240131', '");
+    EXPECT_THROW(conn_.Execute(refused.value("D'Angelo").add("')")), Error);
     EXPECT_EQ(count(), 0);
     EXPECT_TRUE(conn_.Errors().empty());
     SqlText ok;
@@ -134,8 +167,9 @@ TEST_F(ConnectionTest, TraceAndBuiltTextWithAQuoteInAVerbatimValue) {
 
 TEST_F(ConnectionTest, ProviderErrorsDescribeTheLastFailure) {
     const char* message = "NOT NULL constraint failed: IE42_IMPCOGE.IE42_DATAORA";
-    EXPECT_EQ(thrown([&] { conn_.Execute("INSERT INTO IE42_IMPCOGE (IE42_NOMEFILE) VALUES ('x')"); }).description,
-              message);
+    EXPECT_EQ(
+        thrown([&] { conn_.Execute("INSERT INTO IE42_IMPCOGE (IE42_NOMEFILE) VALUES ('x')"); }).description,
+        message);
     ASSERT_EQ(conn_.Errors().size(), 1U);
     EXPECT_EQ(conn_.Errors()[0].description, message);
     EXPECT_EQ(conn_.Errors()[0].sql_state, "23000");

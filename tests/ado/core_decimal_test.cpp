@@ -16,32 +16,66 @@ Decimal D(const char* text) {
     return Decimal::from_string(text);
 }
 
-TEST(DecimalParse, NumberFormsJunkAndOverflow) {
-    const std::vector<std::pair<const char*, const char*>> cases = {
-        // text, canonical (nullptr: junk)
-        {"0", "0"}, {"1.5", "1.5"}, {"1,5", "1.5"}, {"  -0.0001 ", "-0.0001"}, {"+12", "12"}, {"\t7\t", "7"},
-        {".5", "0.5"}, {"5.", "5"}, {"-0", "0"}, {"000123.4500", "123.45"}, {"1E3", "1000"},
-        {"1.5e-3", "0.0015"}, {"-2.5E+2", "-250"},
-        {"0.1234567890123456789012345678", "0.1234567890123456789012345678"},
-        {"-79228162514264337593543950335", "-79228162514264337593543950335"},
-        // beyond 28 decimals: rounded half to even
-        {"0.00000000000000000000000000005", "0"},
-        {"0.00000000000000000000000000015", "0.0000000000000000000000000002"},
-        {"0.000000000000000000000000000051", "0.0000000000000000000000000001"}, {"1E-40", "0"},
-        {"", nullptr}, {"   ", nullptr}, {"abc", nullptr}, {"1.2.3", nullptr}, {"1,234.5", nullptr},
-        {"1 000", nullptr}, {"-", nullptr}, {".", nullptr}, {"1E", nullptr}, {"1E+", nullptr},
-        {"12a", nullptr}, {"--1", nullptr}, {"0x10", nullptr}};
-    for (const auto& [text, canonical] : cases) {
-        SCOPED_TRACE(std::string("text: '") + text + "'");
-        const auto d = Decimal::parse(text);
-        if (canonical == nullptr) {
-            EXPECT_FALSE(d.has_value());
-            EXPECT_EQ(thrown([&] { D(text); }).number, ado::kErrTypeMismatch);
-        } else {
-            ASSERT_TRUE(d.has_value());
-            EXPECT_EQ(d->to_string(), canonical);
-        }
+struct NumberForm {
+    const char* text;
+    const char* canonical;  // nullptr: not a number
+};
+
+void PrintTo(const NumberForm& f, std::ostream* os) {
+    *os << "'" << f.text << "'";
+}
+
+class DecimalParseForms : public ::testing::TestWithParam<NumberForm> {};
+
+TEST_P(DecimalParseForms, CanonicalOrRefused) {
+    const auto& [text, canonical] = GetParam();
+    const auto d = Decimal::parse(text);
+    if (canonical == nullptr) {
+        EXPECT_FALSE(d.has_value());
+        EXPECT_EQ(thrown([&] { D(text); }).number, ado::kErrTypeMismatch);
+    } else {
+        ASSERT_TRUE(d.has_value());
+        EXPECT_EQ(d->to_string(), canonical);
     }
+}
+
+const NumberForm kNumberForms[] = {{"0", "0"},
+                                   {"1.5", "1.5"},
+                                   {"1,5", "1.5"},
+                                   {"  -0.0001 ", "-0.0001"},
+                                   {"+12", "12"},
+                                   {"\t7\t", "7"},
+                                   {".5", "0.5"},
+                                   {"5.", "5"},
+                                   {"-0", "0"},
+                                   {"000123.4500", "123.45"},
+                                   {"1E3", "1000"},
+                                   {"1.5e-3", "0.0015"},
+                                   {"-2.5E+2", "-250"},
+                                   {"0.1234567890123456789012345678", "0.1234567890123456789012345678"},
+                                   {"-79228162514264337593543950335", "-79228162514264337593543950335"},
+                                   // beyond 28 decimals: rounded half to even
+                                   {"0.00000000000000000000000000005", "0"},
+                                   {"0.00000000000000000000000000015", "0.0000000000000000000000000002"},
+                                   {"0.000000000000000000000000000051", "0.0000000000000000000000000001"},
+                                   {"1E-40", "0"},
+                                   {"", nullptr},
+                                   {"   ", nullptr},
+                                   {"abc", nullptr},
+                                   {"1.2.3", nullptr},
+                                   {"1,234.5", nullptr},
+                                   {"1 000", nullptr},
+                                   {"-", nullptr},
+                                   {".", nullptr},
+                                   {"1E", nullptr},
+                                   {"1E+", nullptr},
+                                   {"12a", nullptr},
+                                   {"--1", nullptr},
+                                   {"0x10", nullptr}};
+
+INSTANTIATE_TEST_SUITE_P(Texts, DecimalParseForms, ::testing::ValuesIn(kNumberForms));
+
+TEST(DecimalParse, ScaleKeptAndOverflow) {
     EXPECT_EQ(D("1.50").scale(), 2);  // the written scale is kept
     EXPECT_EQ(D("1.50").coefficient(), 150);
     for (const char* text : {"79228162514264337593543950336", "1E29", "-1E40"}) {
@@ -106,12 +140,21 @@ Decimal apply(const BinaryCase& c) {
 
 TEST(DecimalArithmetic, OperationsTable) {
     const std::vector<BinaryCase> cases = {
-        {"1.1", '+', "2.25", "3.35"}, {"-1.1", '+', "1.1", "0"}, {"5", '-', "7.5", "-2.5"},
-        {"-5", '-', "-7.5", "2.5"}, {"1.5", '*', "-1.5", "-2.25"}, {"0.0001", '*', "0.0001", "0.00000001"},
-        {"-3", '*', "0", "0"}, {"1", '/', "4", "0.25"}, {"1", '/', "3", "0.3333333333333333333333333333"},
-        {"2", '/', "3", "0.6666666666666666666666666667"}, {"-2", '/', "3", "-0.6666666666666666666666666667"},
-        {"100", '/', "0.001", "100000"}, {"1", '/', "0.003", "333.33333333333333333333333333"},
-        {"7.5", '/', "-2.5", "-3"}, {"0", '/', "-5", "0"},
+        {"1.1", '+', "2.25", "3.35"},
+        {"-1.1", '+', "1.1", "0"},
+        {"5", '-', "7.5", "-2.5"},
+        {"-5", '-', "-7.5", "2.5"},
+        {"1.5", '*', "-1.5", "-2.25"},
+        {"0.0001", '*', "0.0001", "0.00000001"},
+        {"-3", '*', "0", "0"},
+        {"1", '/', "4", "0.25"},
+        {"1", '/', "3", "0.3333333333333333333333333333"},
+        {"2", '/', "3", "0.6666666666666666666666666667"},
+        {"-2", '/', "3", "-0.6666666666666666666666666667"},
+        {"100", '/', "0.001", "100000"},
+        {"1", '/', "0.003", "333.33333333333333333333333333"},
+        {"7.5", '/', "-2.5", "-3"},
+        {"0", '/', "-5", "0"},
         // past 28 decimals or 2^96: digits given up with half-to-even
         {"0.0000000000000000000000000001", '*', "0.5", "0"},
         {"0.0000000000000000000000000003", '*', "0.5", "0.0000000000000000000000000002"},

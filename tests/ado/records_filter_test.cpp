@@ -12,8 +12,8 @@
 namespace {
 
 using ado::testing::col;
-using ado::testing::dec;
 using ado::testing::day;
+using ado::testing::dec;
 using ado::testing::thrown;
 
 // Five rows; ROWID is an engine key that filters cannot name.
@@ -159,5 +159,24 @@ INSTANTIATE_TEST_SUITE_P(Texts, MalformedFilterTest,
                                            "STATO = 12abc",                // bad number
                                            "[STATO = 1",                   // unclosed bracket
                                            "STATO = 1 OR OR STATO = 2"));  // doubled OR
+
+std::string nested(int depth) {
+    std::string inner = "STATO = 10";
+    for (int i = 0; i < depth; ++i) inner = "(" + inner + (i % 2 ? " OR STATO = 30)" : " AND ID > 0)");
+    return inner;
+}
+
+// Groups nest by recursion: deep ones are malformed, not a stack overflow.
+TEST(Filter, GroupsNestUpTo128Levels) {
+    auto rs = sample();
+    rs->SetFilter(nested(128));
+    EXPECT_EQ(rs->RecordCount(), 2);
+    const std::string deep = nested(129);
+    EXPECT_EQ(thrown([&] { rs->SetFilter(deep); }).number, ado::kErrFilter);
+    const std::string hundred_thousand = std::string(100000, '(') + "STATO = 10" + std::string(100000, ')');
+    EXPECT_EQ(thrown([&] { rs->SetFilter(hundred_thousand); }).number, ado::kErrFilter);
+    EXPECT_EQ(rs->Filter(), nested(128));
+    EXPECT_EQ(rs->RecordCount(), 2);
+}
 
 }  // namespace

@@ -8,7 +8,7 @@ namespace ado::testing {
 namespace {
 
 class Collation : public DbTest {
-protected:
+  protected:
     void SetUp() override {
         DbTest::SetUp();
         db_->execute(
@@ -24,29 +24,38 @@ protected:
 };
 
 struct Predicate {
+    const char* name;
     const char* where;
     long matches;
 };
 
-TEST_F(Collation, ComparisonsIgnoreCaseAndTrailingBlanks) {
-    const Predicate kCases[] = {
-        {"CODE = 'AB'", 3},
-        {"CODE = 'ab    '", 3},
-        {"CODE <> 'AB'", 1},
-        {"CODE = 'A'", 0},
-        {"NAME = 'città'", 2},                     // Latin letters fold too; a leading blank counts
-        {"NAME = ' CITTÀ'", 1},
-        {"LTRIM(RTRIM(NAME)) = 'CITTÀ'", 3},        // an expression takes the collation of the literal
-        {"COALESCE(NULL, NAME, '') = 'zeta '", 1},
-        {"ISNULL(CODE, '') = 'CD'", 1},
-        {"CODE > 'AA' AND CODE < 'AC'", 3},
-        {"NAME LIKE 'cit%'", 2},
-    };
-    for (const auto& c : kCases) {
-        SCOPED_TRACE(c.where);
-        EXPECT_EQ(scalar(*db_, std::string("SELECT COUNT(*) FROM NAMES WHERE ") + c.where).to_long(), c.matches);
-    }
+void PrintTo(const Predicate& p, std::ostream* os) {
+    *os << p.where;
 }
+
+class Comparisons : public Collation, public ::testing::WithParamInterface<Predicate> {};
+
+TEST_P(Comparisons, IgnoreCaseAndTrailingBlanks) {
+    EXPECT_EQ(scalar(*db_, std::string("SELECT COUNT(*) FROM NAMES WHERE ") + GetParam().where).to_long(),
+              GetParam().matches);
+}
+
+const Predicate kPredicates[] = {
+    {"Equal", "CODE = 'AB'", 3},
+    {"EqualWithTrailingBlanks", "CODE = 'ab    '", 3},
+    {"NotEqual", "CODE <> 'AB'", 1},
+    {"Prefix", "CODE = 'A'", 0},
+    {"LatinLetters", "NAME = 'città'", 2},  // Latin letters fold too; a leading blank counts
+    {"LeadingBlank", "NAME = ' CITTÀ'", 1},
+    {"ExpressionTakesTheLiteralsCollation", "LTRIM(RTRIM(NAME)) = 'CITTÀ'", 3},
+    {"Coalesce", "COALESCE(NULL, NAME, '') = 'zeta '", 1},
+    {"IsNull", "ISNULL(CODE, '') = 'CD'", 1},
+    {"Range", "CODE > 'AA' AND CODE < 'AC'", 3},
+    {"Like", "NAME LIKE 'cit%'", 2},
+};
+
+INSTANTIATE_TEST_SUITE_P(Predicates, Comparisons, ::testing::ValuesIn(kPredicates),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(Collation, JoinsMatchAcrossCaseAndBlanks) {
     RowSet rs = query(*db_,
@@ -62,7 +71,8 @@ TEST_F(Collation, GroupByDistinctAndOrderFold) {
     EXPECT_EQ(query(*db_, "SELECT DISTINCT CODE FROM NAMES").rows.size(), 2U);
     db_->execute("INSERT INTO CODES (CODE, LABEL) VALUES ('b', 'x')");
     std::vector<std::string> order;
-    for (const auto& row : query(*db_, "SELECT CODE FROM CODES ORDER BY CODE").rows) order.push_back(rtrim(row[0].str()));
+    for (const auto& row : query(*db_, "SELECT CODE FROM CODES ORDER BY CODE").rows)
+        order.push_back(rtrim(row[0].str()));
     EXPECT_EQ(order, (std::vector<std::string>{"AB", "b", "cd"}));
 }
 

@@ -9,7 +9,7 @@ namespace ado::testing {
 namespace {
 
 class Failures : public DbTest {
-protected:
+  protected:
     void SetUp() override {
         db_ = open_db(path(), "Busy Timeout=100");
         db_->execute(
@@ -34,25 +34,37 @@ protected:
 };
 
 struct BadStatement {
+    const char* name;
     const char* sql;
     const char* message;
 };
 
-TEST_F(Failures, EachGivesOneProviderError) {
-    const BadStatement kCases[] = {
-        {"SELEC * FROM PARENT", "Incorrect syntax near 'SELEC'."},
-        {"SELECT * FROM PARENT WHERE", "incomplete input"},
-        {"SELECT * FROM PARENT WHERE NAME = 'open", "Unclosed quotation mark after the character string 'open'."},
-        {"SELECT * FROM NOPE WITH (NOLOCK)", "no such table: NOPE"},
-        {"SELECT NOPE FROM PARENT", "no such column: NOPE"},
-        {"INSERT INTO PARENT (ID, NAME) VALUES (1, 'again')", "UNIQUE constraint failed: PARENT.ID"},
-        {"INSERT INTO PARENT (ID, NAME) VALUES (2, NULL)", "NOT NULL constraint failed: PARENT.NAME"},
-        {"INSERT INTO CHILD (ID, PARENT_ID) VALUES (1, 99)", "FOREIGN KEY constraint failed"},
-        {"INSERT INTO PARENT (ID, NAME) VALUES (3, 'a name longer than twenty')", "holds at most 20 characters"},
-    };
-    for (const auto& c : kCases) expect_failure(*db_, c.sql, c.message);
-    EXPECT_EQ(scalar(*db_, "SELECT SQLITE_VERSION()").is_null(), false);
+void PrintTo(const BadStatement& c, std::ostream* os) {
+    *os << c.sql;
 }
+
+class BadStatements : public Failures, public ::testing::WithParamInterface<BadStatement> {};
+
+TEST_P(BadStatements, EachGivesOneProviderError) {
+    expect_failure(*db_, GetParam().sql, GetParam().message);
+}
+
+const BadStatement kBadStatements[] = {
+    {"MisspelledKeyword", "SELEC * FROM PARENT", "Incorrect syntax near 'SELEC'."},
+    {"CutShort", "SELECT * FROM PARENT WHERE", "incomplete input"},
+    {"UnclosedQuote", "SELECT * FROM PARENT WHERE NAME = 'open",
+     "Unclosed quotation mark after the character string 'open'."},
+    {"NoSuchTable", "SELECT * FROM NOPE WITH (NOLOCK)", "no such table: NOPE"},
+    {"NoSuchColumn", "SELECT NOPE FROM PARENT", "no such column: NOPE"},
+    {"Unique", "INSERT INTO PARENT (ID, NAME) VALUES (1, 'again')", "UNIQUE constraint failed: PARENT.ID"},
+    {"NotNull", "INSERT INTO PARENT (ID, NAME) VALUES (2, NULL)", "NOT NULL constraint failed: PARENT.NAME"},
+    {"ForeignKey", "INSERT INTO CHILD (ID, PARENT_ID) VALUES (1, 99)", "FOREIGN KEY constraint failed"},
+    {"TooLong", "INSERT INTO PARENT (ID, NAME) VALUES (3, 'a name longer than twenty')",
+     "holds at most 20 characters"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Statements, BadStatements, ::testing::ValuesIn(kBadStatements),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(Failures, AFailedStatementInsideATransactionLeavesItToTheCaller) {
     db_->begin();
@@ -104,7 +116,8 @@ TEST_F(Failures, FullDisk) {
     std::string error;
     for (int i = 10; i < 2000 && error.empty(); ++i) {
         try {
-            small->execute("INSERT INTO PARENT (ID, NAME) VALUES (" + std::to_string(i) + ", 'filler text filler')");
+            small->execute("INSERT INTO PARENT (ID, NAME) VALUES (" + std::to_string(i) +
+                           ", 'filler text filler')");
         } catch (const Error& e) {
             error = e.description();
         }
@@ -117,29 +130,47 @@ TEST_F(Failures, FullDisk) {
     EXPECT_EQ(scalar(*small, "SELECT COUNT(*) FROM PARENT").to_long(), 1);
 }
 
-TEST(OpenFailures, ClearErrorsWhenTheDatabaseCannotBeOpened) {
-    TempDir dir;
-    std::ofstream(dir / "junk.db") << std::string(4096, 'x');
-    const std::pair<std::string, std::string> kCases[] = {
-        {"Provider=SQLite;Data Source=" + (dir / "missing.db").string(), "unable to open database file"},
-        {"Provider=SQLite;Data Source=" + (dir / "junk.db").string(), "file is not a database"},
-        {"Provider=Nowhere;Data Source=x", "Provider cannot be found"},
-        {"Data Source=x", "Provider cannot be found"},
-        {"Provider=SQLite", "names no database"},
-        {"Provider=SQLite;Data Source=x;Mode=Sometimes", "Mode"},
-        {"Provider=SQLite;Data Source=x;Busy Timeout=soon", "Busy Timeout"},
-    };
-    for (const auto& [cs, message] : kCases) {
-        SCOPED_TRACE(cs);
-        const auto e = thrown([&] { open_driver(ConnectionString(cs)); });
-        EXPECT_NE(e.number, 0);
-        EXPECT_NE(e.description.find(message), std::string::npos) << e.description;
-    }
-    EXPECT_FALSE(std::filesystem::exists(dir / "missing.db"));
+struct OpenFailure {
+    const char* name;
+    const char* connection_string;  // "{dir}": a fresh directory holding junk.db
+    const char* message;
+};
+
+void PrintTo(const OpenFailure& c, std::ostream* os) {
+    *os << c.connection_string;
 }
 
+class OpenFailures : public ::testing::TestWithParam<OpenFailure> {
+  protected:
+    void SetUp() override { std::ofstream(dir_ / "junk.db") << std::string(4096, 'x'); }
+    TempDir dir_;
+};
+
+TEST_P(OpenFailures, GiveAClearErrorAndCreateNothing) {
+    std::string cs = GetParam().connection_string;
+    if (const auto at = cs.find("{dir}"); at != std::string::npos) cs.replace(at, 5, dir_.path().string());
+    const auto e = thrown([&] { open_driver(ConnectionString(cs)); });
+    EXPECT_NE(e.number, 0);
+    EXPECT_NE(e.description.find(GetParam().message), std::string::npos) << e.description;
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "missing.db"));
+}
+
+const OpenFailure kOpenFailures[] = {
+    {"MissingFile", "Provider=SQLite;Data Source={dir}/missing.db", "unable to open database file"},
+    {"NotADatabase", "Provider=SQLite;Data Source={dir}/junk.db", "file is not a database"},
+    {"UnknownProvider", "Provider=Nowhere;Data Source=x", "Provider cannot be found"},
+    {"NoProvider", "Data Source=x", "Provider cannot be found"},
+    {"NoDataSource", "Provider=SQLite", "names no database"},
+    {"BadMode", "Provider=SQLite;Data Source=x;Mode=Sometimes", "Mode"},
+    {"BadBusyTimeout", "Provider=SQLite;Data Source=x;Busy Timeout=soon", "Busy Timeout"},
+};
+
+INSTANTIATE_TEST_SUITE_P(ConnectionStrings, OpenFailures, ::testing::ValuesIn(kOpenFailures),
+                         [](const auto& p) { return std::string(p.param.name); });
+
 TEST(ConnectionStrings, KeysIgnoreCaseAndBlanks) {
-    const ConnectionString cs("provider = SQLite ; DATA SOURCE=\"C:\\a;b.db\" ;datasource2='x''y';Mode=Create");
+    const ConnectionString cs(
+        "provider = SQLite ; DATA SOURCE=\"C:\\a;b.db\" ;datasource2='x''y';Mode=Create");
     EXPECT_EQ(cs.get("Provider"), "SQLite");
     EXPECT_EQ(cs.get("Data Source"), "C:\\a;b.db");
     EXPECT_EQ(cs.get("DataSource"), "C:\\a;b.db");

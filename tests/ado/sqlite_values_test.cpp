@@ -8,7 +8,7 @@ namespace ado::testing {
 namespace {
 
 class Values : public DbTest {
-protected:
+  protected:
     void SetUp() override {
         DbTest::SetUp();
         db_->execute(
@@ -23,29 +23,33 @@ protected:
     }
 };
 
-TEST_F(Values, DecimalsReadBackExactly) {
-    const char* kAmounts[] = {"0.0001", "-0.0001", "0.1", "0.3", "1.005", "2.675", "1234567.8912", "-4.5",
-                              "99999999999.9999", "-99999999999.9999", "123456789012345", "922337203685477", "0"};
-    for (const char* text : kAmounts) {
-        SCOPED_TRACE(text);
-        const Decimal expected = Decimal::from_string(text);
-        db_->execute("DELETE FROM AMOUNTS");
-        db_->execute(std::string("INSERT INTO AMOUNTS (AMOUNT) VALUES (") + text + ")");
-        add_row("AMOUNTS", {{"AMOUNT", expected}});
-        RowSet rs = query(*db_, "SELECT AMOUNT FROM AMOUNTS ORDER BY ID");
-        ASSERT_EQ(rs.rows.size(), 2U);
-        for (const auto& row : rs.rows) {
-            ASSERT_EQ(row[0].type(), VarType::Decimal);
-            EXPECT_EQ(row[0].to_decimal(), expected);
-            EXPECT_EQ(row[0].to_decimal().to_string(), expected.to_string());
-        }
-        EXPECT_EQ(query(*db_, std::string("SELECT ID FROM AMOUNTS WHERE AMOUNT = ") + text).rows.size(), 2U);
+class ExactAmounts : public Values, public ::testing::WithParamInterface<const char*> {};
+
+// Through statement text and through a record set alike.
+TEST_P(ExactAmounts, ReadBackExactly) {
+    const char* text = GetParam();
+    const Decimal expected = Decimal::from_string(text);
+    db_->execute(std::string("INSERT INTO AMOUNTS (AMOUNT) VALUES (") + text + ")");
+    add_row("AMOUNTS", {{"AMOUNT", expected}});
+    RowSet rs = query(*db_, "SELECT AMOUNT FROM AMOUNTS ORDER BY ID");
+    ASSERT_EQ(rs.rows.size(), 2U);
+    for (const auto& row : rs.rows) {
+        EXPECT_EQ(row[0].type(), VarType::Decimal);
+        EXPECT_EQ(row[0].to_decimal(), expected);
+        EXPECT_EQ(row[0].to_decimal().to_string(), expected.to_string());
     }
+    EXPECT_EQ(query(*db_, std::string("SELECT ID FROM AMOUNTS WHERE AMOUNT = ") + text).rows.size(), 2U);
 }
+
+INSTANTIATE_TEST_SUITE_P(Amounts, ExactAmounts,
+                         ::testing::Values("0.0001", "-0.0001", "0.1", "0.3", "1.005", "2.675",
+                                           "1234567.8912", "-4.5", "99999999999.9999", "-99999999999.9999",
+                                           "123456789012345", "922337203685477", "0"));
 
 TEST_F(Values, DecimalsRoundToTheColumnScaleHalfAwayFromZero) {
     db_->execute("INSERT INTO AMOUNTS (AMOUNT, RATE) VALUES (1.23455, 2.675)");
-    add_row("AMOUNTS", {{"AMOUNT", Decimal::from_string("-1.23455")}, {"RATE", Decimal::from_string("-2.675")}});
+    add_row("AMOUNTS",
+            {{"AMOUNT", Decimal::from_string("-1.23455")}, {"RATE", Decimal::from_string("-2.675")}});
     RowSet rs = query(*db_, "SELECT AMOUNT, RATE FROM AMOUNTS ORDER BY ID");
     EXPECT_EQ(rs.rows[0][0].to_decimal().to_string(), "1.2346");
     EXPECT_EQ(rs.rows[0][1].to_decimal().to_string(), "2.68");
@@ -68,7 +72,8 @@ TEST_F(Values, SumsOverManyRowsAreExact) {
     Decimal expected;
     db_->begin();
     for (int i = 0; i < 10000; ++i) {
-        const Decimal d = Decimal::from_string(std::to_string(i % 977) + "." + std::to_string(1000 + (i * 7919) % 9000).substr(0, 4));
+        const Decimal d = Decimal::from_string(std::to_string(i % 977) + "." +
+                                               std::to_string(1000 + (i * 7919) % 9000).substr(0, 4));
         expected = expected + d;
         db_->execute("INSERT INTO AMOUNTS (AMOUNT) VALUES (" + d.to_string() + ")");
     }
@@ -76,7 +81,8 @@ TEST_F(Values, SumsOverManyRowsAreExact) {
     const Variant sum = scalar(*db_, "SELECT SUM(AMOUNT) FROM AMOUNTS");
     EXPECT_EQ(sum.to_decimal(), expected);
     Decimal read_back;
-    for (const auto& row : query(*db_, "SELECT AMOUNT FROM AMOUNTS").rows) read_back = read_back + row[0].to_decimal();
+    for (const auto& row : query(*db_, "SELECT AMOUNT FROM AMOUNTS").rows)
+        read_back = read_back + row[0].to_decimal();
     EXPECT_EQ(read_back, expected);
 
     // A total beyond 15 significant digits still comes back exact (as text).
@@ -115,10 +121,13 @@ TEST_F(Values, DatesReadAsType135InTimeOrder) {
         EXPECT_TRUE(row[1].is_date());
     }
     EXPECT_EQ(ids, (std::vector<long>{3, 6, 1, 5, 2, 4}));
-    EXPECT_EQ(stored, (std::vector<std::string>{"17530101", "20231231 23:59:59", "20240131", "20240131 09:00:00",
-                                                "20240131 10:11:12", "99991231 23:59:59"}));
+    EXPECT_EQ(stored,
+              (std::vector<std::string>{"17530101", "20231231 23:59:59", "20240131", "20240131 09:00:00",
+                                        "20240131 10:11:12", "99991231 23:59:59"}));
     EXPECT_EQ(rs.rows[4][1].date(), DateTime::from_parts(2024, 1, 31, 10, 11, 12));
-    EXPECT_EQ(query(*db_, "SELECT ID FROM DATES WHERE AT BETWEEN '20240131' AND '20240131 09:30:00'").rows.size(), 2U);
+    EXPECT_EQ(
+        query(*db_, "SELECT ID FROM DATES WHERE AT BETWEEN '20240131' AND '20240131 09:30:00'").rows.size(),
+        2U);
 }
 
 TEST_F(Values, TextThatIsNoDateIsRefused) {
@@ -141,19 +150,21 @@ using Fields = DbTest;
 
 TEST_F(Fields, MetadataReportsThePlatformsCodes) {
     db_->execute(
-        "CREATE TABLE ALLTYPES (C_ID INT IDENTITY(1,1) NOT NULL PRIMARY KEY, C_SMALL SMALLINT NOT NULL DEFAULT 0,"
-        " C_TINY TINYINT NULL, C_BIG BIGINT NULL, C_BIT BIT NULL, C_DEC DECIMAL(19, 4) NULL, C_NUM NUMERIC(10, 0) NULL,"
+        "CREATE TABLE ALLTYPES (C_ID INT IDENTITY(1,1) NOT NULL PRIMARY KEY, C_SMALL SMALLINT NOT NULL "
+        "DEFAULT 0,"
+        " C_TINY TINYINT NULL, C_BIG BIGINT NULL, C_BIT BIT NULL, C_DEC DECIMAL(19, 4) NULL, C_NUM "
+        "NUMERIC(10, 0) NULL,"
         " C_CHAR CHAR(4) NULL, C_NCHAR NCHAR(2) NOT NULL, C_VAR VARCHAR(20) NULL, C_NVAR NVARCHAR(60) NULL,"
         " C_MAX NVARCHAR(MAX) NULL, C_DATE DATETIME NULL, C_GUID UNIQUEIDENTIFIER NULL, C_RV ROWVERSION,"
         " C_BIN VARBINARY(16) NULL)");
     const FieldCase kCases[] = {
-        {"C_ID", adInteger, 4, 10, 0, false},        {"C_SMALL", adSmallInt, 2, 5, 0, false},
-        {"C_TINY", adTinyInt, 1, 3, 0, true},        {"C_BIG", adBigInt, 8, 19, 0, true},
-        {"C_BIT", adBoolean, 2, 1, 0, true},         {"C_DEC", adNumeric, 19, 19, 4, true},
-        {"C_NUM", adNumeric, 19, 10, 0, true},       {"C_CHAR", adChar, 4, 0, 0, true},
-        {"C_NCHAR", adWChar, 2, 0, 0, false},        {"C_VAR", adVarChar, 20, 0, 0, true},
-        {"C_NVAR", adVarWChar, 60, 0, 0, true},      {"C_MAX", adLongVarWChar, 1073741823, 0, 0, true},
-        {"C_DATE", adDBTimeStamp, 16, 23, 3, true},  {"C_GUID", adGUID, 16, 0, 0, true},
+        {"C_ID", adInteger, 4, 10, 0, false},       {"C_SMALL", adSmallInt, 2, 5, 0, false},
+        {"C_TINY", adTinyInt, 1, 3, 0, true},       {"C_BIG", adBigInt, 8, 19, 0, true},
+        {"C_BIT", adBoolean, 2, 1, 0, true},        {"C_DEC", adNumeric, 19, 19, 4, true},
+        {"C_NUM", adNumeric, 19, 10, 0, true},      {"C_CHAR", adChar, 4, 0, 0, true},
+        {"C_NCHAR", adWChar, 2, 0, 0, false},       {"C_VAR", adVarChar, 20, 0, 0, true},
+        {"C_NVAR", adVarWChar, 60, 0, 0, true},     {"C_MAX", adLongVarWChar, 1073741823, 0, 0, true},
+        {"C_DATE", adDBTimeStamp, 16, 23, 3, true}, {"C_GUID", adGUID, 16, 0, 0, true},
         {"C_BIN", adVarBinary, 16, 0, 0, true},
     };
     RowSet rs;
@@ -188,7 +199,8 @@ TEST_F(Fields, StoredFormsOfEachType) {
     db->execute(
         "CREATE TABLE T (ID INT IDENTITY(1,1) NOT NULL PRIMARY KEY, CODE CHAR(4) NULL, FLAG BIT NULL,"
         " G UNIQUEIDENTIFIER NULL, SMALL SMALLINT NULL, NAME VARCHAR(5) NULL, RV ROWVERSION)");
-    db->execute("INSERT INTO T (CODE, FLAG, G, SMALL) VALUES ('AB', 1, '{6f9619ff-8b86-d011-b42d-00c04fc964ff}', 7)");
+    db->execute(
+        "INSERT INTO T (CODE, FLAG, G, SMALL) VALUES ('AB', 1, '{6f9619ff-8b86-d011-b42d-00c04fc964ff}', 7)");
     RowSet rs = query(*db, "SELECT CODE, FLAG, G, SMALL, RV, ID FROM T");
     EXPECT_EQ(rs.rows[0][0].str(), "AB  ");  // fixed width read back blank-padded
     EXPECT_EQ(rs.rows[0][1].type(), VarType::Boolean);

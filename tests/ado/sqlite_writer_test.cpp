@@ -8,7 +8,7 @@ namespace ado::testing {
 namespace {
 
 class Writer : public DbTest {
-protected:
+  protected:
     void SetUp() override {
         DbTest::SetUp();
         db_->execute(
@@ -54,29 +54,44 @@ TEST_F(Writer, UpdateAndRemoveFindTheRowByItsKey) {
     writer_->remove(stored);
     EXPECT_EQ(scalar(*db_, "SELECT COUNT(*) FROM T").to_long(), 0);
     EXPECT_THROW(writer_->remove(stored), Error);
-    EXPECT_EQ(db_->errors().at(0).description,
-              "Row cannot be located for updating. Some values may have been changed since it was last read.");
+    EXPECT_EQ(
+        db_->errors().at(0).description,
+        "Row cannot be located for updating. Some values may have been changed since it was last read.");
     EXPECT_THROW(writer_->update(stored, changed_values, changed), Error);
 }
 
-TEST_F(Writer, RefusedRowsGiveTheEnginesMessage) {
+struct RefusedRow {
+    const char* name;
+    Assignments cols;
+    const char* message;
+};
+
+void PrintTo(const RefusedRow& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class RefusedRows : public Writer, public ::testing::WithParamInterface<RefusedRow> {};
+
+TEST_P(RefusedRows, GiveTheEnginesMessageAndStoreNothing) {
     insert({{"CODE", "ab"}});
-    const std::pair<Assignments, const char*> kCases[] = {
-        {{{"NOTE", "x"}}, "NOT NULL constraint failed: T.CODE"},
-        {{{"CODE", "AB "}}, "UNIQUE constraint failed: T.CODE"},
-        {{{"CODE", "toolong"}}, "holds at most 4 characters"},
-        {{{"CODE", "ok"}, {"QTY", 70000}}, "takes values of type SMALLINT"},
-        {{{"CODE", "ok"}, {"CREATED", "not a date"}}, "Conversion failed"},
-        {{{"CODE", "ok"}, {"ID", 5}}, "the database assigns it"},
-    };
-    for (const auto& [cols, message] : kCases) {
-        SCOPED_TRACE(message);
-        EXPECT_EQ(thrown([&] { insert(cols); }).number, kErrProvider);
-        ASSERT_EQ(db_->errors().size(), 1U);
-        EXPECT_NE(db_->errors()[0].description.find(message), std::string::npos) << db_->errors()[0].description;
-    }
+    EXPECT_EQ(thrown([&] { insert(GetParam().cols); }).number, kErrProvider);
+    ASSERT_EQ(db_->errors().size(), 1U);
+    EXPECT_NE(db_->errors()[0].description.find(GetParam().message), std::string::npos)
+        << db_->errors()[0].description;
     EXPECT_EQ(scalar(*db_, "SELECT COUNT(*) FROM T").to_long(), 1);
 }
+
+const RefusedRow kRefusedRows[] = {
+    {"NotNull", {{"NOTE", "x"}}, "NOT NULL constraint failed: T.CODE"},
+    {"Unique", {{"CODE", "AB "}}, "UNIQUE constraint failed: T.CODE"},
+    {"TooLong", {{"CODE", "toolong"}}, "holds at most 4 characters"},
+    {"OutOfRange", {{"CODE", "ok"}, {"QTY", 70000}}, "takes values of type SMALLINT"},
+    {"NotADate", {{"CODE", "ok"}, {"CREATED", "not a date"}}, "Conversion failed"},
+    {"Identity", {{"CODE", "ok"}, {"ID", 5}}, "the database assigns it"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Rows, RefusedRows, ::testing::ValuesIn(kRefusedRows),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(Writer, AWriterOutlivingItsConnectionFailsCleanly) {
     insert({{"CODE", "ab"}});
@@ -86,7 +101,8 @@ TEST_F(Writer, AWriterOutlivingItsConnectionFailsCleanly) {
 
 TEST_F(Writer, OpenNeedsOneTable) {
     auto& db = db_;
-    db->execute("CREATE TABLE A (X INT NULL)\r\nCREATE TABLE B (Y INT NULL)\r\nCREATE TABLE #TMP (Z INT NULL)");
+    db->execute(
+        "CREATE TABLE A (X INT NULL)\r\nCREATE TABLE B (Y INT NULL)\r\nCREATE TABLE #TMP (Z INT NULL)");
     RowSet rs;
     for (const char* sql : {"SELECT * FROM A LEFT OUTER JOIN B ON X = Y", "SELECT * FROM A, B",
                             "SELECT X FROM A UNION SELECT Y FROM B", "DELETE FROM A", "SELECT 1"}) {

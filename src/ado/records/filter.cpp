@@ -402,10 +402,17 @@ class Parser {
         return parts.size() == 1 ? parts.front() : std::make_shared<AllOf>(std::move(parts));
     }
 
+    // Groups nest by recursion (here, and in the conditions built); deeper than any filter
+    // the module writes is malformed rather than a stack overflow.
+    static constexpr int kMaxGroupDepth = 128;
+
     ConditionPtr term() {
         if (peek().kind != Tok::LParen) return comparison();
+        if (depth_ == kMaxGroupDepth) malformed();
         take();
+        ++depth_;
         ConditionPtr inner = any_of();
+        --depth_;
         if (take().kind != Tok::RParen) malformed();
         return inner;
     }
@@ -460,6 +467,7 @@ class Parser {
 
     std::vector<Token> tokens_;
     std::size_t pos_ = 0;
+    int depth_ = 0;  // groups open
     const std::vector<ColumnInfo>& columns_;
 };
 

@@ -4,6 +4,7 @@
 
 #include "ado/error.h"
 #include "ado/sqlite/ddl.h"
+#include "ado/sqlite/parens.h"
 #include "ado/sqlite/rewrite.h"
 
 namespace ado::sqlite {
@@ -11,20 +12,25 @@ namespace {
 
 using Toks = std::vector<Token>;
 
-constexpr std::string_view kStarters[] = {"INSERT", "UPDATE", "DELETE",   "DECLARE", "IF",     "BEGIN",
+// IF and BEGIN levels a batch may nest. The server's batches nest a handful; each level
+// costs a few frames of recursion here and when the plan runs.
+constexpr int kMaxNesting = 128;
+
+constexpr std::string_view kStarters[] = {"INSERT", "UPDATE", "DELETE",   "DECLARE", "IF",       "BEGIN",
                                           "END",    "CREATE", "DROP",     "ALTER",   "TRUNCATE", "GO",
-                                          "ELSE",   "COMMIT", "ROLLBACK", "SAVE",    "EXEC",   "EXECUTE",
+                                          "ELSE",   "COMMIT", "ROLLBACK", "SAVE",    "EXEC",     "EXECUTE",
                                           "PRINT",  "RETURN", "WHILE",    "MERGE",   "USE"};
 
-bool is_starter(const Token& t) { return is_one_of(t, kStarters); }
+bool is_starter(const Token& t) {
+    return is_one_of(t, kStarters);
+}
 
 bool is_compound(const Token& t) {
     return t.is_word("UNION") || t.is_word("EXCEPT") || t.is_word("INTERSECT") || t.is_word("ALL");
 }
 
 [[noreturn]] void syntax_near(const Toks& t, std::size_t i) {
-    const std::string near = i < t.size() ? std::string(t[i].text) : std::string("the end of the batch");
-    throw Error(kErrProvider, "Incorrect syntax near '" + near + "'.");
+    syntax_error_near(t, i);
 }
 
 [[noreturn]] void unsupported(std::string_view what) {
@@ -32,10 +38,13 @@ bool is_compound(const Token& t) {
 }
 
 class PlanBuilder {
-public:
-    PlanBuilder(const Toks& t, Catalog& catalog, bool updatable) : t_(t), catalog_(catalog), updatable_(updatable) {}
+  public:
+    PlanBuilder(const Toks& t, Catalog& catalog, bool updatable)
+        : t_(t), catalog_(catalog), updatable_(updatable) {}
 
     Plan build() {
+        // Unbalanced parentheses end here, before the batch is split at depth 0.
+        const Parens balanced(t_);
         Plan plan;
         plan.nodes = block(false);
         plan.has_ddl = has_ddl_;
@@ -45,7 +54,7 @@ public:
         return plan;
     }
 
-private:
+  private:
     std::vector<PlanNode> block(bool until_end) {
         std::vector<PlanNode> out;
         while (true) {
@@ -63,12 +72,37 @@ private:
         }
     }
 
+    // One more IF or BEGIN level while it lives; refused beyond kMaxNesting, before the
+    // recursion (planning, running and freeing a plan) could exhaust the stack.
+    class Nesting {
+      public:
+        explicit Nesting(int& depth) : depth_(depth) {
+            if (++depth_ > kMaxNesting) {
+                --depth_;
+                throw Error(kErrProvider, "The batch nests IF/BEGIN blocks deeper than " +
+                                              std::to_string(kMaxNesting) +
+                                              " levels; the embedded engine allows at most " +
+                                              std::to_string(kMaxNesting) + ".");
+            }
+        }
+        ~Nesting() { --depth_; }
+        Nesting(const Nesting&) = delete;
+        Nesting& operator=(const Nesting&) = delete;
+
+      private:
+        int& depth_;
+    };
+
     PlanNode statement() {
         const Token& t = t_[p_];
-        if (t.is_word("IF")) return if_node();
+        if (t.is_word("IF")) {
+            const Nesting level(depth_);
+            return if_node();
+        }
         if (t.is_word("BEGIN")) {
             if (p_ + 1 < t_.size() && (t_[p_ + 1].is_word("TRAN") || t_[p_ + 1].is_word("TRANSACTION")))
                 unsupported("transactions in statement text (use the connection's BeginTrans)");
+            const Nesting level(depth_);
             ++p_;
             PlanNode n;
             n.kind = PlanNode::Kind::Block;
@@ -77,8 +111,10 @@ private:
         }
         if (t.is_word("DECLARE")) return declare();
         if (t.is_word("SET")) return set();
-        if (t.is_word("SELECT") || t.is_word("INSERT") || t.is_word("UPDATE") || t.is_word("DELETE")) return dml();
-        if (t.is_word("CREATE") || t.is_word("DROP") || t.is_word("ALTER") || t.is_word("TRUNCATE")) return ddl();
+        if (t.is_word("SELECT") || t.is_word("INSERT") || t.is_word("UPDATE") || t.is_word("DELETE"))
+            return dml();
+        if (t.is_word("CREATE") || t.is_word("DROP") || t.is_word("ALTER") || t.is_word("TRUNCATE"))
+            return ddl();
         if (t.is_word("COMMIT") || t.is_word("ROLLBACK") || t.is_word("SAVE"))
             unsupported("transactions in statement text (use the connection's CommitTrans/RollbackTrans)");
         if (is_starter(t)) unsupported(std::string(t.text) + " statements");
@@ -113,10 +149,12 @@ private:
             } else if (t.is_word("SELECT")) {
                 const Token& prev = t_[i - 1];
                 if (!(is_compound(prev) || prev.is_word("AS") || (is_insert && !values_seen))) return i;
+            } else if ((t.is_word("EXEC") || t.is_word("EXECUTE")) && is_insert && !values_seen) {
+                // INSERT ... EXEC: one statement, refused whole by the translator
             } else if (t.is_word("WITH")) {
                 if (!(i + 1 < t_.size() && t_[i + 1].is_punct("("))) return i;
             } else if (t.is_word("IF") && (t_[i - 1].is_word("TABLE") || t_[i - 1].is_word("INDEX") ||
-                                            t_[i - 1].is_word("VIEW") || t_[i - 1].is_word("TRIGGER"))) {
+                                           t_[i - 1].is_word("VIEW") || t_[i - 1].is_word("TRIGGER"))) {
                 // CREATE TABLE IF NOT EXISTS, DROP TABLE IF EXISTS
             } else if (is_starter(t)) {
                 return i;
@@ -134,10 +172,13 @@ private:
 
     SqlStep translated(Toks toks, bool updatable = false) {
         SqlStep step;
-        step.changes_rows = toks[0].is_word("INSERT") || toks[0].is_word("UPDATE") || toks[0].is_word("DELETE");
+        step.changes_rows =
+            toks[0].is_word("INSERT") || toks[0].is_word("UPDATE") || toks[0].is_word("DELETE");
         step.updatable = updatable;
         const TranslateEnv env{catalog_, variables_};
-        step.sql.push_back(translate_dml(std::move(toks), env, updatable));
+        Emitted e = translate_dml(std::move(toks), env, updatable);
+        step.sql.push_back(std::move(e.sql));
+        step.params = std::move(e.params);
         return step;
     }
 
@@ -190,6 +231,7 @@ private:
         const Toks toks = take_statement();
         PlanNode block;
         block.kind = PlanNode::Kind::Block;
+        if (toks.size() < 2) syntax_near(toks, 0);
         std::size_t i = 1;
         while (i < toks.size()) {
             if (toks[i].kind != TokKind::Variable) syntax_near(toks, i);
@@ -197,13 +239,13 @@ private:
             ++i;
             if (i < toks.size() && toks[i].is_word("AS")) ++i;
             if (i >= toks.size() || toks[i].kind != TokKind::Word) syntax_near(toks, i);
-            if (toks[i].is_word("TABLE") || toks[i].is_word("CURSOR")) unsupported("table and cursor variables");
+            if (toks[i].is_word("TABLE") || toks[i].is_word("CURSOR"))
+                unsupported("table and cursor variables");
             const std::string_view type_name = toks[i++].text;
             std::vector<std::string> args;
             if (i < toks.size() && toks[i].is_punct("(")) {
-                const std::size_t close = matching_paren(toks, i);
-                for (std::size_t k = i + 1; k < close && k < toks.size(); ++k)
-                    if (toks[k].kind == TokKind::Number || toks[k].is_word("MAX")) args.emplace_back(toks[k].text);
+                const std::size_t close = Parens(toks).partner(i);
+                args = type_arguments(toks, i, close);
                 i = close + 1;
             }
             variables_[name] = tsql_type(type_name, args);
@@ -238,7 +280,8 @@ private:
         n.variable = name;
         if (expr.size() == 1 && expr[0].lifted()) {
             n.literal = expr[0].literal;
-        } else if (expr.size() == 2 && expr[0].is_punct("-") && expr[1].kind == TokKind::Number && expr[1].lifted()) {
+        } else if (expr.size() == 2 && expr[0].is_punct("-") && expr[1].kind == TokKind::Number &&
+                   expr[1].lifted()) {
             n.literal = expr[1].literal;
             n.negate = true;
         } else if (expr.size() == 1 && expr[0].is_word("NULL")) {
@@ -256,7 +299,8 @@ private:
         if (toks.size() < 2 || toks[1].kind != TokKind::Variable) return PlanNode{};
         const std::string name = upper(toks[1].text);
         if (!variables_.count(name))
-            throw Error(kErrProvider, "Must declare the scalar variable \"" + std::string(toks[1].text) + "\".");
+            throw Error(kErrProvider,
+                        "Must declare the scalar variable \"" + std::string(toks[1].text) + "\".");
         if (toks.size() < 3 || !toks[2].is_punct("=")) unsupported("compound assignment of variables");
         return assignment(name, Toks(toks.begin() + 3, toks.end()));
     }
@@ -266,6 +310,7 @@ private:
     bool updatable_;
     bool has_ddl_ = false;
     std::size_t p_ = 0;
+    int depth_ = 0;  // IF and BEGIN levels open
     std::map<std::string, TypeInfo> variables_;
 };
 

@@ -1,9 +1,13 @@
 #include "ado/sqlite/ddl.h"
 
+#include <charconv>
+#include <cstdint>
+#include <limits>
 #include <map>
 
 #include "ado/error.h"
 #include "ado/sqlite/functions.h"
+#include "ado/sqlite/parens.h"
 #include "ado/sqlite/rewrite.h"
 #include "ado/sqlite/type_info.h"
 
@@ -12,12 +16,44 @@ namespace {
 
 using Toks = std::vector<Token>;
 
-std::string quote(std::string_view name) { return enclosed(name, '"'); }
-std::string sql_string(std::string_view s) { return enclosed(s, '\''); }
+std::string quote(std::string_view name) {
+    return enclosed(name, '"');
+}
+std::string sql_string(std::string_view s) {
+    return enclosed(s, '\'');
+}
 
 [[noreturn]] void syntax(const Toks& t, std::size_t i) {
-    const std::string near = i < t.size() ? std::string(t[i].text) : std::string("end of statement");
-    throw Error(kErrProvider, "Incorrect syntax near '" + near + "'.");
+    syntax_error_near(t, i);
+}
+
+// SQLite text of a piece of a definition (a default, a check): values in definitions are
+// never parameters, and a definition has no variables.
+std::string definition_sql(Toks g) {
+    for (const Token& k : g)
+        if (k.kind == TokKind::Variable)
+            throw Error(kErrProvider, "Must declare the scalar variable \"" + std::string(k.text) + "\".");
+    rewrite_functions(g);
+    rewrite_collations(g);
+    Emitted e = emit(g);
+    if (!e.params.empty()) throw Error(kErrProvider, "A definition cannot take parameters.");
+    return std::move(e.sql);
+}
+
+// The range an identity value of type `t` may start from. One less than the lowest is
+// stored as the sequence's start, so the lowest 64-bit value is left out.
+std::pair<std::int64_t, std::int64_t> identity_range(const TypeInfo& t) {
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    if (t.tsql == "TINYINT") return {0, 255};
+    if (t.storage == Storage::Int16) return {-32768, 32767};
+    if (t.storage == Storage::Int32) return {-2147483648LL, 2147483647LL};
+    std::int64_t limit = kMax;
+    if (t.storage == Storage::Decimal && t.precision < 19) {
+        limit = 1;
+        for (int i = 0; i < t.precision; ++i) limit *= 10;
+        --limit;
+    }
+    return {-limit, limit};
 }
 
 struct ColumnDef {
@@ -25,15 +61,15 @@ struct ColumnDef {
     TypeInfo type;
     bool not_null = false;
     bool identity = false;
-    long seed = 1;
+    std::int64_t seed = 1;
     bool unique = false;
     std::string default_sql;
     std::vector<std::string> extra;  // CHECK and REFERENCES clauses
 };
 
 class DdlParser {
-public:
-    DdlParser(const Toks& t, Catalog& catalog) : t_(t), catalog_(catalog) {}
+  public:
+    DdlParser(const Toks& t, Catalog& catalog) : t_(t), catalog_(catalog), parens_(t) {}
 
     std::vector<std::string> run() {
         if (accept("CREATE")) {
@@ -50,10 +86,11 @@ public:
             return create_index(unique);
         }
         if (accept("DROP")) return drop();
-        throw Error(kErrProvider, "The embedded engine does not support " + std::string(t_[0].text) + " statements.");
+        throw Error(kErrProvider,
+                    "The embedded engine does not support " + std::string(t_[0].text) + " statements.");
     }
 
-private:
+  private:
     bool at_word(std::string_view w) const { return p_ < t_.size() && t_[p_].is_word(w); }
     bool at_punct(std::string_view w) const { return p_ < t_.size() && t_[p_].is_punct(w); }
     bool accept(std::string_view w) {
@@ -80,7 +117,8 @@ private:
     std::string name() {
         std::string n;
         do {
-            if (p_ >= t_.size() || !(t_[p_].kind == TokKind::Word || t_[p_].kind == TokKind::QuotedIdent)) syntax(t_, p_);
+            if (p_ >= t_.size() || !(t_[p_].kind == TokKind::Word || t_[p_].kind == TokKind::QuotedIdent))
+                syntax(t_, p_);
             n = t_[p_].kind == TokKind::QuotedIdent ? ident_value(t_[p_].text) : std::string(t_[p_].text);
             ++p_;
         } while (at_punct(".") && ++p_);
@@ -92,8 +130,7 @@ private:
     // Tokens of a parenthesised group starting at p_ (the "(" itself included).
     Toks group() {
         if (!at_punct("(")) syntax(t_, p_);
-        const std::size_t close = matching_paren(t_, p_);
-        if (close >= t_.size()) syntax(t_, p_);
+        const std::size_t close = parens_.partner(p_);
         Toks g(t_.begin() + static_cast<long>(p_), t_.begin() + static_cast<long>(close + 1));
         p_ = close + 1;
         return g;
@@ -102,9 +139,12 @@ private:
     // ON [PRIMARY], WITH (FILLFACTOR = 90): where and how the server stores a key.
     void skip_storage_options() {
         while (true) {
-            if (accept("ON")) name();
-            else if (at_word("WITH") && p_ + 1 < t_.size() && t_[p_ + 1].is_punct("(")) ++p_, group();
-            else return;
+            if (accept("ON"))
+                name();
+            else if (at_word("WITH") && p_ + 1 < t_.size() && t_[p_ + 1].is_punct("("))
+                ++p_, group();
+            else
+                return;
         }
     }
 
@@ -120,22 +160,23 @@ private:
         return out;
     }
 
-    static std::string expression(Toks g) {
-        rewrite_functions(g);
-        rewrite_collations(g);
-        return emit(g);
-    }
+    static std::string expression(Toks g) { return definition_sql(std::move(g)); }
 
     TypeInfo type() {
         if (p_ >= t_.size() || t_[p_].kind != TokKind::Word) syntax(t_, p_);
         const std::string_view type_name = t_[p_++].text;
         std::vector<std::string> args;
         if (at_punct("(")) {
-            for (const Token& a : group())
-                if (a.kind == TokKind::Number || a.is_word("MAX")) args.emplace_back(a.text);
+            const std::size_t close = parens_.partner(p_);
+            args = type_arguments(t_, p_, close);
+            p_ = close + 1;
         }
         return tsql_type(type_name, args);
     }
+
+    void identity(ColumnDef& c);
+    std::int64_t identity_number(std::size_t& k, std::size_t close, std::string_view what,
+                                 const ColumnDef& c) const;
 
     std::vector<std::string> create_table();
     void column(ColumnDef& c, std::vector<std::string>& pk);
@@ -147,8 +188,56 @@ private:
 
     const Toks& t_;
     Catalog& catalog_;
+    Parens parens_;
     std::size_t p_ = 0;
 };
+
+// [+|-]digits at `k` (advanced past it), within the column type's range.
+std::int64_t DdlParser::identity_number(std::size_t& k, std::size_t close, std::string_view what,
+                                        const ColumnDef& c) const {
+    bool negative = false;
+    if (k < close && (t_[k].is_punct("-") || t_[k].is_punct("+"))) negative = t_[k++].is_punct("-");
+    if (k >= close || t_[k].kind != TokKind::Number) syntax(t_, k);
+    const std::string text = (negative ? "-" : "") + std::string(t_[k++].text);
+    std::int64_t v = 0;
+    const auto res = std::from_chars(text.data(), text.data() + text.size(), v);
+    const std::string where =
+        "The identity " + std::string(what) + " " + text + " of column '" + c.name + "'";
+    if (res.ptr != text.data() + text.size() && res.ec == std::errc())
+        throw Error(kErrProvider, where + " is not a whole number.");
+    const auto [low, high] = identity_range(c.type);
+    if (res.ec != std::errc() || v < low || v > high)
+        throw Error(kErrProvider, where + " is outside the range of " + c.type.tsql + ".");
+    return v;
+}
+
+// IDENTITY [(seed, increment)]: whole numbers, the seed within the column's type.
+void DdlParser::identity(ColumnDef& c) {
+    const bool integral = c.type.storage == Storage::Int16 || c.type.storage == Storage::Int32 ||
+                          c.type.storage == Storage::Int64 ||
+                          (c.type.storage == Storage::Decimal && c.type.scale == 0);
+    if (!integral)
+        throw Error(kErrProvider,
+                    "Identity column '" + c.name +
+                        "' must be of data type int, bigint, smallint, tinyint, or decimal or numeric"
+                        " with a scale of 0.");
+    c.identity = true;
+    if (!at_punct("(")) return;
+    const std::size_t close = parens_.partner(p_);
+    std::size_t k = p_ + 1;
+    c.seed = identity_number(k, close, "seed", c);
+    if (k >= close || !t_[k].is_punct(",")) syntax(t_, k);
+    ++k;
+    const std::int64_t increment = identity_number(k, close, "increment", c);
+    if (k != close) syntax(t_, k);
+    if (increment != 1)
+        throw Error(kErrProvider, "The embedded engine supports identity increments of 1 only.");
+    // SQLite numbers an empty table's first row 1 whatever the sequence holds below that.
+    if (c.seed < 1)
+        throw Error(kErrProvider, "The embedded engine supports identity seeds from 1 up; column '" + c.name +
+                                      "' has " + std::to_string(c.seed) + ".");
+    p_ = close + 1;
+}
 
 std::string DdlParser::references() {
     std::string out = "REFERENCES " + quote(name());
@@ -161,12 +250,17 @@ std::string DdlParser::references() {
         ++p_;
         if (!at_word("DELETE") && !at_word("UPDATE")) syntax(t_, p_);
         out += " ON " + upper(t_[p_++].text);
-        if (accept("CASCADE")) out += " CASCADE";
-        else if (accept("NO")) expect("ACTION"), out += " NO ACTION";
+        if (accept("CASCADE"))
+            out += " CASCADE";
+        else if (accept("NO"))
+            expect("ACTION"), out += " NO ACTION";
         else if (accept("SET")) {
-            if (accept("NULL")) out += " SET NULL";
-            else expect("DEFAULT"), out += " SET DEFAULT";
-        } else syntax(t_, p_);
+            if (accept("NULL"))
+                out += " SET NULL";
+            else
+                expect("DEFAULT"), out += " SET DEFAULT";
+        } else
+            syntax(t_, p_);
     }
     return out;
 }
@@ -176,18 +270,15 @@ void DdlParser::column(ColumnDef& c, std::vector<std::string>& pk) {
     c.type = type();
     while (p_ < t_.size() && !at_punct(",") && !at_punct(")")) {
         if (accept("IDENTITY")) {
-            c.identity = true;
-            if (at_punct("(")) {
-                const Toks g = group();
-                if (g.size() >= 3) c.seed = std::stol(std::string(g[1].text));
-                if (g.size() >= 5 && g[3].text != "1")
-                    throw Error(kErrProvider, "The embedded engine supports identity increments of 1 only.");
-            }
+            identity(c);
         } else if (accept("NOT")) {
-            if (accept("FOR")) expect("REPLICATION");
-            else expect("NULL"), c.not_null = true;
+            if (accept("FOR"))
+                expect("REPLICATION");
+            else
+                expect("NULL"), c.not_null = true;
         } else if (accept("NULL") || accept("ROWGUIDCOL") || accept("SPARSE")) {
         } else if (accept("COLLATE")) {
+            if (p_ >= t_.size() || t_[p_].kind != TokKind::Word) syntax(t_, p_);
             ++p_;  // text columns all take the database collation
         } else if (accept("CONSTRAINT")) {
             name();
@@ -198,6 +289,7 @@ void DdlParser::column(ColumnDef& c, std::vector<std::string>& pk) {
             } else {
                 const std::size_t start = p_;
                 if (at_punct("-") || at_punct("+")) ++p_;
+                if (p_ >= t_.size() || at_punct(",") || at_punct(")")) syntax(t_, p_);
                 ++p_;
                 if (at_punct("(")) group();
                 g.assign(t_.begin() + static_cast<long>(start), t_.begin() + static_cast<long>(p_));
@@ -236,27 +328,31 @@ std::string column_sql(const ColumnDef& c, bool in_key) {
                "*/ PRIMARY KEY AUTOINCREMENT NOT NULL";
     std::string s = q + " " + sqlite_declaration(c.type);
     if (c.not_null || in_key) s += " NOT NULL";
-    if (c.type.storage == Storage::RowVersion) s += " DEFAULT 0";
-    else if (!c.default_sql.empty()) s += " DEFAULT (" + c.default_sql + ")";
+    if (c.type.storage == Storage::RowVersion)
+        s += " DEFAULT 0";
+    else if (!c.default_sql.empty())
+        s += " DEFAULT (" + c.default_sql + ")";
     if (c.type.has_text_affinity()) s += " COLLATE " + std::string(kCollation);
     if (c.unique) s += " UNIQUE";
     const TypeInfo& t = c.type;
     if (t.is_text() && !t.is_long)
-        s += " CONSTRAINT " + quote("li_len:" + c.name + ":" + std::to_string(t.size)) + " CHECK (length(rtrim(" + q +
-             ")) <= " + std::to_string(t.size) + ")";
+        s += " CONSTRAINT " + quote("li_len:" + c.name + ":" + std::to_string(t.size)) +
+             " CHECK (length(rtrim(" + q + ")) <= " + std::to_string(t.size) + ")";
     static const std::map<Storage, std::pair<std::string, std::string>> kRanges = {
         {Storage::Int16, {"-32768", "32767"}}, {Storage::Int32, {"-2147483648", "2147483647"}}};
     std::string range;
-    if (t.tsql == "TINYINT") range = " AND " + q + " BETWEEN 0 AND 255";
+    if (t.tsql == "TINYINT")
+        range = " AND " + q + " BETWEEN 0 AND 255";
     else if (const auto it = kRanges.find(t.storage); it != kRanges.end())
         range = " AND " + q + " BETWEEN " + it->second.first + " AND " + it->second.second;
     if (t.is_integer())
-        s += " CONSTRAINT " + quote("li_num:" + c.name + ":" + t.tsql) + " CHECK (" + q + " IS NULL OR (typeof(" + q +
-             ") = 'integer'" + range + "))";
+        s += " CONSTRAINT " + quote("li_num:" + c.name + ":" + t.tsql) + " CHECK (" + q +
+             " IS NULL OR (typeof(" + q + ") = 'integer'" + range + "))";
     if (t.storage == Storage::Decimal) {
         const int whole = t.precision - t.scale;
-        s += " CONSTRAINT " + quote("li_num:" + c.name + ":" + t.tsql) + " CHECK (" + q + " IS NULL OR (typeof(" + q +
-             ") IN ('integer', 'real')" + (whole < 19 ? " AND abs(" + q + ") < 1e" + std::to_string(whole) : "") + "))";
+        s += " CONSTRAINT " + quote("li_num:" + c.name + ":" + t.tsql) + " CHECK (" + q +
+             " IS NULL OR (typeof(" + q + ") IN ('integer', 'real')" +
+             (whole < 19 ? " AND abs(" + q + ") < 1e" + std::to_string(whole) : "") + "))";
     }
     for (const auto& e : c.extra) s += " " + e;
     return s;
@@ -266,16 +362,19 @@ std::vector<std::string> rowversion_triggers(const std::string& table, bool temp
                                              bool if_not_exists) {
     const std::string t = quote(table);
     const std::string c = quote(column);
-    const std::string create = std::string("CREATE ") + (temp ? "TEMP " : "") + "TRIGGER " +
-                               (if_not_exists ? "IF NOT EXISTS " : "");
-    const std::string bump = " BEGIN UPDATE li_dbts SET value = value + 1 WHERE id = 1; UPDATE " + t + " SET " + c +
+    const std::string create =
+        std::string("CREATE ") + (temp ? "TEMP " : "") + "TRIGGER " + (if_not_exists ? "IF NOT EXISTS " : "");
+    const std::string bump = " BEGIN UPDATE li_dbts SET value = value + 1 WHERE id = 1; UPDATE " + t +
+                             " SET " + c +
                              " = (SELECT value FROM li_dbts WHERE id = 1) WHERE rowid = NEW.rowid; END";
     const std::string schema = temp ? "temp." : "";
     return {
-        "CREATE TABLE IF NOT EXISTS " + schema + "li_dbts (id INTEGER PRIMARY KEY CHECK (id = 1), value INTEGER NOT NULL)",
+        "CREATE TABLE IF NOT EXISTS " + schema +
+            "li_dbts (id INTEGER PRIMARY KEY CHECK (id = 1), value INTEGER NOT NULL)",
         "INSERT OR IGNORE INTO " + schema + "li_dbts (id, value) VALUES (1, 0)",
         create + quote("li_rv_ins:" + table) + " AFTER INSERT ON " + t + bump,
-        create + quote("li_rv_upd:" + table) + " AFTER UPDATE ON " + t + " WHEN NEW." + c + " IS OLD." + c + bump,
+        create + quote("li_rv_upd:" + table) + " AFTER UPDATE ON " + t + " WHEN NEW." + c + " IS OLD." + c +
+            bump,
     };
 }
 
@@ -321,7 +420,8 @@ std::vector<std::string> DdlParser::create_table() {
     const ColumnDef* identity = nullptr;
     for (const auto& c : cols)
         if (c.identity) {
-            if (identity) throw Error(kErrProvider, "Multiple identity columns specified for table '" + table + "'.");
+            if (identity)
+                throw Error(kErrProvider, "Multiple identity columns specified for table '" + table + "'.");
             identity = &c;
         }
     std::vector<std::string> defs;
@@ -337,8 +437,8 @@ std::vector<std::string> DdlParser::create_table() {
         defs.push_back((identity ? "UNIQUE (" : "PRIMARY KEY (") + list + ")");
     }
     for (auto& c : constraints) defs.push_back(std::move(c));
-    std::string sql = std::string("CREATE ") + (temp ? "TEMP " : "") + "TABLE " + (ine ? "IF NOT EXISTS " : "") +
-                      quote(table) + " (\n    ";
+    std::string sql = std::string("CREATE ") + (temp ? "TEMP " : "") + "TABLE " +
+                      (ine ? "IF NOT EXISTS " : "") + quote(table) + " (\n    ";
     for (std::size_t i = 0; i < defs.size(); ++i) sql += (i ? ",\n    " : "") + defs[i];
     sql += "\n)";
     std::vector<std::string> out{sql};
@@ -363,16 +463,21 @@ std::vector<std::string> DdlParser::create_index(bool unique) {
     for (const auto& c : name_list()) list += (list.empty() ? "" : ", ") + quote(c);
     std::string where;
     while (p_ < t_.size()) {
-        if (accept("INCLUDE")) group();
-        else if (accept("WITH")) group();
-        else if (accept("ON")) name();
+        if (accept("INCLUDE"))
+            group();
+        else if (accept("WITH"))
+            group();
+        else if (accept("ON"))
+            name();
         else if (accept("WHERE")) {
             where = " WHERE " + expression(Toks(t_.begin() + static_cast<long>(p_), t_.end()));
             p_ = t_.size();
-        } else syntax(t_, p_);
+        } else
+            syntax(t_, p_);
     }
     return {std::string("CREATE ") + (unique ? "UNIQUE " : "") + "INDEX " + (ine ? "IF NOT EXISTS " : "") +
-            (is_temp(table) ? "temp." : "") + quote(index) + " ON " + quote(table) + " (" + list + ")" + where};
+            (is_temp(table) ? "temp." : "") + quote(index) + " ON " + quote(table) + " (" + list + ")" +
+            where};
 }
 
 std::vector<std::string> DdlParser::create_view(bool replace) {
@@ -386,19 +491,25 @@ std::vector<std::string> DdlParser::create_view(bool replace) {
     expect("AS");
     const std::map<std::string, TypeInfo> none;
     const TranslateEnv env{catalog_, none};
-    const std::string select = translate_dml(Toks(t_.begin() + static_cast<long>(p_), t_.end()), env);
+    const Emitted select = translate_dml(Toks(t_.begin() + static_cast<long>(p_), t_.end()), env);
+    if (!select.params.empty()) throw Error(kErrProvider, "A view cannot take parameters.");
     std::vector<std::string> out;
     if (replace) out.push_back("DROP VIEW IF EXISTS " + quote(view));
-    out.push_back(std::string("CREATE VIEW ") + (ine ? "IF NOT EXISTS " : "") + quote(view) + cols + " AS " + select);
+    out.push_back(std::string("CREATE VIEW ") + (ine ? "IF NOT EXISTS " : "") + quote(view) + cols + " AS " +
+                  select.sql);
     return out;
 }
 
 std::vector<std::string> DdlParser::drop() {
     std::string what;
-    if (accept("TABLE")) what = "TABLE";
-    else if (accept("VIEW")) what = "VIEW";
-    else if (accept("INDEX")) what = "INDEX";
-    else syntax(t_, p_);
+    if (accept("TABLE"))
+        what = "TABLE";
+    else if (accept("VIEW"))
+        what = "VIEW";
+    else if (accept("INDEX"))
+        what = "INDEX";
+    else
+        syntax(t_, p_);
     bool if_exists = false;
     if (accept("IF")) {
         expect("EXISTS");

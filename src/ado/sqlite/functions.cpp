@@ -2,11 +2,11 @@
 
 #include <sqlite3.h>
 
-#include <exception>
-#include <cstdlib>
+#include <charconv>
 #include <cstring>
-#include <type_traits>
+#include <exception>
 #include <string>
+#include <type_traits>
 
 #include "ado/datetime.h"
 #include "ado/decimal.h"
@@ -151,7 +151,8 @@ void fn_object_id(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
     guarded(ctx, [&] {
         const auto [schema, name] = object_name(arg_text(argv[0]));
-        std::string kind = argc > 1 && sqlite3_value_type(argv[1]) != SQLITE_NULL ? std::string(arg_text(argv[1])) : "";
+        std::string kind =
+            argc > 1 && sqlite3_value_type(argv[1]) != SQLITE_NULL ? std::string(arg_text(argv[1])) : "";
         std::string filter = "type IN ('table', 'view')";
         if (kind == "U" || kind == "u") filter = "type = 'table'";
         if (kind == "V" || kind == "v") filter = "type = 'view'";
@@ -172,7 +173,10 @@ long long identity_seed(std::string_view create) {
     const auto end = create.find("*/", marker);
     const auto seed = create.substr(marker, end - marker).find(" SEED ");
     if (seed == std::string_view::npos) return 1;
-    return std::atoll(std::string(create.substr(marker + seed + 6, end - marker - seed - 6)).c_str());
+    const std::string_view text = create.substr(marker + seed + 6, end - marker - seed - 6);
+    long long v = 1;
+    std::from_chars(text.data(), text.data() + text.size(), v);  // our DDL wrote a checked number
+    return v;
 }
 
 // The table's latest identity value; the seed while it has never held a row; NULL for a
@@ -192,9 +196,11 @@ void fn_ident_current(sqlite3_context* ctx, int, sqlite3_value** argv) {
         if (upper(create).find("AUTOINCREMENT") == std::string::npos) return sqlite3_result_null(ctx);
         const long long seed = identity_seed(create);
         if (sqlite3_column_int(s.get(), 1) == 0) return sqlite3_result_int64(ctx, seed);
-        StmtHandle q = prepare(db, "SELECT seq FROM \"" + schema + "\".sqlite_sequence WHERE name = ?1 COLLATE NOCASE");
+        StmtHandle q =
+            prepare(db, "SELECT seq FROM \"" + schema + "\".sqlite_sequence WHERE name = ?1 COLLATE NOCASE");
         sqlite3_bind_text(q.get(), 1, name.data(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
-        const long long seq = sqlite3_step(q.get()) == SQLITE_ROW ? sqlite3_column_int64(q.get(), 0) : seed - 1;
+        const long long seq =
+            sqlite3_step(q.get()) == SQLITE_ROW ? sqlite3_column_int64(q.get(), 0) : seed - 1;
         sqlite3_result_int64(ctx, seq < seed ? seed : seq);
     });
 }
@@ -238,16 +244,22 @@ void sum_add(sqlite3_context* ctx, sqlite3_value* v, bool subtract) {
             d = Decimal(sqlite3_value_int64(v));
         } else {
             st->all_integers = false;
-            if (type == SQLITE_FLOAT) d = decimal_from_real(sqlite3_value_double(v));
-            else d = Decimal::parse(arg_text(v)).value_or(Decimal());
+            if (type == SQLITE_FLOAT)
+                d = decimal_from_real(sqlite3_value_double(v));
+            else
+                d = Decimal::parse(arg_text(v)).value_or(Decimal());
         }
         st->put(subtract ? st->get() - d : st->get() + d);
         st->count += subtract ? -1 : 1;
     });
 }
 
-void sum_step(sqlite3_context* ctx, int, sqlite3_value** argv) { sum_add(ctx, argv[0], false); }
-void sum_inverse(sqlite3_context* ctx, int, sqlite3_value** argv) { sum_add(ctx, argv[0], true); }
+void sum_step(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    sum_add(ctx, argv[0], false);
+}
+void sum_inverse(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    sum_add(ctx, argv[0], true);
+}
 
 void sum_value(sqlite3_context* ctx) {
     SumState* st = sum_state(ctx, false);
@@ -257,7 +269,8 @@ void sum_value(sqlite3_context* ctx) {
         if (st->all_integers) {
             const BoundValue v = decimal_storage(t);
             if (v.kind == BoundValue::Kind::Int) return sqlite3_result_int64(ctx, v.i);
-            return sqlite3_result_error(ctx, "Arithmetic overflow error converting expression to data type bigint.", -1);
+            return sqlite3_result_error(
+                ctx, "Arithmetic overflow error converting expression to data type bigint.", -1);
         }
         try {
             const BoundValue v = decimal_storage(t);
@@ -269,7 +282,9 @@ void sum_value(sqlite3_context* ctx) {
     });
 }
 
-void sum_final(sqlite3_context* ctx) { sum_value(ctx); }
+void sum_final(sqlite3_context* ctx) {
+    sum_value(ctx);
+}
 
 void check(sqlite3* db, int rc) {
     if (rc != SQLITE_OK) throw to_exception(engine_error(db, rc));
@@ -284,7 +299,8 @@ void scalar(sqlite3* db, const char* name, int args, bool deterministic,
 }  // namespace
 
 void register_functions(sqlite3* db) {
-    check(db, sqlite3_create_collation_v2(db, std::string(kCollation).c_str(), SQLITE_UTF8, nullptr, collate, nullptr));
+    check(db, sqlite3_create_collation_v2(db, std::string(kCollation).c_str(), SQLITE_UTF8, nullptr, collate,
+                                          nullptr));
     scalar(db, "li_newid", 0, false, fn_newid);
     scalar(db, "li_now", 0, false, fn_now);
     scalar(db, "li_date", 1, true, fn_date);
@@ -296,8 +312,9 @@ void register_functions(sqlite3* db) {
     scalar(db, "li_object_id", 1, false, fn_object_id);
     scalar(db, "li_object_id", 2, false, fn_object_id);
     scalar(db, "li_ident_current", 1, false, fn_ident_current);
-    check(db, sqlite3_create_window_function(db, "sum", 1, SQLITE_UTF8 | SQLITE_INNOCUOUS | SQLITE_DETERMINISTIC,
-                                             nullptr, sum_step, sum_final, sum_value, sum_inverse, nullptr));
+    check(db,
+          sqlite3_create_window_function(db, "sum", 1, SQLITE_UTF8 | SQLITE_INNOCUOUS | SQLITE_DETERMINISTIC,
+                                         nullptr, sum_step, sum_final, sum_value, sum_inverse, nullptr));
 }
 
 }  // namespace ado::sqlite

@@ -28,6 +28,10 @@ std::string sql_state_for(int rc) {
 // Our DDL names its own CHECK constraints "li_len:COL:N" (text width) and
 // "li_num:COL:TYPE" (numeric range and type); say what they mean.
 std::string explain(std::string msg) {
+    // INSERT ... SELECT reads through li_insert_source (see written_values.cpp): a select with
+    // another number of columns than the insert's list.
+    if (msg.rfind("table li_insert_source has ", 0) == 0)
+        return "Column name or number of supplied values does not match table definition.";
     static constexpr std::string_view kPrefix = "CHECK constraint failed: li_";
     const auto at = msg.find(kPrefix);
     if (at == std::string::npos) return msg;
@@ -42,16 +46,23 @@ std::string explain(std::string msg) {
         return "String or binary data would be truncated: column '" + column + "' holds at most " + arg +
                " characters.";
     if (kind == "li_num")
-        return "Arithmetic overflow or conversion error: column '" + column + "' takes values of type " + arg + ".";
+        return "Arithmetic overflow or conversion error: column '" + column + "' takes values of type " +
+               arg + ".";
     return msg;
 }
 
 }  // namespace
 
-void DbCloser::operator()(sqlite3* db) const noexcept { sqlite3_close_v2(db); }
-ResetOnExit::~ResetOnExit() { sqlite3_reset(s_); }
+void DbCloser::operator()(sqlite3* db) const noexcept {
+    sqlite3_close_v2(db);
+}
+ResetOnExit::~ResetOnExit() {
+    sqlite3_reset(s_);
+}
 
-void StmtFinalizer::operator()(sqlite3_stmt* s) const noexcept { sqlite3_finalize(s); }
+void StmtFinalizer::operator()(sqlite3_stmt* s) const noexcept {
+    sqlite3_finalize(s);
+}
 
 ProviderError engine_error(sqlite3* db, int rc) {
     ProviderError e;
@@ -73,12 +84,14 @@ ProviderError provider_error(long number, std::string description, std::string s
     return e;
 }
 
-EngineError to_exception(const ProviderError& e) { return EngineError(e); }
+EngineError to_exception(const ProviderError& e) {
+    return EngineError(e);
+}
 
 StmtHandle prepare(sqlite3* db, std::string_view sql) {
     sqlite3_stmt* raw = nullptr;
-    const int rc = sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT, &raw,
-                                      nullptr);
+    const int rc = sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT,
+                                      &raw, nullptr);
     StmtHandle stmt(raw);
     if (rc != SQLITE_OK) throw to_exception(engine_error(db, rc));
     return stmt;

@@ -1,47 +1,98 @@
 #include "ado/sqlite/operands.h"
 
+#include "ado/error.h"
 #include "ado/sqlite/catalog.h"
 
 namespace ado::sqlite {
 namespace {
 
-constexpr std::string_view kTextFunctions[] = {"LTRIM",   "RTRIM",    "TRIM",  "UPPER",     "LOWER",  "SUBSTRING",
-                                               "SUBSTR",  "LEFT",     "RIGHT", "REPLACE",   "REPLICATE", "SPACE",
-                                               "STR",     "CHAR",     "NCHAR", "li_left",   "li_right", "NEWID",
-                                               "li_newid", "QUOTENAME"};
-constexpr std::string_view kNumberFunctions[] = {"LEN",   "li_len", "ABS",        "ROUND",  "COUNT",
-                                                 "SUM",   "AVG",    "CEILING",    "FLOOR",  "DATALENGTH",
-                                                 "CHARINDEX", "IDENT_CURRENT", "li_ident_current", "OBJECT_ID",
-                                                 "li_object_id", "YEAR", "MONTH", "DAY", "DATEDIFF", "LENGTH"};
+constexpr std::string_view kTextFunctions[] = {"LTRIM",     "RTRIM",    "TRIM",  "UPPER",    "LOWER",
+                                               "SUBSTRING", "SUBSTR",   "LEFT",  "RIGHT",    "REPLACE",
+                                               "REPLICATE", "SPACE",    "STR",   "CHAR",     "NCHAR",
+                                               "li_left",   "li_right", "NEWID", "li_newid", "QUOTENAME"};
+constexpr std::string_view kNumberFunctions[] = {"LEN",
+                                                 "li_len",
+                                                 "ABS",
+                                                 "ROUND",
+                                                 "COUNT",
+                                                 "SUM",
+                                                 "AVG",
+                                                 "CEILING",
+                                                 "FLOOR",
+                                                 "DATALENGTH",
+                                                 "CHARINDEX",
+                                                 "IDENT_CURRENT",
+                                                 "li_ident_current",
+                                                 "OBJECT_ID",
+                                                 "li_object_id",
+                                                 "YEAR",
+                                                 "MONTH",
+                                                 "DAY",
+                                                 "DATEDIFF",
+                                                 "LENGTH"};
 constexpr std::string_view kPassFunctions[] = {"ISNULL", "IFNULL", "COALESCE", "MIN", "MAX", "NULLIF"};
 
-template <std::size_t N>
-bool in(const Token& t, const std::string_view (&list)[N]) {
-    if (t.kind != TokKind::Word) return false;
-    for (auto w : list)
-        if (t.is_word(w)) return true;
-    return false;
+bool is_name(const Token& t) {
+    return (t.kind == TokKind::Word && t.text.front() != '#') || t.kind == TokKind::QuotedIdent;
 }
 
-bool is_name(const Token& t) { return (t.kind == TokKind::Word && t.text.front() != '#') || t.kind == TokKind::QuotedIdent; }
+std::string name_of(const Token& t) {
+    return t.kind == TokKind::QuotedIdent ? ident_value(t.text) : std::string(t.text);
+}
 
-std::string name_of(const Token& t) { return t.kind == TokKind::QuotedIdent ? ident_value(t.text) : std::string(t.text); }
+Operand of_type(const TypeInfo& t) {
+    if (t.is_text() || t.storage == Storage::Guid) return Operand::Text;
+    if (t.is_integer() || t.storage == Storage::Decimal || t.storage == Storage::Double)
+        return Operand::Number;
+    return Operand::Unknown;
+}
 
 }  // namespace
 
 OperandTyper::OperandTyper(const std::vector<Token>& toks, Catalog& catalog,
                            const std::map<std::string, TypeInfo>& variables)
-    : t_(toks), catalog_(catalog), variables_(variables) {
+    : t_(toks),
+      variables_(variables),
+      parens_(toks),
+      case_then_(toks.size(), kNone),
+      start_(toks.size(), Operand::Unknown),
+      chain_(toks.size(), Operand::Unknown) {
+    index_tables(catalog);
+    match_cases();
+    for (std::size_t i = t_.size(); i-- > 0;) {
+        if (is_name(t_[i])) chain_[i] = name_at(i);
+        start_[i] = starting_at(i);
+    }
+}
+
+// The columns of the tables and views the statement names, the first table's first.
+void OperandTyper::index_tables(Catalog& catalog) {
     for (std::size_t i = 0; i + 1 < t_.size(); ++i) {
         const Token& k = t_[i];
         if (!(k.is_word("FROM") || k.is_word("JOIN") || k.is_word("INTO") || k.is_word("UPDATE"))) continue;
         std::size_t n = i + 1;
         // schema-qualified: keep the last part
         while (n + 2 < t_.size() && t_[n + 1].is_punct(".")) n += 2;
-        if (t_[n].kind == TokKind::Word || t_[n].kind == TokKind::QuotedIdent) {
-            std::string name = name_of(t_[n]);
-            if (!name.empty() && name.front() == '#') name = upper(name);
-            tables_.push_back(std::move(name));
+        if (t_[n].kind != TokKind::Word && t_[n].kind != TokKind::QuotedIdent) continue;
+        std::string name = name_of(t_[n]);
+        if (!name.empty() && name.front() == '#') name = upper(name);
+        if (const TableMeta* meta = catalog.table("", name))
+            for (const ColumnMeta& c : meta->columns) columns_.emplace(upper(c.name), of_type(c.type));
+    }
+}
+
+// CASE gets its first THEN (the one at its own level), END its CASE.
+void OperandTyper::match_cases() {
+    std::vector<std::size_t> open;
+    for (std::size_t i = 0; i < t_.size(); ++i) {
+        if (t_[i].kind != TokKind::Word) continue;
+        if (t_[i].is_word("CASE")) {
+            open.push_back(i);
+        } else if (t_[i].is_word("THEN") && !open.empty()) {
+            if (case_then_[open.back()] == kNone) case_then_[open.back()] = i;
+        } else if (t_[i].is_word("END") && !open.empty()) {
+            case_then_[i] = open.back();
+            open.pop_back();
         }
     }
 }
@@ -53,26 +104,25 @@ bool OperandTyper::joins_text(std::size_t op) const {
     return l == Operand::Text || r == Operand::Text;
 }
 
-Operand OperandTyper::left_of(std::size_t op) const { return op == 0 ? Operand::Unknown : ending_at(op - 1, 0); }
-Operand OperandTyper::right_of(std::size_t op) const { return starting_at(op + 1, 0); }
-
-Operand OperandTyper::of_type(const TypeInfo& t) const {
-    if (t.is_text() || t.storage == Storage::Guid) return Operand::Text;
-    if (t.is_integer() || t.storage == Storage::Decimal || t.storage == Storage::Double) return Operand::Number;
-    return Operand::Unknown;
+Operand OperandTyper::left_of(std::size_t op) const {
+    return op == 0 ? Operand::Unknown : ending_at(op - 1);
+}
+Operand OperandTyper::right_of(std::size_t op) const {
+    return start(op + 1);
 }
 
-Operand OperandTyper::column(std::string_view name) const {
-    for (const auto& table : tables_) {
-        const TableMeta* meta = catalog_.table("", table);
-        if (!meta) continue;
-        if (const ColumnMeta* c = meta->find(name)) return of_type(c->type);
-    }
-    return Operand::Unknown;
+Operand OperandTyper::column(const Token& name) const {
+    const auto it = columns_.find(upper(name_of(name)));
+    return it == columns_.end() ? Operand::Unknown : it->second;
 }
 
-Operand OperandTyper::starting_at(std::size_t i, int guard) const {
-    if (i >= t_.size() || guard > 16) return Operand::Unknown;
+// A name, or a dotted chain of names: the column its last part names.
+Operand OperandTyper::name_at(std::size_t i) const {
+    if (i + 2 < t_.size() && t_[i + 1].is_punct(".") && is_name(t_[i + 2])) return chain_[i + 2];
+    return column(t_[i]);
+}
+
+Operand OperandTyper::starting_at(std::size_t i) const {
     const Token& t = t_[i];
     switch (t.kind) {
         case TokKind::String:
@@ -85,92 +135,64 @@ Operand OperandTyper::starting_at(std::size_t i, int guard) const {
         }
         case TokKind::Punct:
             if (t.is_punct("-")) return Operand::Number;
-            if (t.is_punct("(")) {
-                if (i + 1 < t_.size() && t_[i + 1].is_word("SELECT")) return starting_at(i + 2, guard + 1);
-                return starting_at(i + 1, guard + 1);
-            }
+            if (t.is_punct("("))
+                return start(i + 1 < t_.size() && t_[i + 1].is_word("SELECT") ? i + 2 : i + 1);
             return Operand::Unknown;
         default:
             break;
     }
-    if (t.is_word("CASE")) return case_result(i, guard + 1);
+    if (t.is_word("CASE")) return case_then_[i] == kNone ? Operand::Unknown : start(case_then_[i] + 1);
     if (t.is_word("NULL")) return Operand::Unknown;
-    if (t.kind == TokKind::Word && i + 1 < t_.size() && t_[i + 1].is_punct("(")) return function(i, i + 1, guard + 1);
-    if (!is_name(t)) return Operand::Unknown;
-    std::size_t last = i;
-    while (last + 2 < t_.size() && t_[last + 1].is_punct(".") && is_name(t_[last + 2])) last += 2;
-    return column(name_of(t_[last]));
+    if (t.kind == TokKind::Word && i + 1 < t_.size() && t_[i + 1].is_punct("(")) return function(i, i + 1);
+    return is_name(t) ? chain_[i] : Operand::Unknown;
 }
 
-Operand OperandTyper::ending_at(std::size_t i, int guard) const {
-    if (guard > 16) return Operand::Unknown;
+Operand OperandTyper::ending_at(std::size_t i) const {
     const Token& t = t_[i];
     if (t.is_punct(")")) {
-        const std::size_t open = matching_open(t_, i);
-        if (open == std::string_view::npos) return Operand::Unknown;
+        const std::size_t open = parens_.partner(i);
         if (open > 0 && t_[open - 1].kind == TokKind::Word && !t_[open - 1].is_word("IN") &&
-            !t_[open - 1].is_word("EXISTS") && !t_[open - 1].is_word("VALUES") && !t_[open - 1].is_word("AS"))
-            return function(open - 1, open, guard + 1);
-        return starting_at(open, guard + 1);
-    }
-    if (t.is_word("END")) {
-        int depth = 0;
-        for (std::size_t k = i + 1; k-- > 0;) {
-            if (t_[k].is_word("END")) ++depth;
-            if (t_[k].is_word("CASE") && --depth == 0) return case_result(k, guard + 1);
+            !t_[open - 1].is_word("EXISTS") && !t_[open - 1].is_word("VALUES") &&
+            !t_[open - 1].is_word("AS")) {
+            const Token& f = t_[open - 1];
+            return f.is_word("CASE") || f.is_word("NULL") ? Operand::Unknown : start_[open - 1];
         }
+        return start_[open];
+    }
+    if (t.is_word("END")) return case_then_[i] == kNone ? Operand::Unknown : start_[case_then_[i]];
+    if (is_name(t)) return column(t);
+    return start_[i];
+}
+
+// CAST(x AS type) / CONVERT(type, x): the type's answer.
+Operand OperandTyper::cast_type(std::size_t name, std::size_t open) const {
+    std::size_t type_at = open + 1;
+    if (t_[name].is_word("CAST"))
+        parens_.for_each_inside(open, [&](std::size_t k) {
+            if (t_[k].is_word("AS")) type_at = k + 1;
+        });
+    if (type_at >= parens_.partner(open) || t_[type_at].kind != TokKind::Word) return Operand::Unknown;
+    try {
+        return of_type(tsql_type(t_[type_at].text, {}));
+    } catch (const Error&) {
         return Operand::Unknown;
     }
-    if (is_name(t)) return column(name_of(t));
-    return starting_at(i, guard + 1);
 }
 
-Operand OperandTyper::case_result(std::size_t case_at, int guard) const {
-    int depth = 0;
-    for (std::size_t k = case_at; k < t_.size(); ++k) {
-        if (t_[k].is_word("CASE")) ++depth;
-        if (t_[k].is_word("END") && --depth == 0) break;
-        if (depth == 1 && t_[k].is_word("THEN")) return starting_at(k + 1, guard + 1);
-    }
-    return Operand::Unknown;
-}
-
-Operand OperandTyper::function(std::size_t name, std::size_t open, int guard) const {
+Operand OperandTyper::function(std::size_t name, std::size_t open) const {
     const Token& f = t_[name];
-    if (in(f, kTextFunctions)) return Operand::Text;
-    if (in(f, kNumberFunctions)) return Operand::Number;
-    const std::size_t close = matching_paren(t_, open);
-    if (f.is_word("CAST") || f.is_word("CONVERT")) {
-        std::size_t type_at = open + 1;
-        if (f.is_word("CAST")) {
-            int depth = 0;
-            for (std::size_t k = open + 1; k < close; ++k) {
-                if (t_[k].is_punct("(")) ++depth;
-                if (t_[k].is_punct(")")) --depth;
-                if (depth == 0 && t_[k].is_word("AS")) type_at = k + 1;
-            }
-        }
-        if (type_at >= close || t_[type_at].kind != TokKind::Word) return Operand::Unknown;
-        try {
-            return of_type(tsql_type(t_[type_at].text, {}));
-        } catch (const std::exception&) {
-            return Operand::Unknown;
-        }
-    }
-    if (in(f, kPassFunctions)) {
-        // The first argument that tells.
-        int depth = 0;
-        std::size_t arg = open + 1;
-        for (std::size_t k = open + 1; k <= close && k < t_.size(); ++k) {
-            if (t_[k].is_punct("(")) ++depth;
-            if (t_[k].is_punct(")")) --depth;
-            if ((depth == 0 && t_[k].is_punct(",")) || k == close) {
-                if (const Operand o = starting_at(arg, guard + 1); o != Operand::Unknown) return o;
-                arg = k + 1;
-            }
-        }
-    }
-    return Operand::Unknown;
+    if (is_one_of(f, kTextFunctions)) return Operand::Text;
+    if (is_one_of(f, kNumberFunctions)) return Operand::Number;
+    if (f.is_word("CAST") || f.is_word("CONVERT")) return cast_type(name, open);
+    if (!is_one_of(f, kPassFunctions)) return Operand::Unknown;
+    // The first argument that tells.
+    Operand found = Operand::Unknown;
+    bool at_arg = true;
+    parens_.for_each_inside(open, [&](std::size_t k) {
+        if (found == Operand::Unknown && at_arg) found = start_[k];
+        at_arg = t_[k].is_punct(",");
+    });
+    return found;
 }
 
 }  // namespace ado::sqlite

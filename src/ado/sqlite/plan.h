@@ -11,42 +11,37 @@
 
 #include "ado/driver.h"
 #include "ado/sqlite/handles.h"
+#include "ado/sqlite/tokenizer.h"
 #include "ado/sqlite/type_info.h"
 
 namespace ado::sqlite {
 
-// Where a statement parameter's value comes from.
-struct ParamSlot {
-    int literal = -1;      // index into the batch's lifted literals
-    std::string variable;  // or a batch variable ("@NAME")
-};
-
 struct ResultColumn {
     ColumnInfo info;
-    TypeInfo type;            // Storage::Expression: judged from the values read
-    std::string schema;       // "main" or "temp" for a table column
+    TypeInfo type;       // Storage::Expression: judged from the values read
+    std::string schema;  // "main" or "temp" for a table column
 };
 
 struct SqlStep {
     std::vector<std::string> sql;  // one DML statement, or the pieces of one DDL statement
     bool ddl = false;
     bool updatable = false;
-    bool changes_rows = false;     // INSERT/UPDATE/DELETE: reports the records affected
+    bool changes_rows = false;      // INSERT/UPDATE/DELETE: reports the records affected
+    std::vector<ParamSlot> params;  // what each "?" of a DML statement takes, in order
     // Filled when first run.
     StmtHandle stmt;
-    std::vector<ParamSlot> params;
     std::vector<ResultColumn> columns;
 };
 
 struct PlanNode {
     enum class Kind { Nothing, Sql, Declare, Set, If, Block };
     Kind kind = Kind::Nothing;
-    SqlStep step;            // Sql; Set from a query; If's condition
-    std::string variable;    // Declare, Set
-    int literal = -1;        // Set from one literal
-    bool negate = false;     // Set from a negative literal
-    bool set_null = false;   // Set to NULL
-    bool from_query = false; // Set from `step`
+    SqlStep step;                     // Sql; Set from a query; If's condition
+    std::string variable;             // Declare, Set
+    int literal = -1;                 // Set from one literal
+    bool negate = false;              // Set from a negative literal
+    bool set_null = false;            // Set to NULL
+    bool from_query = false;          // Set from `step`
     std::vector<PlanNode> body;       // Block, If's THEN branch
     std::vector<PlanNode> otherwise;  // If's ELSE branch
 };
@@ -59,7 +54,7 @@ struct Plan {
 // Least-recently-used map from shape text to a shared value.
 template <typename T>
 class LruCache {
-public:
+  public:
     explicit LruCache(std::size_t capacity) : capacity_(capacity) {}
 
     std::shared_ptr<T> find(const std::string& key) {
@@ -87,7 +82,7 @@ public:
     }
     std::size_t size() const { return order_.size(); }
 
-private:
+  private:
     std::size_t capacity_;
     std::list<std::pair<std::string, std::shared_ptr<T>>> order_;
     std::unordered_map<std::string, typename decltype(order_)::iterator> index_;

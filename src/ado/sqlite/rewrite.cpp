@@ -1,21 +1,28 @@
 #include "ado/sqlite/rewrite.h"
 
+#include <optional>
+
 #include "ado/error.h"
 #include "ado/sqlite/catalog.h"
 #include "ado/sqlite/functions.h"
 #include "ado/sqlite/operands.h"
+#include "ado/sqlite/parens.h"
+#include "ado/sqlite/splice.h"
+#include "ado/sqlite/written_values.h"
 
 namespace ado::sqlite {
 namespace {
 
 using Toks = std::vector<Token>;
 
-constexpr std::string_view kHints[] = {"NOLOCK",   "READUNCOMMITTED", "READCOMMITTED", "ROWLOCK",   "PAGLOCK",
-                                       "TABLOCK",  "TABLOCKX",        "UPDLOCK",       "HOLDLOCK",  "XLOCK",
-                                       "READPAST", "SERIALIZABLE",    "REPEATABLEREAD", "NOWAIT",   "INDEX",
-                                       "FORCESEEK", "NOEXPAND"};
+constexpr std::string_view kHints[] = {
+    "NOLOCK",         "READUNCOMMITTED", "READCOMMITTED", "ROWLOCK",   "PAGLOCK",  "TABLOCK",
+    "TABLOCKX",       "UPDLOCK",         "HOLDLOCK",      "XLOCK",     "READPAST", "SERIALIZABLE",
+    "REPEATABLEREAD", "NOWAIT",          "INDEX",         "FORCESEEK", "NOEXPAND"};
 
-bool is_hint(const Token& t) { return is_one_of(t, kHints); }
+bool is_hint(const Token& t) {
+    return is_one_of(t, kHints);
+}
 
 bool is_compound(const Token& t) {
     return t.is_word("UNION") || t.is_word("EXCEPT") || t.is_word("INTERSECT");
@@ -25,158 +32,179 @@ bool is_compound(const Token& t) {
     throw Error(kErrProvider, "The embedded engine does not support " + std::string(what) + ".");
 }
 
-// Scale digits as tokens for li_decimal(x, s).
-constexpr std::string_view kDigits[] = {"0",  "1",  "2",  "3",  "4",  "5",  "6",  "7",  "8",  "9",
-                                        "10", "11", "12", "13", "14", "15", "16", "17", "18", "19",
-                                        "20", "21", "22", "23", "24", "25", "26", "27", "28", "29",
-                                        "30", "31", "32", "33", "34", "35", "36", "37", "38"};
+bool any_of_tokens(const Toks& t, bool (*pred)(const Token&)) {
+    for (const Token& k : t)
+        if (pred(k)) return true;
+    return false;
+}
 
-Token number_token(int n) { return Token{TokKind::Number, kDigits[n], -1}; }
-
-// End of the SELECT that starts at `select`: the ")" closing its group, a UNION, or the end.
-std::size_t select_end(const Toks& t, std::size_t select) {
+// For each SELECT, where it ends: the ")" closing its group, a UNION / EXCEPT / INTERSECT or
+// ";" at its own level, or the end. One pass, with the SELECTs still open on a stack.
+std::vector<std::size_t> select_ends(const Toks& t) {
+    std::vector<std::size_t> end(t.size(), kNone);
+    std::vector<std::pair<std::size_t, int>> open;  // SELECT, its depth
     int depth = 0;
-    for (std::size_t i = select + 1; i < t.size(); ++i) {
-        if (t[i].is_punct("(")) ++depth;
-        if (t[i].is_punct(")") && depth-- == 0) return i;
-        if (depth == 0 && (is_compound(t[i]) || t[i].is_punct(";"))) return i;
+    const auto close_level = [&](std::size_t at) {
+        for (; !open.empty() && open.back().second == depth; open.pop_back()) end[open.back().first] = at;
+    };
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        if (t[i].is_punct("(")) {
+            ++depth;
+        } else if (t[i].is_punct(")")) {
+            close_level(i);
+            --depth;
+        } else if (is_compound(t[i]) || t[i].is_punct(";")) {
+            close_level(i);
+        } else if (t[i].is_word("SELECT")) {
+            open.emplace_back(i, depth);
+        }
     }
-    return t.size();
+    for (const auto& [select, level] : open) end[select] = t.size();
+    return end;
 }
 
 // SELECT TOP n ... -> SELECT ... LIMIT n; a branch of a UNION is wrapped so that the
 // limit stays its own.
 void rewrite_top(Toks& t) {
+    if (!any_of_tokens(t, [](const Token& k) { return k.is_word("TOP"); })) return;
+    const Parens p(t);
+    const std::vector<std::size_t> ends = select_ends(t);
+    Splice sp(t);
     for (std::size_t s = 0; s < t.size(); ++s) {
-        if (!t[s].is_word("SELECT")) continue;
+        if (sp.dropped(s) || !t[s].is_word("SELECT")) continue;  // dropped: inside a TOP expression
         std::size_t top = s + 1;
         if (top < t.size() && (t[top].is_word("DISTINCT") || t[top].is_word("ALL"))) ++top;
         if (top >= t.size() || !t[top].is_word("TOP")) continue;
-        Toks limit;
         std::size_t after = top + 1;
         if (after < t.size() && t[after].is_punct("(")) {
-            const std::size_t close = matching_paren(t, after);
-            limit.assign(t.begin() + static_cast<long>(after), t.begin() + static_cast<long>(std::min(close + 1, t.size())));
-            after = close + 1;
-        } else if (after < t.size() && (t[after].kind == TokKind::Number || t[after].kind == TokKind::Variable)) {
-            limit.push_back(t[after]);
+            after = p.partner(after) + 1;
+        } else if (after < t.size() &&
+                   (t[after].kind == TokKind::Number || t[after].kind == TokKind::Variable)) {
             ++after;
         } else {
-            throw Error(kErrProvider, "Incorrect syntax near 'TOP'.");
+            syntax_error_near(t, top);
         }
-        if (after < t.size() && (t[after].is_word("PERCENT") || (t[after].is_word("WITH") && after + 1 < t.size() &&
-                                                                  t[after + 1].is_word("TIES"))))
+        if (after < t.size() &&
+            (t[after].is_word("PERCENT") ||
+             (t[after].is_word("WITH") && after + 1 < t.size() && t[after + 1].is_word("TIES"))))
             unsupported("TOP ... PERCENT or WITH TIES");
-        t.erase(t.begin() + static_cast<long>(top), t.begin() + static_cast<long>(after));
-        const std::size_t end = select_end(t, s);
+        sp.drop(top, after);
+        const std::size_t end = ends[s];
         const bool branch = (s > 0 && (is_compound(t[s - 1]) || t[s - 1].is_word("ALL"))) ||
                             (end < t.size() && is_compound(t[end]));
         Toks tail{raw("LIMIT")};
-        tail.insert(tail.end(), limit.begin(), limit.end());
+        tail.insert(tail.end(), t.begin() + static_cast<long>(top + 1), t.begin() + static_cast<long>(after));
         if (branch) tail.push_back(raw(")"));
-        t.insert(t.begin() + static_cast<long>(end), tail.begin(), tail.end());
-        if (branch) {
-            const Toks head{raw("SELECT"), raw("*"), raw("FROM"), raw("(")};
-            t.insert(t.begin() + static_cast<long>(s), head.begin(), head.end());
-            s += head.size();
-        }
+        sp.insert(end, tail);
+        if (branch) sp.insert(s, {raw("SELECT"), raw("*"), raw("FROM"), raw("(")});
+    }
+    if (!sp.empty()) t = sp.result();
+}
+
+// The pieces of CAST(x AS type) / CONVERT(type, x[, style]) at `at`: [begin, end) of the
+// expression and of the type.
+struct CastParts {
+    std::size_t expr_begin, expr_end, type_begin, type_end;
+};
+
+CastParts cast_parts(const Toks& t, const Parens& p, std::size_t at) {
+    const bool is_cast = t[at].is_word("CAST");
+    const std::size_t open = at + 1;
+    const std::size_t close = p.partner(open);
+    std::size_t split = 0;
+    p.for_each_inside(open, [&](std::size_t k) {
+        if (is_cast ? t[k].is_word("AS") : (split == 0 && t[k].is_punct(","))) split = k;
+    });
+    if (split == 0) syntax_error_near(t, at);
+    if (is_cast) return {open + 1, split, split + 1, close};
+    // The style argument has no meaning for the stored forms.
+    std::size_t expr_end = close;
+    p.for_each_inside(open, [&](std::size_t k) {
+        if (k > split && expr_end == close && t[k].is_punct(",")) expr_end = k;
+    });
+    return {split + 1, expr_end, open + 1, split};
+}
+
+// Tokens around the expression that give the server's result for `type`; false when
+// SQLite's own conversion is the same.
+bool cast_wrappers(const TypeInfo& type, const Token* size, Toks& head, Toks& tail) {
+    switch (type.storage) {
+        case Storage::Text:
+        case Storage::FixedText:
+            if (type.is_long || !size) {
+                head = {raw("CAST"), raw("(")}, tail = {raw("AS"), raw("TEXT"), raw(")")};
+            } else {
+                head = {raw("SUBSTR"), raw("("), raw("CAST"), raw("(")};
+                tail = {raw("AS"), raw("TEXT"), raw(")"), raw(","), raw("1"), raw(","), *size, raw(")")};
+            }
+            return true;
+        case Storage::Date:
+            head = {raw("li_date"), raw("(")}, tail = {raw(")")};
+            return true;
+        case Storage::Guid:
+            head = {raw("li_guid"), raw("(")}, tail = {raw(")")};
+            return true;
+        case Storage::Decimal:
+            head = {raw("li_decimal"), raw("(")}, tail = {raw(","), small_number(type.scale), raw(")")};
+            return true;
+        case Storage::Int16:
+        case Storage::Int32:
+        case Storage::Int64:
+            head = {raw("CAST"), raw("(")}, tail = {raw("AS"), raw("INTEGER"), raw(")")};
+            return true;
+        case Storage::Bool:
+            head = {raw("("), raw("CAST"), raw("(")};
+            tail = {raw("AS"), raw("INTEGER"), raw(")"), raw("<>"), raw("0"), raw(")")};
+            return true;
+        case Storage::Double:
+            head = {raw("CAST"), raw("(")}, tail = {raw("AS"), raw("REAL"), raw(")")};
+            return true;
+        default:
+            return false;
     }
 }
 
 // CAST(x AS type) / CONVERT(type, x[, style]) to SQLite expressions of the same result.
-bool rewrite_one_cast(Toks& t, std::size_t at) {
-    const bool is_cast = t[at].is_word("CAST");
-    const std::size_t open = at + 1;
-    const std::size_t close = matching_paren(t, open);
-    if (close >= t.size()) throw Error(kErrProvider, "Incorrect syntax near '" + std::string(t[at].text) + "'.");
-    std::size_t type_begin = 0;
-    std::size_t type_end = 0;
-    std::size_t expr_begin = 0;
-    std::size_t expr_end = 0;
-    int depth = 0;
-    std::size_t split = 0;
-    for (std::size_t k = open + 1; k < close; ++k) {
-        if (t[k].is_punct("(")) ++depth;
-        if (t[k].is_punct(")")) --depth;
-        if (depth == 0 && ((is_cast && t[k].is_word("AS")) || (!is_cast && t[k].is_punct(",") && split == 0))) split = k;
-    }
-    if (split == 0) throw Error(kErrProvider, "Incorrect syntax near '" + std::string(t[at].text) + "'.");
-    if (is_cast) {
-        expr_begin = open + 1, expr_end = split, type_begin = split + 1, type_end = close;
-    } else {
-        type_begin = open + 1, type_end = split, expr_begin = split + 1, expr_end = close;
-        depth = 0;
-        for (std::size_t k = expr_begin; k < close; ++k) {
-            if (t[k].is_punct("(")) ++depth;
-            if (t[k].is_punct(")")) --depth;
-            if (depth == 0 && t[k].is_punct(",")) {
-                expr_end = k;  // the style argument has no meaning for the stored forms
-                break;
-            }
-        }
-    }
-    if (type_begin >= type_end || t[type_begin].kind != TokKind::Word) return false;
+void rewrite_one_cast(const Toks& t, const Parens& p, Splice& sp, std::size_t at) {
+    const CastParts c = cast_parts(t, p, at);
+    // CAST(x AS): SQLite would take it (no type, no conversion); the server would not.
+    if (c.type_begin >= c.type_end) syntax_error_near(t, c.type_end);
+    if (t[c.type_begin].kind != TokKind::Word) return;
     std::vector<std::string> args;
-    const Token* size_token = nullptr;
-    for (std::size_t k = type_begin + 1; k < type_end; ++k) {
-        if (t[k].kind == TokKind::Number) {
-            args.emplace_back(t[k].text);
-            if (!size_token) size_token = &t[k];
-        }
-        if (t[k].is_word("MAX")) args.emplace_back("MAX");
+    const Token* size = nullptr;
+    const std::size_t args_open = c.type_begin + 1;
+    if (args_open < c.type_end && t[args_open].is_punct("(")) {
+        args = type_arguments(t, args_open, p.partner(args_open));
+        if (t[args_open + 1].kind == TokKind::Number) size = &t[args_open + 1];
     }
-    const TypeInfo type = tsql_type(t[type_begin].text, args);
-    const Toks expr(t.begin() + static_cast<long>(expr_begin), t.begin() + static_cast<long>(expr_end));
-    Toks out;
-    auto wrap = [&](std::initializer_list<Token> head, std::initializer_list<Token> tail) {
-        out.insert(out.end(), head);
-        out.insert(out.end(), expr.begin(), expr.end());
-        out.insert(out.end(), tail);
-    };
-    switch (type.storage) {
-        case Storage::Text:
-        case Storage::FixedText:
-            if (type.is_long || !size_token)
-                wrap({raw("CAST"), raw("(")}, {raw("AS"), raw("TEXT"), raw(")")});
-            else
-                wrap({raw("SUBSTR"), raw("("), raw("CAST"), raw("(")},
-                     {raw("AS"), raw("TEXT"), raw(")"), raw(","), raw("1"), raw(","), *size_token, raw(")")});
-            break;
-        case Storage::Date:
-            wrap({raw("li_date"), raw("(")}, {raw(")")});
-            break;
-        case Storage::Guid:
-            wrap({raw("li_guid"), raw("(")}, {raw(")")});
-            break;
-        case Storage::Decimal:
-            wrap({raw("li_decimal"), raw("(")}, {raw(","), number_token(type.scale), raw(")")});
-            break;
-        case Storage::Int16:
-        case Storage::Int32:
-        case Storage::Int64:
-            wrap({raw("CAST"), raw("(")}, {raw("AS"), raw("INTEGER"), raw(")")});
-            break;
-        case Storage::Bool:
-            wrap({raw("("), raw("CAST"), raw("(")}, {raw("AS"), raw("INTEGER"), raw(")"), raw("<>"), raw("0"), raw(")")});
-            break;
-        case Storage::Double:
-            wrap({raw("CAST"), raw("(")}, {raw("AS"), raw("REAL"), raw(")")});
-            break;
-        default:
-            return false;
-    }
-    t.erase(t.begin() + static_cast<long>(at), t.begin() + static_cast<long>(close + 1));
-    t.insert(t.begin() + static_cast<long>(at), out.begin(), out.end());
-    return true;
+    Toks head;
+    Toks tail;
+    if (!cast_wrappers(tsql_type(t[c.type_begin].text, args), size, head, tail)) return;
+    sp.insert(at, head);
+    sp.drop(at, c.expr_begin);
+    sp.insert(c.expr_end, tail);
+    sp.drop(c.expr_end, p.partner(at + 1) + 1);
 }
 
 void rewrite_casts(Toks& t) {
+    const auto cast_at = [&t](std::size_t i) {
+        return (t[i].is_word("CAST") || t[i].is_word("CONVERT")) && t[i + 1].is_punct("(");
+    };
+    bool any = false;
+    for (std::size_t i = 0; i + 1 < t.size() && !any; ++i) any = cast_at(i);
+    if (!any) return;
+    const Parens p(t);
+    Splice sp(t);
+    // A CAST inside a dropped piece (CONVERT's style) goes with it.
     for (std::size_t i = 0; i + 1 < t.size(); ++i)
-        if ((t[i].is_word("CAST") || t[i].is_word("CONVERT")) && t[i + 1].is_punct("(")) rewrite_one_cast(t, i);
+        if (!sp.dropped(i) && cast_at(i)) rewrite_one_cast(t, p, sp, i);
+    if (!sp.empty()) t = sp.result();
 }
 
 bool same_name(const Token& a, const Token& b) {
-    auto name = [](const Token& x) { return x.kind == TokKind::QuotedIdent ? ident_value(x.text) : std::string(x.text); };
+    auto name = [](const Token& x) {
+        return x.kind == TokKind::QuotedIdent ? ident_value(x.text) : std::string(x.text);
+    };
     return iequals(name(a), name(b));
 }
 
@@ -189,107 +217,39 @@ void drop_redundant_update_from(Toks& t) {
         if (t[i].is_punct(")")) --depth;
         if (depth != 0 || !t[i].is_word("FROM")) continue;
         const bool alone = i + 2 >= t.size() || t[i + 2].is_word("WHERE") || t[i + 2].is_punct(";");
-        if (same_name(t[i + 1], t[1]) && alone) t.erase(t.begin() + static_cast<long>(i), t.begin() + static_cast<long>(i + 2));
+        if (same_name(t[i + 1], t[1]) && alone)
+            t.erase(t.begin() + static_cast<long>(i), t.begin() + static_cast<long>(i + 2));
         return;
     }
 }
 
-const TableMeta* target_table(const Toks& t, std::size_t name_at, Catalog& catalog) {
-    if (name_at >= t.size()) return nullptr;
-    const Token& n = t[name_at];
-    if (n.kind == TokKind::QuotedIdent) return catalog.table("", ident_value(n.text));
-    if (n.kind != TokKind::Word) return nullptr;
-    return catalog.table(n.text.front() == '#' ? "temp" : "", n.text.front() == '#' ? upper(n.text) : std::string(n.text));
-}
-
-// Wraps a value written to a date, GUID or decimal column so it is stored in that column's
-// form whatever the caller's spelling ('2024-01-31', '{guid}', 1.23456 into a scale of 4).
-Toks value_wrapper_head(const ColumnMeta& c) {
-    switch (c.type.storage) {
-        case Storage::Date:
-            return {raw("li_date"), raw("(")};
-        case Storage::Guid:
-            return {raw("li_guid"), raw("(")};
-        case Storage::Decimal:
-            return {raw("li_decimal"), raw("(")};
-        default:
-            return {};
-    }
-}
-
-void wrap_range(Toks& t, std::size_t begin, std::size_t end, const ColumnMeta& c) {
-    const Toks head = value_wrapper_head(c);
-    if (head.empty() || begin >= end) return;
-    Toks tail{raw(")")};
-    if (c.type.storage == Storage::Decimal) tail = {raw(","), number_token(c.type.scale), raw(")")};
-    t.insert(t.begin() + static_cast<long>(end), tail.begin(), tail.end());
-    t.insert(t.begin() + static_cast<long>(begin), head.begin(), head.end());
-}
-
-// Splits the group opened at `open` at its top-level commas: [begin, end) of each item.
-std::vector<std::pair<std::size_t, std::size_t>> items(const Toks& t, std::size_t open) {
-    std::vector<std::pair<std::size_t, std::size_t>> out;
-    const std::size_t close = matching_paren(t, open);
-    int depth = 0;
-    std::size_t begin = open + 1;
-    for (std::size_t k = open + 1; k <= close && k < t.size(); ++k) {
-        if (k == close || (depth == 0 && t[k].is_punct(","))) {
-            out.emplace_back(begin, k);
-            begin = k + 1;
-            continue;
+void drop_table_hints(Toks& t) {
+    const auto with_hint = [&t](std::size_t i) {
+        return t[i].is_word("WITH") && i + 2 < t.size() && t[i + 1].is_punct("(") && is_hint(t[i + 2]);
+    };
+    const auto bare_nolock = [&t](std::size_t i) {
+        return i > 0 && t[i].is_punct("(") && i + 2 < t.size() && t[i + 1].is_word("NOLOCK") &&
+               t[i + 2].is_punct(")") &&
+               (t[i - 1].kind == TokKind::Word || t[i - 1].kind == TokKind::QuotedIdent);
+    };
+    std::optional<Parens> p;
+    Splice sp(t);
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        if (with_hint(i)) {
+            if (!p) p.emplace(t);
+            const std::size_t close = p->partner(i + 1);
+            sp.drop(i, close + 1);
+            i = close;
+        } else if (bare_nolock(i)) {
+            sp.drop(i, i + 3);
+            i += 2;
         }
-        if (t[k].is_punct("(")) ++depth;
-        if (t[k].is_punct(")")) --depth;
     }
-    return out;
-}
-
-void wrap_insert_values(Toks& t, Catalog& catalog) {
-    // INSERT [INTO] T ( cols ) VALUES ( values )
-    std::size_t name_at = t.size() > 1 && t[1].is_word("INTO") ? 2 : 1;
-    const TableMeta* table = target_table(t, name_at, catalog);
-    if (!table || name_at + 1 >= t.size() || !t[name_at + 1].is_punct("(")) return;
-    const std::size_t cols_open = name_at + 1;
-    const std::size_t cols_close = matching_paren(t, cols_open);
-    if (cols_close + 2 >= t.size() || !t[cols_close + 1].is_word("VALUES") || !t[cols_close + 2].is_punct("(")) return;
-    std::vector<const ColumnMeta*> cols;
-    for (const auto& [b, e] : items(t, cols_open)) {
-        cols.push_back(e == b + 1 ? table->find(t[b].kind == TokKind::QuotedIdent ? ident_value(t[b].text)
-                                                                                  : std::string(t[b].text))
-                                  : nullptr);
-    }
-    const auto vals = items(t, cols_close + 2);
-    // Right to left, so earlier positions stay valid.
-    for (std::size_t k = std::min(cols.size(), vals.size()); k-- > 0;)
-        if (cols[k]) wrap_range(t, vals[k].first, vals[k].second, *cols[k]);
-}
-
-void wrap_update_values(Toks& t, Catalog& catalog) {
-    const TableMeta* table = target_table(t, 1, catalog);
-    if (!table || t.size() < 3 || !t[2].is_word("SET")) return;
-    std::vector<std::tuple<std::size_t, std::size_t, const ColumnMeta*>> sets;
-    int depth = 0;
-    std::size_t item = 3;
-    for (std::size_t k = 3; k <= t.size(); ++k) {
-        const bool end = k == t.size() ||
-                         (depth == 0 && (t[k].is_punct(",") || t[k].is_word("FROM") || t[k].is_word("WHERE")));
-        if (end) {
-            if (item + 2 < k && t[item + 1].is_punct("=")) {
-                const std::string name =
-                    t[item].kind == TokKind::QuotedIdent ? ident_value(t[item].text) : std::string(t[item].text);
-                if (const ColumnMeta* c = table->find(name)) sets.emplace_back(item + 2, k, c);
-            }
-            if (k == t.size() || !t[k].is_punct(",")) break;
-            item = k + 1;
-            continue;
-        }
-        if (t[k].is_punct("(")) ++depth;
-        if (t[k].is_punct(")")) --depth;
-    }
-    for (auto it = sets.rbegin(); it != sets.rend(); ++it) wrap_range(t, std::get<0>(*it), std::get<1>(*it), *std::get<2>(*it));
+    if (!sp.empty()) t = sp.result();
 }
 
 void join_texts(Toks& t, const TranslateEnv& env) {
+    if (!any_of_tokens(t, [](const Token& k) { return k.is_punct("+"); })) return;
     std::vector<std::size_t> joins;
     {
         const OperandTyper typer(t, env.catalog, env.variables);
@@ -299,27 +259,39 @@ void join_texts(Toks& t, const TranslateEnv& env) {
     for (std::size_t i : joins) t[i] = Token{TokKind::Punct, "||", -1};
 }
 
+// [open, close] of each row of an INSERT's VALUES.
+std::vector<std::pair<std::size_t, std::size_t>> value_rows(const Toks& t) {
+    std::vector<std::pair<std::size_t, std::size_t>> rows;
+    if (!t[0].is_word("INSERT")) return rows;
+    const Parens p(t);
+    std::size_t values = 0;
+    while (values < t.size() && !t[values].is_word("VALUES")) values = p.skip(values);
+    for (std::size_t k = values + 1; k < t.size() && t[k].is_punct("(");) {
+        rows.emplace_back(k, p.partner(k));
+        k = p.partner(k) + 1;
+        if (k >= t.size() || !t[k].is_punct(",")) break;
+        ++k;
+    }
+    return rows;
+}
+
 // Text literals compare as the database's collation does, wherever they meet an
 // expression that carries none of its own (LTRIM(RTRIM(col)) = 'abc').
 void collate_strings(Toks& t) {
-    // No collation inside an INSERT's VALUES: nothing is compared there.
-    std::size_t values_begin = 0;
-    std::size_t values_end = 0;
-    if (!t.empty() && t[0].is_word("INSERT"))
-        for (std::size_t i = 0; i + 1 < t.size(); ++i)
-            if (t[i].is_word("VALUES") && t[i + 1].is_punct("(")) {
-                values_begin = i + 1;
-                values_end = matching_paren(t, i + 1);
-                break;
-            }
+    if (!any_of_tokens(t, [](const Token& k) { return k.kind == TokKind::String; })) return;
+    // No collation inside the rows an INSERT writes: nothing is compared there.
+    const auto rows = value_rows(t);
+    std::size_t row = 0;
+    Splice sp(t);
     for (std::size_t i = 0; i < t.size(); ++i) {
-        if (t[i].kind != TokKind::String || (i > values_begin && i < values_end)) continue;
-        if (i + 1 < t.size() && t[i + 1].is_word("COLLATE")) continue;
-        const Token tail[] = {raw("COLLATE"), raw(kCollation)};
-        t.insert(t.begin() + static_cast<long>(i + 1), std::begin(tail), std::end(tail));
-        if (values_begin > i) values_begin += 2, values_end += 2;
-        i += 2;
+        if (row < rows.size() && i == rows[row].first) {
+            i = rows[row++].second;
+            continue;
+        }
+        if (t[i].kind != TokKind::String || (i + 1 < t.size() && t[i + 1].is_word("COLLATE"))) continue;
+        sp.insert(i + 1, {raw("COLLATE"), raw(kCollation)});
     }
+    if (!sp.empty()) t = sp.result();
 }
 
 void check_variables(const Toks& t, const TranslateEnv& env) {
@@ -352,27 +324,17 @@ void add_rowid(Toks& t) {
 
 }  // namespace
 
-void drop_table_hints(Toks& t) {
-    for (std::size_t i = 0; i < t.size();) {
-        if (t[i].is_word("WITH") && i + 2 < t.size() && t[i + 1].is_punct("(") && is_hint(t[i + 2])) {
-            const std::size_t close = matching_paren(t, i + 1);
-            t.erase(t.begin() + static_cast<long>(i), t.begin() + static_cast<long>(std::min(close + 1, t.size())));
-            continue;
-        }
-        if (i > 0 && t[i].is_punct("(") && i + 2 < t.size() && t[i + 1].is_word("NOLOCK") && t[i + 2].is_punct(")") &&
-            (t[i - 1].kind == TokKind::Word || t[i - 1].kind == TokKind::QuotedIdent)) {
-            t.erase(t.begin() + static_cast<long>(i), t.begin() + static_cast<long>(i + 3));
-            continue;
-        }
-        ++i;
-    }
-}
-
 void rewrite_functions(Toks& t) {
     static constexpr std::pair<std::string_view, std::string_view> kMap[] = {
-        {"ISNULL", "IFNULL"},       {"NEWID", "li_newid"},        {"GETDATE", "li_now"},
-        {"SYSDATETIME", "li_now"},  {"IDENT_CURRENT", "li_ident_current"}, {"OBJECT_ID", "li_object_id"},
-        {"LEN", "li_len"},          {"LEFT", "li_left"},          {"RIGHT", "li_right"},
+        {"ISNULL", "IFNULL"},
+        {"NEWID", "li_newid"},
+        {"GETDATE", "li_now"},
+        {"SYSDATETIME", "li_now"},
+        {"IDENT_CURRENT", "li_ident_current"},
+        {"OBJECT_ID", "li_object_id"},
+        {"LEN", "li_len"},
+        {"LEFT", "li_left"},
+        {"RIGHT", "li_right"},
         {"SUBSTRING", "SUBSTR"}};
     for (std::size_t i = 0; i + 1 < t.size(); ++i) {
         if (t[i].kind != TokKind::Word || !t[i + 1].is_punct("(")) continue;
@@ -390,8 +352,10 @@ void rewrite_collations(Toks& t) {
     }
 }
 
-std::string translate_dml(Toks t, const TranslateEnv& env, bool updatable) {
+Emitted translate_dml(Toks t, const TranslateEnv& env, bool updatable) {
     if (t.empty()) return {};
+    // Unbalanced text ends here, before any pass meets a group that does not close.
+    const Parens balanced(t);
     check_variables(t, env);
     drop_table_hints(t);
     join_texts(t, env);
@@ -403,11 +367,11 @@ std::string translate_dml(Toks t, const TranslateEnv& env, bool updatable) {
     // DELETE T / INSERT T: the server's optional FROM / INTO, which SQLite wants.
     if (t.size() > 1 && t[0].is_word("DELETE") && !t[1].is_word("FROM")) t.insert(t.begin() + 1, raw("FROM"));
     if (t.size() > 1 && t[0].is_word("INSERT") && !t[1].is_word("INTO")) t.insert(t.begin() + 1, raw("INTO"));
-    if (t[0].is_word("INSERT")) wrap_insert_values(t, env.catalog);
-    if (t[0].is_word("UPDATE")) wrap_update_values(t, env.catalog);
+    if (t[0].is_word("INSERT") || t[0].is_word("UPDATE")) convert_written_values(t, env.catalog);
     collate_strings(t);
     if (updatable) {
-        if (!t[0].is_word("SELECT")) throw Error(kErrProvider, "An updatable record set needs a SELECT statement.");
+        if (!t[0].is_word("SELECT"))
+            throw Error(kErrProvider, "An updatable record set needs a SELECT statement.");
         add_rowid(t);
     }
     return emit(t);

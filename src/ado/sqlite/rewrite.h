@@ -1,5 +1,7 @@
 #pragma once
 // T-SQL statements (SELECT, INSERT, UPDATE, DELETE) rewritten for SQLite, token by token.
+// Each pass reads the tokens once and builds its result in one go (see Splice, Parens), so
+// that translation time grows with the length of the text, not with its square.
 #include <map>
 #include <string>
 #include <vector>
@@ -16,13 +18,12 @@ struct TranslateEnv {
     const std::map<std::string, TypeInfo>& variables;  // declared so far in the batch, upper-case names
 };
 
-// The SQLite text of one DML statement. `updatable` adds the hidden rowid column that
-// updatable record sets write through. Throws ado::Error for constructs the engine
-// cannot run.
-std::string translate_dml(std::vector<Token> toks, const TranslateEnv& env, bool updatable = false);
+// The SQLite text of one DML statement and what its parameters take. `updatable` adds the
+// hidden rowid column that updatable record sets write through. Throws ado::Error for
+// constructs the engine cannot run.
+Emitted translate_dml(std::vector<Token> toks, const TranslateEnv& env, bool updatable = false);
 
-// Function names and table hints; used for DDL pieces (defaults, checks) too.
-void drop_table_hints(std::vector<Token>& toks);
+// Function names and collations; used for DDL pieces (defaults, checks) too.
 void rewrite_functions(std::vector<Token>& toks);
 void rewrite_collations(std::vector<Token>& toks);
 

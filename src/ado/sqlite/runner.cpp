@@ -35,10 +35,13 @@ void PlanRunner::run_node(PlanNode& n) {
             variables_[n.variable] = BoundValue::null();
             return;
         case PlanNode::Kind::Set:
-            if (n.set_null) variables_[n.variable] = BoundValue::null();
-            else if (n.from_query) variables_[n.variable] = scalar(n.step);
-            else variables_[n.variable] = n.negate ? negated(literals_.at(static_cast<std::size_t>(n.literal)))
-                                                    : literals_.at(static_cast<std::size_t>(n.literal));
+            if (n.set_null)
+                variables_[n.variable] = BoundValue::null();
+            else if (n.from_query)
+                variables_[n.variable] = scalar(n.step);
+            else
+                variables_[n.variable] = n.negate ? negated(literals_.at(static_cast<std::size_t>(n.literal)))
+                                                  : literals_.at(static_cast<std::size_t>(n.literal));
             return;
         case PlanNode::Kind::If:
             return run(truthy(scalar(n.step)) ? n.body : n.otherwise);
@@ -49,16 +52,18 @@ void PlanRunner::run_node(PlanNode& n) {
 
 void PlanRunner::prepare(SqlStep& step) {
     if (step.stmt) return;
+    // SQLite refuses a statement with more parameters than its limit ("too many SQL
+    // variables"); say what the limit is and where the count comes from.
+    const auto limit = static_cast<std::size_t>(sqlite3_limit(s_.handle(), SQLITE_LIMIT_VARIABLE_NUMBER, -1));
+    if (step.params.size() > limit)
+        throw Error(kErrProvider, "The statement holds " + std::to_string(step.params.size()) +
+                                      " literal values and variables; the embedded engine binds at most " +
+                                      std::to_string(limit) + " in one statement.");
     StmtHandle stmt = sqlite::prepare(s_.handle(), step.sql.at(0));
-    std::vector<ParamSlot> params(static_cast<std::size_t>(sqlite3_bind_parameter_count(stmt.get())));
-    for (std::size_t i = 0; i < params.size(); ++i) {
-        const char* name = sqlite3_bind_parameter_name(stmt.get(), static_cast<int>(i + 1));
-        if (!name) continue;
-        if (name[0] == ':' && name[1] == 'L') params[i].literal = std::stoi(name + 2) - 1;
-        else params[i].variable = name;
-    }
+    if (static_cast<std::size_t>(sqlite3_bind_parameter_count(stmt.get())) != step.params.size())
+        throw Error(kErrProvider,
+                    "The embedded engine translated a statement whose parameters it cannot bind.");
     step.columns = describe_columns(stmt.get(), s_.catalog, step.updatable);
-    step.params = std::move(params);
     step.stmt = std::move(stmt);
 }
 
@@ -92,7 +97,8 @@ void PlanRunner::run_sql(SqlStep& step) {
     }
     const int rc = sqlite3_step(st);
     if (rc != SQLITE_DONE && rc != SQLITE_ROW) throw to_exception(engine_error(s_.handle(), rc));
-    if (step.changes_rows) results_.push_back(ExecResult{std::nullopt, static_cast<long>(sqlite3_changes64(s_.handle()))});
+    if (step.changes_rows)
+        results_.push_back(ExecResult{std::nullopt, static_cast<long>(sqlite3_changes64(s_.handle()))});
 }
 
 BoundValue PlanRunner::scalar(SqlStep& step) {

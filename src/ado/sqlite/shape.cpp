@@ -7,11 +7,13 @@
 namespace ado::sqlite {
 namespace {
 
-constexpr std::string_view kTypeWords[] = {"CHAR",   "VARCHAR",  "NCHAR", "NVARCHAR",  "DECIMAL",
-                                           "NUMERIC", "VARBINARY", "BINARY", "DATETIME2", "FLOAT",
-                                           "TIME",   "DATETIMEOFFSET"};
+constexpr std::string_view kTypeWords[] = {"CHAR",      "VARCHAR", "NCHAR",     "NVARCHAR",
+                                           "DECIMAL",   "NUMERIC", "VARBINARY", "BINARY",
+                                           "DATETIME2", "FLOAT",   "TIME",      "DATETIMEOFFSET"};
 
-bool is_type_word(const Token& t) { return is_one_of(t, kTypeWords); }
+bool is_type_word(const Token& t) {
+    return is_one_of(t, kTypeWords);
+}
 
 bool defines_objects(const std::vector<Token>& toks) {
     int depth = 0;
@@ -22,8 +24,16 @@ bool defines_objects(const std::vector<Token>& toks) {
         }
         if (depth != 0 || t.kind != TokKind::Word) continue;
         switch (t.text[0]) {
-            case 'C': case 'c': case 'A': case 'a': case 'D': case 'd': case 'T': case 't':
-                if (t.is_word("CREATE") || t.is_word("ALTER") || t.is_word("DROP") || t.is_word("TRUNCATE")) return true;
+            case 'C':
+            case 'c':
+            case 'A':
+            case 'a':
+            case 'D':
+            case 'd':
+            case 'T':
+            case 't':
+                if (t.is_word("CREATE") || t.is_word("ALTER") || t.is_word("DROP") || t.is_word("TRUNCATE"))
+                    return true;
                 break;
             default:
                 break;
@@ -32,14 +42,21 @@ bool defines_objects(const std::vector<Token>& toks) {
     return false;
 }
 
-// A number that is part of the statement's structure rather than a value.
+bool is_list_boundary(const Token& t) {
+    if (t.kind == TokKind::Punct) return t.is_punct("(") || t.is_punct(")");
+    return t.is_word("BY") || t.is_word("SELECT") || t.is_word("WHERE") || t.is_word("SET") ||
+           t.is_word("VALUES");
+}
+
+// A number that is part of the statement's structure rather than a value. Asked about
+// tokens in increasing order (see make_shape).
 class StructuralNumbers {
-public:
+  public:
     explicit StructuralNumbers(const std::vector<Token>& toks) : t_(toks) {}
 
     bool operator()(std::size_t i) const { return after_top(i) || type_argument(i) || ordinal(i); }
 
-private:
+  private:
     const Token* at(std::size_t i) const { return i < t_.size() ? &t_[i] : nullptr; }
     const Token* before(std::size_t i, std::size_t back) const { return i >= back ? &t_[i - back] : nullptr; }
 
@@ -78,18 +95,23 @@ private:
         if (n && !(n->is_punct(",") || n->is_punct(")") || n->is_punct(";") || n->is_word("ASC") ||
                    n->is_word("DESC") || n->is_word("UNION")))
             return false;
-        // Walk back over the list to its BY.
-        for (std::size_t k = i; k-- > 0;) {
-            const Token& t = t_[k];
-            if (t.is_word("BY")) return k > 0 && (t_[k - 1].is_word("ORDER") || t_[k - 1].is_word("GROUP"));
-            if (t.is_punct("(") || t.is_punct(")") || t.is_word("SELECT") || t.is_word("WHERE") ||
-                t.is_word("SET") || t.is_word("VALUES"))
-                return false;
-        }
-        return false;
+        return in_by_list(i);
     }
 
+    // Whether the nearest list boundary before `i` is an ORDER BY / GROUP BY. The scan goes on
+    // from where the last question left it: walking back from every item of a long list
+    // (IN (1, 2, ...)) would grow with the square of its length.
+    bool in_by_list(std::size_t i) const {
+        for (; scanned_ < i; ++scanned_)
+            if (is_list_boundary(t_[scanned_])) boundary_ = scanned_;
+        return boundary_ != kNoBoundary && t_[boundary_].is_word("BY") && boundary_ > 0 &&
+               (t_[boundary_ - 1].is_word("ORDER") || t_[boundary_ - 1].is_word("GROUP"));
+    }
+
+    static constexpr std::size_t kNoBoundary = static_cast<std::size_t>(-1);
     const std::vector<Token>& t_;
+    mutable std::size_t scanned_ = 0;
+    mutable std::size_t boundary_ = kNoBoundary;
 };
 
 }  // namespace
@@ -123,7 +145,8 @@ BoundValue number_value(std::string_view text) {
                                       " has more significant digits than the engine holds exactly (15).");
     double d = 0;
     const auto res = std::from_chars(text.data(), text.data() + text.size(), d);
-    if (res.ec != std::errc()) throw Error(kErrOverflow, "Arithmetic overflow converting " + std::string(text) + ".");
+    if (res.ec != std::errc())
+        throw Error(kErrOverflow, "Arithmetic overflow converting " + std::string(text) + ".");
     return BoundValue::real(d);
 }
 

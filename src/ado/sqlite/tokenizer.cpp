@@ -27,19 +27,32 @@ constexpr std::array<unsigned char, 256> make_classes() {
 }
 constexpr std::array<unsigned char, 256> kClass = make_classes();
 
-bool has(char c, unsigned char cls) { return (kClass[static_cast<unsigned char>(c)] & cls) != 0; }
-bool is_space(char c) { return has(c, kSpace); }
-bool is_digit(char c) { return has(c, kDigit); }
-bool is_word_start(char c) { return has(c, kWordStart); }
-bool is_word_char(char c) { return has(c, kWordChar); }
-char to_upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+bool has(char c, unsigned char cls) {
+    return (kClass[static_cast<unsigned char>(c)] & cls) != 0;
+}
+bool is_space(char c) {
+    return has(c, kSpace);
+}
+bool is_digit(char c) {
+    return has(c, kDigit);
+}
+bool is_word_start(char c) {
+    return has(c, kWordStart);
+}
+bool is_word_char(char c) {
+    return has(c, kWordChar);
+}
+char to_upper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 [[noreturn]] void unclosed(std::string_view rest) {
-    throw Error(kErrProvider, "Unclosed quotation mark after the character string '" + std::string(rest) + "'.");
+    throw Error(kErrProvider,
+                "Unclosed quotation mark after the character string '" + std::string(rest) + "'.");
 }
 
 class Scanner {
-public:
+  public:
     explicit Scanner(std::string_view s) : s_(s) {}
 
     std::vector<Token> run() {
@@ -49,7 +62,7 @@ public:
         return out;
     }
 
-private:
+  private:
     void skip_blanks_and_comments() {
         while (pos_ < s_.size()) {
             const char c = s_[pos_];
@@ -59,7 +72,8 @@ private:
                 while (pos_ < s_.size() && s_[pos_] != '\n') ++pos_;
             } else if (c == '/' && peek(1) == '*') {
                 const auto end = s_.find("*/", pos_ + 2);
-                if (end == std::string_view::npos) throw Error(kErrProvider, "Missing end comment mark '*/'.");
+                if (end == std::string_view::npos)
+                    throw Error(kErrProvider, "Missing end comment mark '*/'.");
                 pos_ = end + 2;
             } else {
                 return;
@@ -155,7 +169,8 @@ private:
             }
         }
         if (pos_ < s_.size() && is_word_start(s_[pos_]))
-            throw Error(kErrProvider, "Incorrect syntax near '" + std::string(s_.substr(start, pos_ - start + 1)) + "'.");
+            throw Error(kErrProvider,
+                        "Incorrect syntax near '" + std::string(s_.substr(start, pos_ - start + 1)) + "'.");
         return make(TokKind::Number, start);
     }
 
@@ -168,8 +183,7 @@ private:
             pos_ += 2;
             return make(TokKind::Punct, start);
         }
-        if (!has(c, kPunct))
-            throw Error(kErrProvider, "Incorrect syntax near '" + std::string(1, c) + "'.");
+        if (!has(c, kPunct)) throw Error(kErrProvider, "Incorrect syntax near '" + std::string(1, c) + "'.");
         ++pos_;
         return make(TokKind::Punct, start);
     }
@@ -191,15 +205,21 @@ Token raw(std::string_view text) {
     TokKind kind = TokKind::Raw;
     if (!text.empty()) {
         const char c = text.front();
-        if (is_word_start(c)) kind = TokKind::Word;
-        else if (is_digit(c)) kind = TokKind::Number;
-        else if (c == '\'') kind = TokKind::String;
-        else kind = TokKind::Punct;
+        if (is_word_start(c))
+            kind = TokKind::Word;
+        else if (is_digit(c))
+            kind = TokKind::Number;
+        else if (c == '\'')
+            kind = TokKind::String;
+        else
+            kind = TokKind::Punct;
     }
     return Token{kind, text, -1};
 }
 
-bool Token::is(TokKind k, std::string_view t) const { return kind == k && iequals(text, t); }
+bool Token::is(TokKind k, std::string_view t) const {
+    return kind == k && iequals(text, t);
+}
 
 bool is_one_of(const Token& t, std::span<const std::string_view> words) {
     if (t.kind != TokKind::Word) return false;
@@ -208,7 +228,9 @@ bool is_one_of(const Token& t, std::span<const std::string_view> words) {
     return false;
 }
 
-std::vector<Token> tokenize(std::string_view sql) { return Scanner(sql).run(); }
+std::vector<Token> tokenize(std::string_view sql) {
+    return Scanner(sql).run();
+}
 
 std::string string_value(std::string_view t) {
     if (!t.empty() && (t.front() == 'N' || t.front() == 'n')) t.remove_prefix(1);
@@ -250,42 +272,36 @@ std::string upper(std::string_view s) {
     return out;
 }
 
-std::size_t matching_paren(const std::vector<Token>& toks, std::size_t open) {
-    int depth = 0;
-    for (std::size_t i = open; i < toks.size(); ++i) {
-        if (toks[i].is_punct("(")) ++depth;
-        if (toks[i].is_punct(")") && --depth == 0) return i;
-    }
-    return toks.size();
-}
-
-std::size_t matching_open(const std::vector<Token>& toks, std::size_t close) {
-    int depth = 0;
-    for (std::size_t i = close + 1; i-- > 0;) {
-        if (toks[i].is_punct(")")) ++depth;
-        if (toks[i].is_punct("(") && --depth == 0) return i;
-    }
-    return std::string_view::npos;
+Token small_number(int n) {
+    static constexpr std::string_view kNumbers[] = {
+        "0",  "1",  "2",  "3",  "4",  "5",  "6",  "7",  "8",  "9",  "10", "11", "12",
+        "13", "14", "15", "16", "17", "18", "19", "20", "21", "22", "23", "24", "25",
+        "26", "27", "28", "29", "30", "31", "32", "33", "34", "35", "36", "37", "38"};
+    if (n < 0 || n > 38) throw Error(kErrProvider, "Invalid precision or scale: " + std::to_string(n) + ".");
+    return Token{TokKind::Number, kNumbers[n], -1};
 }
 
 namespace {
 
-bool glue_left(const Token& t) { return t.is_punct(".") || t.is_punct(",") || t.is_punct(")"); }
+bool glue_left(const Token& t) {
+    return t.is_punct(".") || t.is_punct(",") || t.is_punct(")");
+}
 
 }  // namespace
 
-std::string emit(const std::vector<Token>& toks) {
-    std::string out;
+Emitted emit(const std::vector<Token>& toks) {
+    Emitted e;
+    std::string& out = e.sql;
     out.reserve(toks.size() * 8);
     const Token* prev = nullptr;
     for (const Token& t : toks) {
         if (prev && !glue_left(t) && !prev->is_punct(".") && !prev->is_punct("(")) out.push_back(' ');
-        if (t.lifted()) {
-            // Named, not ?NNN: SQLite numbers a named parameter (a batch variable) after the
-            // highest index seen so far, which would collide with a later ?NNN.
-            out.append(":L");
-            out.append(std::to_string(t.literal + 1));
-            prev = &t;
+        prev = &t;
+        // Anonymous parameters: SQLite looks a named one up in a list per occurrence, which
+        // grows with the square of their number (100,000 literals in one IN list).
+        if (t.lifted() || t.kind == TokKind::Variable) {
+            out.push_back('?');
+            e.params.push_back(t.lifted() ? ParamSlot{t.literal, {}} : ParamSlot{-1, upper(t.text)});
             continue;
         }
         switch (t.kind) {
@@ -294,9 +310,6 @@ std::string emit(const std::vector<Token>& toks) {
                 break;
             case TokKind::String:
                 out.append((t.text.front() == 'N' || t.text.front() == 'n') ? t.text.substr(1) : t.text);
-                break;
-            case TokKind::Variable:
-                out.append(upper(t.text));
                 break;
             case TokKind::Word:
                 if (t.text.front() == '#') {
@@ -309,9 +322,8 @@ std::string emit(const std::vector<Token>& toks) {
             default:
                 out.append(t.text);
         }
-        prev = &t;
     }
-    return out;
+    return e;
 }
 
 }  // namespace ado::sqlite

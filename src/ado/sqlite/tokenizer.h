@@ -22,7 +22,7 @@ enum class TokKind : std::uint8_t {
 struct Token {
     TokKind kind = TokKind::Raw;
     std::string_view text;  // as written (String: with N prefix and quotes)
-    int literal = -1;       // String/Number lifted into parameter :L(literal+1); -1 when kept
+    int literal = -1;       // String/Number lifted: its index among the batch's literals; -1 when kept
 
     bool is(TokKind k, std::string_view t) const;  // kind and case-insensitive text
     bool is_word(std::string_view upper) const { return is(TokKind::Word, upper); }
@@ -56,13 +56,23 @@ bool iequals(std::string_view a, std::string_view b);
 // '\'' for a text literal.
 std::string enclosed(std::string_view s, char mark);
 
-// Index of the token closing the parenthesis opened at `open`, or toks.size().
-std::size_t matching_paren(const std::vector<Token>& toks, std::size_t open);
-// Index of the token opening the parenthesis closed at `close`, or npos.
-std::size_t matching_open(const std::vector<Token>& toks, std::size_t close);
+// A token for a small whole number (0 to 38: a scale or an index), text held statically.
+Token small_number(int n);
 
-// SQLite text of the tokens: lifted literals as :L<n> (n from 1), #temp names in the temp schema,
-// [brackets] as "quotes", N'..' as '..', variables upper-cased.
-std::string emit(const std::vector<Token>& toks);
+// Where a statement parameter's value comes from.
+struct ParamSlot {
+    int literal = -1;      // index into the batch's lifted literals
+    std::string variable;  // or a batch variable ("@NAME", upper case)
+};
+
+struct Emitted {
+    std::string sql;
+    std::vector<ParamSlot> params;  // parameter i + 1 of `sql`
+};
+
+// SQLite text of the tokens: lifted literals and variables as anonymous parameters "?" (one
+// per occurrence, listed in `params`), #temp names in the temp schema, [brackets] as
+// "quotes", N'..' as '..'.
+Emitted emit(const std::vector<Token>& toks);
 
 }  // namespace ado::sqlite

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ado/sqlite/tokenizer.h"
 #include "ado/types.h"
 
 namespace ado::sqlite {
@@ -21,7 +22,7 @@ enum class Storage : std::uint8_t {
     Int32,
     Int64,
     Bool,
-    Decimal,     // INTEGER when integral, else REAL (exact up to 15 significant digits)
+    Decimal,  // INTEGER when integral, else REAL (exact up to 15 significant digits)
     Double,
     Text,
     FixedText,   // read back blank-padded to the width
@@ -34,11 +35,11 @@ enum class Storage : std::uint8_t {
 struct TypeInfo {
     Storage storage = Storage::Expression;
     int ado_type = adVarWChar;
-    long size = 0;      // characters for text, bytes otherwise
+    long size = 0;  // characters for text, bytes otherwise
     int precision = 0;
     int scale = 0;
-    bool is_long = false;       // (MAX), TEXT, NTEXT, IMAGE
-    std::string tsql;           // canonical T-SQL spelling, e.g. "NVARCHAR(50)"
+    bool is_long = false;  // (MAX), TEXT, NTEXT, IMAGE
+    std::string tsql;      // canonical T-SQL spelling, e.g. "NVARCHAR(50)"
 
     bool is_text() const { return storage == Storage::Text || storage == Storage::FixedText; }
     bool has_text_affinity() const {
@@ -52,8 +53,13 @@ struct TypeInfo {
 };
 
 // From a T-SQL type name and its arguments ("MAX" allowed). Throws ado::Error for a type
-// the engine does not know.
+// the engine does not know and for a size, precision or scale out of range (naming it).
 TypeInfo tsql_type(std::string_view name, const std::vector<std::string>& args);
+
+// The arguments of a type written in the group opened at `open` and closed at `close`: whole
+// numbers or MAX, separated by commas ("DECIMAL(19, 4)", "NVARCHAR(MAX)"). Throws ado::Error
+// for anything else ("VARCHAR(-1)", "VARCHAR()").
+std::vector<std::string> type_arguments(const std::vector<Token>& toks, std::size_t open, std::size_t close);
 
 // From the declared type SQLite reports for a column (as our DDL wrote it). An empty or
 // unknown declaration gives Storage::Expression.
