@@ -1,20 +1,30 @@
 #include "importfile/import_document.h"
 
+#include <algorithm>
+#include <array>
 #include <fstream>
-#include <sstream>
+
+#include "importfile/xml_checker.h"
+#include "importfile/xml_encoding.h"
 
 namespace importfile {
 namespace {
 
 constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_ws_pcdata_single;
 
-void append_text(const pugi::xml_node& n, std::string& out) {
-    for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
-        if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata) {
-            out += c.value();
-        } else if (c.type() == pugi::node_element) {
-            append_text(c, out);
+// All text under `top`, in document order. The walk follows the tree's own links instead of
+// recursing: a file may nest elements deeper than the stack would allow.
+void append_text(const pugi::xml_node& top, std::string& out) {
+    pugi::xml_node n = top.first_child();
+    while (n) {
+        if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata) out += n.value();
+        if (n.type() == pugi::node_element && n.first_child()) {
+            n = n.first_child();
+            continue;
         }
+        while (n != top && !n.next_sibling()) n = n.parent();
+        if (n == top) break;
+        n = n.next_sibling();
     }
 }
 
@@ -29,19 +39,33 @@ pugi::xml_node child_at(pugi::xml_node n, std::string_view path) {
     return n;
 }
 
-// Line and column of a byte offset, for messages a person can act on.
-void locate(std::string_view text, std::ptrdiff_t offset, LoadError& e) {
-    e.line = 1;
-    e.column = 1;
-    const auto end = std::min<std::size_t>(static_cast<std::size_t>(std::max<std::ptrdiff_t>(offset, 0)), text.size());
-    for (std::size_t i = 0; i < end; ++i) {
-        if (text[i] == '\n') {
-            ++e.line;
-            e.column = 1;
-        } else {
-            ++e.column;
-        }
-    }
+LoadError load_error(const xml::Failure& failure, std::string_view text) {
+    const xml::Position position = xml::locate(text, failure.offset);
+    return LoadError{failure.what + " (line " + std::to_string(position.line) + ", column " +
+                         std::to_string(position.column) + ")",
+                     position.line, position.column};
+}
+
+xml::Failure parser_failure(const pugi::xml_parse_result& result) {
+    return xml::Failure{result.description(),
+                        static_cast<std::size_t>(std::max<std::ptrdiff_t>(result.offset, 0))};
+}
+
+// The parser's problem unless the checks found one earlier in the text.
+xml::Failure first_of(const std::optional<xml::Failure>& checked, xml::Failure parsed) {
+    return checked && checked->offset < parsed.offset ? *checked : parsed;
+}
+
+// Read in pieces rather than sized first: a special file may report no size, or a wrong one.
+std::optional<std::string> read_file(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::string bytes;
+    std::array<char, 1 << 16> piece;
+    while (in.read(piece.data(), piece.size()) || in.gcount() > 0)
+        bytes.append(piece.data(), static_cast<std::size_t>(in.gcount()));
+    if (in.bad()) return std::nullopt;
+    return bytes;
 }
 
 }  // namespace
@@ -54,9 +78,13 @@ std::optional<std::string> Node::text(std::string_view path) const {
     return out;
 }
 
-std::string Node::text_or_empty(std::string_view path) const { return text(path).value_or(std::string()); }
+std::string Node::text_or_empty(std::string_view path) const {
+    return text(path).value_or(std::string());
+}
 
-Node Node::child(std::string_view path) const { return Node(child_at(node_, path)); }
+Node Node::child(std::string_view path) const {
+    return Node(child_at(node_, path));
+}
 
 std::string Node::own_text() const {
     std::string out;
@@ -72,34 +100,45 @@ std::vector<Node> Node::children(std::string_view name) const {
 }
 
 std::unique_ptr<ImportDocument> ImportDocument::parse(std::string_view xml, LoadError& error) {
+    return from_bytes(std::string(xml), error);
+}
+
+std::unique_ptr<ImportDocument> ImportDocument::load(const std::filesystem::path& path, LoadError& error) {
+    std::optional<std::string> bytes = read_file(path);
+    if (!bytes) {
+        error.reason = "The file cannot be read: " + path.string();
+        return nullptr;
+    }
+    return from_bytes(std::move(*bytes), error);
+}
+
+// The file is decoded to UTF-8 and checked for what the parser lets through, then parsed.
+// When both the checks and the parser find a problem, the earlier one is reported; a file
+// that cannot be decoded is not parsed at all.
+std::unique_ptr<ImportDocument> ImportDocument::from_bytes(std::string bytes, LoadError& error) {
+    std::string text;
+    if (const auto failure = xml::decode_file(std::move(bytes), text)) {
+        error = load_error(*failure, text);
+        return nullptr;
+    }
+    std::optional<xml::Failure> failure = xml::check_well_formed(text);
     std::unique_ptr<ImportDocument> d(new ImportDocument());
-    const pugi::xml_parse_result r = d->doc_.load_buffer(xml.data(), xml.size(), kParseOptions);
-    if (!r) {
-        locate(xml, r.offset, error);
-        error.reason = std::string(r.description()) + " (line " + std::to_string(error.line) + ", column " +
-                       std::to_string(error.column) + ")";
+    const pugi::xml_parse_result r =
+        d->doc_.load_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_utf8);
+    if (!r) failure = first_of(failure, parser_failure(r));
+    if (failure) {
+        error = load_error(*failure, text);
         return nullptr;
     }
     return d;
 }
 
-std::unique_ptr<ImportDocument> ImportDocument::load(const std::filesystem::path& path, LoadError& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error.reason = "The file cannot be read: " + path.string();
-        return nullptr;
-    }
-    std::ostringstream buf;
-    buf << in.rdbuf();
-    if (in.bad()) {
-        error.reason = "The file cannot be read: " + path.string();
-        return nullptr;
-    }
-    return parse(buf.str(), error);
+Node ImportDocument::settings() const {
+    return Node(doc_.child(kRoot).child("Impostazioni"));
 }
-
-Node ImportDocument::settings() const { return Node(doc_.child(kRoot).child("Impostazioni")); }
-Node ImportDocument::company() const { return Node(doc_.child(kRoot).child("InfoDitta")); }
+Node ImportDocument::company() const {
+    return Node(doc_.child(kRoot).child("InfoDitta"));
+}
 
 const std::vector<pugi::xml_node>& ImportDocument::rows_of(std::string_view section) const {
     auto it = rows_.find(section);
@@ -114,7 +153,9 @@ const std::vector<pugi::xml_node>& ImportDocument::rows_of(std::string_view sect
     return it->second;
 }
 
-long ImportDocument::row_count(std::string_view section) const { return static_cast<long>(rows_of(section).size()); }
+long ImportDocument::row_count(std::string_view section) const {
+    return static_cast<long>(rows_of(section).size());
+}
 
 Node ImportDocument::row(std::string_view section, long i) const {
     const auto& v = rows_of(section);
@@ -123,7 +164,7 @@ Node ImportDocument::row(std::string_view section, long i) const {
 }
 
 const std::vector<pugi::xml_node>& ImportDocument::children_of(std::string_view section, long i,
-                                                                std::string_view name) const {
+                                                               std::string_view name) const {
     std::string key(section);
     key += '\n';
     key += std::to_string(i);

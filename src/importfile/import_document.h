@@ -26,7 +26,7 @@ struct LoadError {
 // null Node: present() tells them apart, because a missing value and an empty one are
 // handled differently by the import.
 class Node {
-public:
+  public:
     Node() = default;
     explicit Node(pugi::xml_node n) : node_(n) {}
     bool present() const { return static_cast<bool>(node_); }
@@ -43,18 +43,20 @@ public:
     std::string name() const { return node_ ? node_.name() : ""; }
     const pugi::xml_node& raw() const { return node_; }
 
-private:
+  private:
     pugi::xml_node node_;
 };
 
 class ImportDocument {
-public:
+  public:
     static constexpr const char* kRoot = "MovimentiCoGe";
 
-    // Loads and parses the file. Returns nullptr and fills `error` when the file is not
-    // well-formed XML (or cannot be read).
+    // Loads and parses the file. Returns nullptr and fills `error` when the file cannot be
+    // read, is in an encoding the reader does not read (UTF-8, UTF-16 with a byte order mark,
+    // windows-1252, ISO-8859-1, ISO-8859-15), holds bytes that are no character of its
+    // encoding, or is not well-formed XML. Values are UTF-8 whatever the file's encoding.
     static std::unique_ptr<ImportDocument> load(const std::filesystem::path& path, LoadError& error);
-    // Same from text already in memory (tests, generators).
+    // Same from the bytes of a file already in memory (tests, generators).
     static std::unique_ptr<ImportDocument> parse(std::string_view xml, LoadError& error);
 
     // /MovimentiCoGe/Impostazioni and /MovimentiCoGe/InfoDitta (null Nodes when missing).
@@ -69,10 +71,12 @@ public:
     long child_count(std::string_view section, long i, std::string_view name) const;
     Node row_child(std::string_view section, long i, std::string_view name, long j) const;
 
-private:
+  private:
     ImportDocument() = default;
+    static std::unique_ptr<ImportDocument> from_bytes(std::string bytes, LoadError& error);
     const std::vector<pugi::xml_node>& rows_of(std::string_view section) const;
-    const std::vector<pugi::xml_node>& children_of(std::string_view section, long i, std::string_view name) const;
+    const std::vector<pugi::xml_node>& children_of(std::string_view section, long i,
+                                                   std::string_view name) const;
 
     pugi::xml_document doc_;
     // Built on first use, one entry per section / per entry and child name.

@@ -61,7 +61,8 @@ TEST(ImportDocument, TextIsRawAndMissingDiffersFromEmpty) {
 
 TEST(ImportDocument, NestedRegistryColumnsAndEntryChildren) {
     auto d = sample();
-    EXPECT_EQ(d->row("CG44_CLIFOR", 1).text("CG16_ANAGGEN/CG16_RAGSOANAG"), std::optional<std::string>("Rossi & Figli"));
+    EXPECT_EQ(d->row("CG44_CLIFOR", 1).text("CG16_ANAGGEN/CG16_RAGSOANAG"),
+              std::optional<std::string>("Rossi & Figli"));
     EXPECT_EQ(d->row("CG44_CLIFOR", 1).text("CG16_ANAGGEN/CG16_CITTA"), std::nullopt);
     EXPECT_EQ(d->child_count("CG41_PRIMANOTA", 1, "CG42_MOVCONT"), 2);
     EXPECT_EQ(d->child_count("CG41_PRIMANOTA", 1, "CG43_MOVIVA"), 1);
@@ -69,28 +70,6 @@ TEST(ImportDocument, NestedRegistryColumnsAndEntryChildren) {
     EXPECT_EQ(d->row_child("CG41_PRIMANOTA", 1, "CG42_MOVCONT", 2).text_or_empty("CG42_NUMRIGACONT"), "2");
     EXPECT_FALSE(d->row_child("CG41_PRIMANOTA", 1, "CG42_MOVCONT", 3).present());
     EXPECT_FALSE(d->row_child("CG41_PRIMANOTA", 9, "CG42_MOVCONT", 1).present());
-}
-
-TEST(ImportDocument, MalformedXmlReportsReasonWithPosition) {
-    struct Case {
-        const char* xml;
-        long line;
-    };
-    const Case cases[] = {
-        {"<MovimentiCoGe><Impostazioni></MovimentiCoGe>", 1},
-        {"<MovimentiCoGe>\n<Row>\n<A>1</B>\n</Row></MovimentiCoGe>", 3},
-        {"", 1},
-        {"not xml at all", 1},
-        {"<MovimentiCoGe>\n<Impostazioni>", 2},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.xml);
-        LoadError e;
-        EXPECT_EQ(ImportDocument::parse(c.xml, e), nullptr);
-        EXPECT_FALSE(e.reason.empty());
-        EXPECT_EQ(e.line, c.line);
-        EXPECT_NE(e.reason.find("line"), std::string::npos);
-    }
 }
 
 TEST(ImportDocument, MissingFileIsALoadError) {
