@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "case_name.h"
 #include "cli_process.h"
 #include "temp_dir.h"
 
@@ -62,18 +63,44 @@ TEST(DbSql, PrintsTheFirstResultAsCsvWithAHeaderOrFailsWithItsStatus) {
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "NEXT\n8\n");
 
-    // Failures print nothing and have their status; a missing database is not created.
-    const std::vector<std::tuple<std::string, std::string, int>> failures = {
-        {"absent.db", "SELECT 1", 74}, {"books.db", "SELEC nothing", 65},
-        {"books.db", "SELECT * FROM NO_SUCH_TABLE", 65}, {"books.db", "   ", 64}, {"books.db", "-", 64}};
-    for (const auto& [db, statement, status] : failures) {
-        SCOPED_TRACE(db + ": " + statement);
-        const auto failed = run_ledgerintake(dir.path(), {"db", "sql", "--db", db, statement});
-        EXPECT_EQ(failed.status, status) << failed.err;
-        EXPECT_TRUE(failed.out.empty()) << failed.out;
-    }
+}
+
+struct SqlFailure {
+    const char* name;
+    std::string db;
+    std::string statement;
+    int status;
+    std::string says;  // on standard error
+};
+
+class DbSqlFailure : public ::testing::TestWithParam<SqlFailure> {};
+
+// Failures print nothing on standard output and have their status; a missing database is
+// not created; a statement the engine cannot run is refused with a message, never a crash.
+TEST_P(DbSqlFailure, PrintsNothingAndExitsWithItsStatus) {
+    const SqlFailure& c = GetParam();
+    scripted::TempDir dir;
+    ASSERT_EQ(run_ledgerintake(dir.path(), {"db", "init", "--db", "books.db"}).status, 0);
+    const auto failed = run_ledgerintake(dir.path(), {"db", "sql", "--db", c.db, c.statement});
+    EXPECT_EQ(failed.status, c.status) << failed.err;
+    EXPECT_TRUE(failed.out.empty()) << failed.out;
+    EXPECT_TRUE(contains(failed.err, c.says)) << failed.err;
     EXPECT_FALSE(fs::exists(dir / "absent.db"));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Statements, DbSqlFailure,
+    ::testing::Values(
+        SqlFailure{"missing database", "absent.db", "SELECT 1", 74, "absent.db"},
+        SqlFailure{"misspelt keyword", "books.db", "SELEC nothing", 65, "syntax"},
+        SqlFailure{"unknown table", "books.db", "SELECT * FROM NO_SUCH_TABLE", 65, "NO_SUCH_TABLE"},
+        SqlFailure{"blank statement", "books.db", "   ", 64, ""},
+        SqlFailure{"empty standard input", "books.db", "-", 64, ""},
+        SqlFailure{"unclosed parenthesis after TOP", "books.db", "SELECT TOP (", 65, "Incorrect syntax"},
+        SqlFailure{"identity seed beyond 64 bits", "books.db",
+                   "CREATE TABLE BIG (ID INT IDENTITY(99999999999999999999999, 1), X INT)", 65,
+                   "99999999999999999999999"}),
+    scripted::ByName());
 
 TEST(Demo, RunsTwiceOnTheSameFolder) {
     scripted::TempDir dir;
