@@ -86,8 +86,8 @@ int run_demo(const DemoOptions& options, Console& console) {
     const int status = run_import(import, console);
     console.out << "\nThe import ended with exit status " << status
                 << " (docs/cli.md explains each status).\n"
-                << "Try it yourself: " << program_path() << " import --db " << db.string() << " " << first_file.string()
-                << '\n';
+                << "Try it yourself: " << program_path() << " import --db " << db.string() << " "
+                << first_file.string() << '\n';
     return status;
 }
 

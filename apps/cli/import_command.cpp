@@ -241,18 +241,12 @@ class Import {
 
 // The exit status each message of the window ends an import with.
 constexpr std::pair<std::int32_t, int> kStatusOfMessage[] = {
-    {module::kMsgImportDone, kExitImported},
-    {module::kMsgImportErrors, kExitImportErrors},
-    {module::kMsgTranscodingMissing, kExitStopped},
-    {module::kMsgActivityParameters, kExitStopped},
-    {module::kMsgRebuildError, kExitRebuildFailed},
-    {module::kMsgStatementsPortfolio, kExitCompanyRefused},
-    {module::kMsgFileNotValid, kExitFileRefused},
-    {module::kMsgXmlReadError, kExitFileRefused},
-    {module::kMsgFileNotPertinent, kExitFileRefused},
-    {module::kMsgCompanyNotInGroup, kExitFileRefused},
-    {module::kMsgForceReimport, kExitFileRefused},
-    {module::kMsgFileNotFound, kExitFileNotFound},
+    {module::kMsgImportDone, kExitImported},          {module::kMsgImportErrors, kExitImportErrors},
+    {module::kMsgTranscodingMissing, kExitStopped},   {module::kMsgActivityParameters, kExitStopped},
+    {module::kMsgRebuildError, kExitRebuildFailed},   {module::kMsgStatementsPortfolio, kExitCompanyRefused},
+    {module::kMsgFileNotValid, kExitFileRefused},     {module::kMsgXmlReadError, kExitFileRefused},
+    {module::kMsgFileNotPertinent, kExitFileRefused}, {module::kMsgCompanyNotInGroup, kExitFileRefused},
+    {module::kMsgForceReimport, kExitFileRefused},    {module::kMsgFileNotFound, kExitFileNotFound},
 };
 
 std::optional<int> status_for_message(std::int32_t message_id) {

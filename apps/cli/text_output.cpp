@@ -130,10 +130,18 @@ JsonWriter& JsonWriter::close(char bracket) {
     return *this;
 }
 
-JsonWriter& JsonWriter::begin_object() { return open('{'); }
-JsonWriter& JsonWriter::end_object() { return close('}'); }
-JsonWriter& JsonWriter::begin_array() { return open('['); }
-JsonWriter& JsonWriter::end_array() { return close(']'); }
+JsonWriter& JsonWriter::begin_object() {
+    return open('{');
+}
+JsonWriter& JsonWriter::end_object() {
+    return close('}');
+}
+JsonWriter& JsonWriter::begin_array() {
+    return open('[');
+}
+JsonWriter& JsonWriter::end_array() {
+    return close(']');
+}
 
 JsonWriter& JsonWriter::key(std::string_view name) {
     separate();

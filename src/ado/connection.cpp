@@ -7,7 +7,9 @@ namespace {
 
 constexpr long kErrObjectOpen = 3705;
 
-[[noreturn]] void throw_closed() { throw Error(kErrNotOpen, "Operation is not allowed when the object is closed."); }
+[[noreturn]] void throw_closed() {
+    throw Error(kErrNotOpen, "Operation is not allowed when the object is closed.");
+}
 
 ProviderError as_provider_error(const Error& e) {
     ProviderError p;
@@ -36,7 +38,9 @@ Connection::Connection() : trace_(std::make_unique<StatementTrace>()) {}
 Connection::Connection(std::string connection_string)
     : connection_string_(std::move(connection_string)), trace_(std::make_unique<StatementTrace>()) {}
 
-Connection::~Connection() { Close(); }
+Connection::~Connection() {
+    Close();
+}
 
 void Connection::SetConnectionString(std::string cs) {
     if (driver_) throw Error(kErrObjectOpen, "Operation is not allowed when the object is open.");
@@ -48,7 +52,8 @@ void Connection::Open(std::string_view connection_string) {
     if (driver_) throw Error(kErrObjectOpen, "Operation is not allowed when the object is open.");
     if (!connection_string.empty()) connection_string_ = std::string(connection_string);
     try {
-        driver_ = std::make_unique<TracingDriver>(open_driver(ado::ConnectionString(connection_string_)), *trace_);
+        driver_ =
+            std::make_unique<TracingDriver>(open_driver(ado::ConnectionString(connection_string_)), *trace_);
     } catch (const Error& e) {
         record_error(e);
         throw;
@@ -56,9 +61,13 @@ void Connection::Open(std::string_view connection_string) {
 }
 
 // Closing twice is harmless; the engine rolls back a transaction left open.
-void Connection::Close() { driver_.reset(); }
+void Connection::Close() {
+    driver_.reset();
+}
 
-long Connection::State() const { return driver_ ? adStateOpen : adStateClosed; }
+long Connection::State() const {
+    return driver_ ? adStateOpen : adStateClosed;
+}
 
 RecordsetPtr Connection::Execute(std::string_view sql, long* records_affected) {
     own_errors_.clear();
@@ -117,14 +126,18 @@ void Connection::RollbackTrans() {
     driver_->rollback();
 }
 
-bool Connection::InTransaction() const { return driver_ && driver_->in_transaction(); }
+bool Connection::InTransaction() const {
+    return driver_ && driver_->in_transaction();
+}
 
 const ProviderErrors& Connection::Errors() const {
     if (!own_errors_.empty() || !driver_) return own_errors_;
     return driver_->errors();
 }
 
-void Connection::SetStatementTrace(const std::string& path) { trace_->open(path); }
+void Connection::SetStatementTrace(const std::string& path) {
+    trace_->open(path);
+}
 
 Driver& Connection::driver() {
     own_errors_.clear();
@@ -137,7 +150,9 @@ void Connection::record_error(const Error& e) {
     if (driver_) driver_->clear_errors();
 }
 
-void Connection::trace(std::string_view sql) { trace_->write(sql); }
+void Connection::trace(std::string_view sql) {
+    trace_->write(sql);
+}
 
 TransactionGuard::TransactionGuard(Connection& c) : conn_(c) {
     conn_.BeginTrans();

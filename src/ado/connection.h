@@ -14,7 +14,7 @@ namespace ado {
 class StatementTrace;
 
 class Connection {
-public:
+  public:
     Connection();
     explicit Connection(std::string connection_string);
     ~Connection();  // closes; an open transaction is rolled back
@@ -50,7 +50,7 @@ public:
     // For record sets opened on this connection.
     Driver& driver();
 
-private:
+  private:
     void check_sql(const SqlText& sql);
     void record_error(const Error& e);
     void trace(std::string_view sql);
@@ -62,7 +62,7 @@ private:
 
 // Begins a transaction; rolls it back on destruction unless Commit() succeeded.
 class TransactionGuard {
-public:
+  public:
     explicit TransactionGuard(Connection& c);
     ~TransactionGuard();
     TransactionGuard(const TransactionGuard&) = delete;
@@ -71,7 +71,7 @@ public:
     void Rollback();
     bool active() const { return active_; }
 
-private:
+  private:
     Connection& conn_;
     bool active_ = false;
 };

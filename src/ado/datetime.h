@@ -10,7 +10,7 @@
 namespace ado {
 
 class DateTime {
-public:
+  public:
     DateTime() = default;  // 1899-12-30 00:00:00, the platform's zero date
     // Builds from numbers as the platform did: month and day out of range roll over
     // (day 0 is the last day of the previous month, month 13 is January next year).
@@ -37,16 +37,16 @@ public:
     std::int64_t days() const { return days_; }
     int seconds_of_day() const { return secs_; }
 
-    std::string iso() const;             // "YYYY-MM-DD" or "YYYY-MM-DD HH:MM:SS" when a time is set
-    std::string iso_full() const;        // always "YYYY-MM-DD HH:MM:SS"
-    std::string compact() const;         // "YYYYMMDD" or "YYYYMMDD HH:MM:SS" (storage form; text order = time order)
+    std::string iso() const;       // "YYYY-MM-DD" or "YYYY-MM-DD HH:MM:SS" when a time is set
+    std::string iso_full() const;  // always "YYYY-MM-DD HH:MM:SS"
+    std::string compact() const;  // "YYYYMMDD" or "YYYYMMDD HH:MM:SS" (storage form; text order = time order)
     // Tokens dd, mm, yyyy, hh, nn, ss (e.g. "dd/mm/yyyy hh:nn:ss").
     std::string format(std::string_view pattern) const;
 
     friend std::strong_ordering operator<=>(const DateTime&, const DateTime&) = default;
     friend bool operator==(const DateTime&, const DateTime&) = default;
 
-private:
+  private:
     std::int64_t days_ = 0;
     int secs_ = 0;
 };

@@ -15,11 +15,11 @@ namespace ado {
 __extension__ typedef __int128 Int128;
 
 class Decimal {
-public:
+  public:
     static constexpr int kMaxScale = 28;
 
     Decimal() = default;
-    Decimal(std::int64_t v) : coef_(v), scale_(0) {}  // NOLINT(google-explicit-constructor)
+    Decimal(std::int64_t v) : coef_(v), scale_(0) {}           // NOLINT(google-explicit-constructor)
     static Decimal from_parts(Int128 coefficient, int scale);  // throws ado::Error on bad scale
 
     // Text with "." as separator (or "," when there is no "."), optional sign, blanks
@@ -62,7 +62,7 @@ public:
     friend std::strong_ordering operator<=>(const Decimal& a, const Decimal& b);
     friend bool operator==(const Decimal& a, const Decimal& b) { return (a <=> b) == 0; }
 
-private:
+  private:
     Decimal(Int128 c, int s) : coef_(c), scale_(s) {}
     Int128 coef_ = 0;
     int scale_ = 0;

@@ -16,17 +16,17 @@ namespace ado {
 
 struct ColumnInfo {
     std::string name;
-    int type = 0;             // DataTypeEnum
-    long defined_size = 0;    // characters for text, bytes otherwise
+    int type = 0;           // DataTypeEnum
+    long defined_size = 0;  // characters for text, bytes otherwise
     int precision = 0;
     int numeric_scale = 0;
-    long attributes = 0;      // FieldAttributeEnum flags (adFldIsNullable, adFldFixed, ...)
+    long attributes = 0;  // FieldAttributeEnum flags (adFldIsNullable, adFldFixed, ...)
     // Write-through information, filled by the engine for updatable record sets.
     std::string base_table;
     std::string base_column;
-    bool hidden = false;          // engine key (e.g. SQLite rowid): not shown in Fields
-    bool read_only = false;       // identity, row version, computed
-    bool has_default = false;     // the database supplies a value when none is assigned
+    bool hidden = false;       // engine key (e.g. SQLite rowid): not shown in Fields
+    bool read_only = false;    // identity, row version, computed
+    bool has_default = false;  // the database supplies a value when none is assigned
 };
 
 struct RowSet {
@@ -40,19 +40,21 @@ struct ExecResult {
 };
 
 class RowWriter {
-public:
+  public:
     virtual ~RowWriter() = default;
     // Inserts one row; `assigned[i]` tells which values the caller set (the others take the
     // database default). Returns the row as stored (identity, defaults, row version).
-    virtual std::vector<Variant> insert(const std::vector<Variant>& values, const std::vector<bool>& assigned) = 0;
+    virtual std::vector<Variant> insert(const std::vector<Variant>& values,
+                                        const std::vector<bool>& assigned) = 0;
     // Updates the row whose stored values were `original`; returns the row as stored.
-    virtual std::vector<Variant> update(const std::vector<Variant>& original, const std::vector<Variant>& values,
+    virtual std::vector<Variant> update(const std::vector<Variant>& original,
+                                        const std::vector<Variant>& values,
                                         const std::vector<bool>& changed) = 0;
     virtual void remove(const std::vector<Variant>& original) = 0;
 };
 
 class Driver {
-public:
+  public:
     virtual ~Driver() = default;
     // Runs a batch of statements; one ExecResult per statement that returns rows or changes
     // rows. Throws ado::Error with the engine's message; the connection stays usable.
@@ -70,12 +72,12 @@ public:
 
 // Parsed "Key=Value;Key=Value" text; keys compare case-insensitively.
 class ConnectionString {
-public:
+  public:
     explicit ConnectionString(std::string_view text);
     std::optional<std::string> get(std::string_view key) const;
     const std::string& text() const { return text_; }
 
-private:
+  private:
     std::string text_;
     std::vector<std::pair<std::string, std::string>> pairs_;
 };

@@ -13,26 +13,28 @@ enum ErrorNumber : long {
     kErrOverflow = 6,
     kErrDivisionByZero = 11,
     kErrTypeMismatch = 13,
-    kErrInvalidUse = 94,          // invalid use of Null
-    kErrProvider = -2147217900,   // statement refused by the engine (syntax, constraint, ...)
-    kErrNotOpen = 3704,           // operation not allowed when the object is closed
-    kErrBofEof = 3021,            // no current record
-    kErrArgument = 3001,          // arguments of the wrong type, out of range or in conflict
-    kErrFieldNotFound = 3265,     // item not found in the collection
+    kErrInvalidUse = 94,         // invalid use of Null
+    kErrProvider = -2147217900,  // statement refused by the engine (syntax, constraint, ...)
+    kErrNotOpen = 3704,          // operation not allowed when the object is closed
+    kErrBofEof = 3021,           // no current record
+    kErrArgument = 3001,         // arguments of the wrong type, out of range or in conflict
+    kErrFieldNotFound = 3265,    // item not found in the collection
     kErrFilter = 3001,
     kErrMultipleStep = -2147217887,  // value cannot be assigned to the field (size, type)
 };
 
 class Error : public std::runtime_error {
-public:
+  public:
     Error(long number, std::string description, std::string source = "ledgerintake.ado")
-        : std::runtime_error(description), number_(number), description_(std::move(description)),
+        : std::runtime_error(description),
+          number_(number),
+          description_(std::move(description)),
           source_(std::move(source)) {}
     long number() const noexcept { return number_; }
     const std::string& description() const noexcept { return description_; }
     const std::string& source() const noexcept { return source_; }
 
-private:
+  private:
     long number_;
     std::string description_;
     std::string source_;

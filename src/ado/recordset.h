@@ -31,7 +31,7 @@ struct Cursor;
 
 // A column of a record set, seen at the record set's current row.
 class Field {
-public:
+  public:
     const std::string& Name() const;
     int Type() const;
     long DefinedSize() const;
@@ -57,7 +57,7 @@ public:
     void SetPrecision(int p);
     void SetNumericScale(int s);
 
-private:
+  private:
     friend class Fields;
     friend class Recordset;
     Field(Recordset* owner, int index) : rs_(owner), index_(index) {}
@@ -66,24 +66,24 @@ private:
 };
 
 class Fields {
-public:
+  public:
     int Count() const;
-    Field Item(int index) const;                 // throws ado::Error when out of range
-    Field Item(std::string_view name) const;     // case-insensitive; throws when missing
+    Field Item(int index) const;              // throws ado::Error when out of range
+    Field Item(std::string_view name) const;  // case-insensitive; throws when missing
     Field operator[](int index) const { return Item(index); }
     Field operator[](std::string_view name) const { return Item(name); }
     bool Contains(std::string_view name) const;
     // Free-standing record sets, before Open. Size 0 for numeric types.
     void Append(std::string_view name, int type, long defined_size = 0, long attributes = 0);
 
-private:
+  private:
     friend class Recordset;
     explicit Fields(Recordset* owner) : rs_(owner) {}
     Recordset* rs_;
 };
 
 class Recordset : public std::enable_shared_from_this<Recordset> {
-public:
+  public:
     static RecordsetPtr create();
     ~Recordset();
     Recordset(const Recordset&) = delete;
@@ -119,9 +119,9 @@ public:
     void MovePrevious();
 
     void AddNew();
-    void Update();        // saves the pending new row or the changed current row
+    void Update();  // saves the pending new row or the changed current row
     void CancelUpdate();
-    void Delete();        // the current row
+    void Delete();  // the current row
     bool EditPending() const;
 
     // ADO filter syntax: comparisons (=, <>, <, >, <=, >=, LIKE with * or %), AND / OR,
@@ -141,7 +141,7 @@ public:
     std::string GetString(long num_rows = -1, std::string_view column_delimiter = "\t",
                           std::string_view row_delimiter = "\r", std::string_view null_expr = "");
 
-private:
+  private:
     Recordset();
     friend class Field;
     friend class Fields;
@@ -157,7 +157,7 @@ private:
     int cursor_type_ = adOpenForwardOnly;
     int lock_type_ = adLockReadOnly;
 
-public:
+  public:
     // Builds an open, connectionless, read-only record set from rows (host services, tests).
     static RecordsetPtr from_rows(RowSet rows);
 };

@@ -12,7 +12,7 @@ namespace ado {
 class Decimal;
 
 class SqlText {
-public:
+  public:
     SqlText() = default;
     // Starts a new line with fixed text (part of the statement's shape).
     SqlText& line(std::string_view fixed);
@@ -38,7 +38,7 @@ public:
         return *this;
     }
 
-private:
+  private:
     std::vector<std::string> lines_;
     std::vector<std::string> values_;
     bool final_crlf_ = true;

@@ -13,7 +13,7 @@
 namespace ado {
 
 class StatementTrace {
-public:
+  public:
     // Appends to `path` from now on; an empty path stops tracing. Throws ado::Error when
     // the file cannot be opened.
     void open(const std::string& path);
@@ -22,13 +22,14 @@ public:
     // A trace that cannot be written never fails the statement.
     void write(std::string_view sql, std::string_view note = {}) noexcept;
 
-private:
+  private:
     std::ofstream out_;
 };
 
 class TracingDriver final : public Driver {
-public:
-    TracingDriver(std::unique_ptr<Driver> inner, StatementTrace& trace) : inner_(std::move(inner)), trace_(trace) {}
+  public:
+    TracingDriver(std::unique_ptr<Driver> inner, StatementTrace& trace)
+        : inner_(std::move(inner)), trace_(trace) {}
 
     std::vector<ExecResult> execute(const std::string& sql) override;
     std::unique_ptr<RowWriter> open_updatable(const std::string& sql, RowSet& out) override;
@@ -39,7 +40,7 @@ public:
     const ProviderErrors& errors() const override { return inner_->errors(); }
     void clear_errors() override { inner_->clear_errors(); }
 
-private:
+  private:
     std::unique_ptr<Driver> inner_;
     StatementTrace& trace_;
 };

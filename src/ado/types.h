@@ -40,8 +40,20 @@ enum FieldAttributeEnum : long {
     adFldKeyColumn = 0x8000,
 };
 
-enum CursorTypeEnum : int { adOpenUnspecified = -1, adOpenForwardOnly = 0, adOpenKeyset = 1, adOpenDynamic = 2, adOpenStatic = 3 };
-enum LockTypeEnum : int { adLockUnspecified = -1, adLockReadOnly = 1, adLockPessimistic = 2, adLockOptimistic = 3, adLockBatchOptimistic = 4 };
+enum CursorTypeEnum : int {
+    adOpenUnspecified = -1,
+    adOpenForwardOnly = 0,
+    adOpenKeyset = 1,
+    adOpenDynamic = 2,
+    adOpenStatic = 3
+};
+enum LockTypeEnum : int {
+    adLockUnspecified = -1,
+    adLockReadOnly = 1,
+    adLockPessimistic = 2,
+    adLockOptimistic = 3,
+    adLockBatchOptimistic = 4
+};
 enum CursorLocationEnum : int { adUseServer = 2, adUseClient = 3 };
 enum ObjectStateEnum : long { adStateClosed = 0, adStateOpen = 1 };
 enum SearchDirectionEnum : int { adSearchBackward = -1, adSearchForward = 1 };

@@ -16,8 +16,8 @@ namespace ado {
 enum class VarType : int {
     Empty = 0,
     Null = 1,
-    Integer = 2,   // 16-bit
-    Long = 3,      // 32-bit
+    Integer = 2,  // 16-bit
+    Long = 3,     // 32-bit
     Double = 5,
     Date = 7,
     String = 8,
@@ -35,20 +35,20 @@ struct NullTag {
 inline constexpr NullTag Null{};
 
 class Variant {
-public:
-    Variant() = default;  // Empty
-    Variant(NullTag) : v_(NullTag{}) {}                                  // NOLINT
-    Variant(bool b) : v_(b) {}                                           // NOLINT
-    Variant(std::int16_t i) : v_(i) {}                                   // NOLINT
-    Variant(int i) : v_(static_cast<std::int32_t>(i)) {}                 // NOLINT Long
-    Variant(long i) : v_(static_cast<std::int64_t>(i)) {}                // NOLINT LongLong
-    Variant(long long i) : v_(static_cast<std::int64_t>(i)) {}           // NOLINT LongLong
-    Variant(double d) : v_(d) {}                                         // NOLINT
-    Variant(const Decimal& d) : v_(d) {}                                 // NOLINT
-    Variant(const DateTime& d) : v_(d) {}                                // NOLINT
-    Variant(std::string s) : v_(std::move(s)) {}                         // NOLINT
-    Variant(std::string_view s) : v_(std::string(s)) {}                  // NOLINT
-    Variant(const char* s) : v_(std::string(s)) {}                       // NOLINT
+  public:
+    Variant() = default;                                        // Empty
+    Variant(NullTag) : v_(NullTag{}) {}                         // NOLINT
+    Variant(bool b) : v_(b) {}                                  // NOLINT
+    Variant(std::int16_t i) : v_(i) {}                          // NOLINT
+    Variant(int i) : v_(static_cast<std::int32_t>(i)) {}        // NOLINT Long
+    Variant(long i) : v_(static_cast<std::int64_t>(i)) {}       // NOLINT LongLong
+    Variant(long long i) : v_(static_cast<std::int64_t>(i)) {}  // NOLINT LongLong
+    Variant(double d) : v_(d) {}                                // NOLINT
+    Variant(const Decimal& d) : v_(d) {}                        // NOLINT
+    Variant(const DateTime& d) : v_(d) {}                       // NOLINT
+    Variant(std::string s) : v_(std::move(s)) {}                // NOLINT
+    Variant(std::string_view s) : v_(std::string(s)) {}         // NOLINT
+    Variant(const char* s) : v_(std::string(s)) {}              // NOLINT
 
     static Variant long_value(std::int32_t v) { return Variant(static_cast<int>(v)); }
     static Variant integer_value(std::int16_t v) { return Variant(v); }
@@ -66,14 +66,14 @@ public:
 
     // Conversions with the platform's rules. All throw ado::Error: type mismatch for text
     // that is not a number/date, invalid use of Null for Null (Empty converts to 0 / "").
-    std::string to_string() const;            // CStr: Empty -> "", Boolean -> "True"/"False"
-    std::int16_t to_integer() const;          // CInt (banker's rounding, overflow checked)
-    std::int32_t to_long() const;             // CLng
+    std::string to_string() const;    // CStr: Empty -> "", Boolean -> "True"/"False"
+    std::int16_t to_integer() const;  // CInt (banker's rounding, overflow checked)
+    std::int32_t to_long() const;     // CLng
     std::int64_t to_longlong() const;
-    Decimal to_decimal() const;               // CDec
-    double to_double() const;                 // CDbl (never for amounts)
-    bool to_bool() const;                     // CBool
-    DateTime to_date() const;                 // CDate: text parsed by DateTime::parse
+    Decimal to_decimal() const;  // CDec
+    double to_double() const;    // CDbl (never for amounts)
+    bool to_bool() const;        // CBool
+    DateTime to_date() const;    // CDate: text parsed by DateTime::parse
 
     // IsNumeric / IsDate of the platform (text that converts without error).
     bool is_numeric() const;
@@ -86,7 +86,7 @@ public:
     // integer widths and Decimal compare by value.
     friend bool operator==(const Variant& a, const Variant& b);
 
-private:
+  private:
     std::variant<EmptyTag, NullTag, bool, std::int16_t, std::int32_t, std::int64_t, double, Decimal, DateTime,
                  std::string>
         v_;

@@ -26,7 +26,7 @@ class Frame;
 class HostObject;
 
 class LEDGERINTAKE_CONTRACT Cinterface {
-public:
+  public:
     virtual ~Cinterface() = default;
 
     // Objects handed over by the host (Set/Get).

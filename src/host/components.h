@@ -23,7 +23,7 @@ class FolderObject;
 class PathObject;
 
 class LEDGERINTAKE_CONTRACT Components {
-public:
+  public:
     virtual ~Components() = default;
     virtual std::shared_ptr<LogObject> CreateLogObject() = 0;
     virtual std::shared_ptr<ConnectionFactory> CreateConnectionFactory() = 0;

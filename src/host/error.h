@@ -11,22 +11,24 @@ namespace host {
 
 // Error numbers the module raises itself when a host object is missing or refuses.
 enum HostErrorNumber : long {
-    kErrObjectNotSet = 91,         // a host object the step needs was never handed over
-    kErrCannotCreate = 429,        // the host could not create one of its components
-    kErrHostCall = 440,            // a host call failed without a number of its own
-    kErrUnexpected = 51,           // a failure that carried no error information
+    kErrObjectNotSet = 91,   // a host object the step needs was never handed over
+    kErrCannotCreate = 429,  // the host could not create one of its components
+    kErrHostCall = 440,      // a host call failed without a number of its own
+    kErrUnexpected = 51,     // a failure that carried no error information
 };
 
 class LEDGERINTAKE_CONTRACT Error : public std::runtime_error {
-public:
+  public:
     Error(long number, std::string description, std::string source = "host")
-        : std::runtime_error(description), number_(number), description_(std::move(description)),
+        : std::runtime_error(description),
+          number_(number),
+          description_(std::move(description)),
           source_(std::move(source)) {}
     long number() const noexcept { return number_; }
     const std::string& description() const noexcept { return description_; }
     const std::string& source() const noexcept { return source_; }
 
-private:
+  private:
     long number_;
     std::string description_;
     std::string source_;

@@ -15,14 +15,14 @@ class Components;
 
 // A host object the module only stores and hands back (status bar, menu item, host window).
 class LEDGERINTAKE_CONTRACT HostObject {
-public:
+  public:
     virtual ~HostObject() = default;
 };
 
 // The component's own application object: title, path and version of the module library.
 // Its title is the caption of error displays.
 class LEDGERINTAKE_CONTRACT Application {
-public:
+  public:
     virtual ~Application() = default;
     virtual std::string Title() const = 0;
     virtual std::string Path() const = 0;
@@ -30,14 +30,14 @@ public:
 };
 
 class LEDGERINTAKE_CONTRACT DatabaseSettings {
-public:
+  public:
     virtual ~DatabaseSettings() = default;
     virtual std::string ConnectionString() const = 0;
 };
 
 // The current company.
 class LEDGERINTAKE_CONTRACT CompanyObject {
-public:
+  public:
     virtual ~CompanyObject() = default;
     virtual ado::Variant Code() const = 0;
     // The four statement/portfolio indicators, index 1..4; the module compares each with 1.
@@ -46,7 +46,7 @@ public:
 
 // The company's settings: the first is the chart-of-accounts group, the second is kept only.
 class LEDGERINTAKE_CONTRACT CompanySettings {
-public:
+  public:
     virtual ~CompanySettings() = default;
     virtual ado::Variant ChartOfAccountsGroup() const = 0;
     virtual ado::Variant SecondSetting() const = 0;
@@ -54,7 +54,7 @@ public:
 
 // The two account texts used on customer rows and supplier rows.
 class LEDGERINTAKE_CONTRACT AccountTexts {
-public:
+  public:
     virtual ~AccountTexts() = default;
     virtual ado::Variant CustomerAccount() const = 0;
     virtual ado::Variant SupplierAccount() const = 0;
@@ -62,20 +62,20 @@ public:
 
 // The accounting parameters: standard proposal codes ParametroProposta01..13 (index 1..13).
 class LEDGERINTAKE_CONTRACT AccountingParameters {
-public:
+  public:
     virtual ~AccountingParameters() = default;
     virtual ado::Variant ParametroProposta(int index) const = 0;
 };
 
 // Message display used before the module's log object exists. The answer is not used.
 class LEDGERINTAKE_CONTRACT MessageService {
-public:
+  public:
     virtual ~MessageService() = default;
     virtual void Show(const std::string& message, const std::string& title) = 0;
 };
 
 class LEDGERINTAKE_CONTRACT GlobalServices {
-public:
+  public:
     virtual ~GlobalServices() = default;
 
     // Each may return nullptr when the host has no such object.

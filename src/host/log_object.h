@@ -19,7 +19,7 @@ enum MessageAnswer : std::int32_t { kAnswerNo = 0, kAnswerAbort = 3, kAnswerRetr
 inline constexpr std::int32_t kErrorButtons = 4370;
 
 class LEDGERINTAKE_CONTRACT LogObject {
-public:
+  public:
     virtual ~LogObject() = default;
     virtual void Initialise(Cinterface* active_dll) = 0;
 

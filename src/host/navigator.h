@@ -12,7 +12,7 @@ namespace host {
 
 // The navigator's registry of open windows.
 class LEDGERINTAKE_CONTRACT FormRegistry {
-public:
+  public:
     virtual ~FormRegistry() = default;
     // Registers (state 1) or unregisters (state 0) a window: handle, 0, state, empty text.
     virtual void Register(std::int32_t window_handle, std::int32_t reserved, std::int16_t state,
@@ -24,7 +24,7 @@ public:
 };
 
 class LEDGERINTAKE_CONTRACT Navigator {
-public:
+  public:
     virtual ~Navigator() = default;
     // Notifies the navigator that the module's window is working with it; the answer is unused.
     virtual ado::Variant Notify() = 0;
@@ -37,7 +37,7 @@ public:
 
 // The host frame (ActiveFrame): values read by name, e.g. "Status".
 class LEDGERINTAKE_CONTRACT Frame {
-public:
+  public:
     virtual ~Frame() = default;
     virtual ado::Variant Value(std::string_view name) const = 0;
 };

@@ -16,7 +16,7 @@ namespace host {
 
 // Hands out new, closed connections (the module sets the connection string and opens them).
 class LEDGERINTAKE_CONTRACT ConnectionFactory {
-public:
+  public:
     virtual ~ConnectionFactory() = default;
     virtual std::shared_ptr<ado::Connection> NewConnection() = 0;
 };
@@ -24,7 +24,7 @@ public:
 // Renders a date as SQL date text. SqlText() gives the text without quotes
 // ('YYYYMMDD' once quoted); ValidityCode() is 0 when the date given is usable.
 class LEDGERINTAKE_CONTRACT DateObject {
-public:
+  public:
     virtual ~DateObject() = default;
     virtual void SetDate(const ado::DateTime& date) = 0;
     virtual std::int32_t ValidityCode() const = 0;
@@ -33,7 +33,7 @@ public:
 
 // Display formats of dates, in the tokens of ado::DateTime::format (e.g. "dd/mm/yyyy").
 class LEDGERINTAKE_CONTRACT UtilityObject {
-public:
+  public:
     virtual ~UtilityObject() = default;
     virtual std::string DateFormat() const = 0;
     virtual std::string DateTimeFormat() const = 0;

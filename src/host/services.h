@@ -23,7 +23,7 @@ namespace host {
 // The VAT activities of a company for a year (record set with CG86_CODATTIVITA,
 // CG86_IDATTIVITA).
 class LEDGERINTAKE_CONTRACT ActivityParametersService {
-public:
+  public:
     virtual ~ActivityParametersService() = default;
     virtual void SetConnection(std::shared_ptr<ado::Connection> connection) = 0;
     virtual void SetConnectionString(const std::string& connection_string) = 0;
@@ -37,7 +37,7 @@ public:
 
 // The accounting exercise of a reference date: two 16-bit values.
 class LEDGERINTAKE_CONTRACT ExerciseService {
-public:
+  public:
     virtual ~ExerciseService() = default;
     virtual void SetConnection(std::shared_ptr<ado::Connection> connection) = 0;
     virtual void SetCompany(std::int32_t company) = 0;
@@ -56,7 +56,7 @@ enum NumberingOperation : std::int32_t { kTakeNewNumber = 2, kRecordUsedNumber =
 // store and survives the caller's rollback; recording a used number (operation 3) runs on
 // the connection handed in, inside the caller's transaction.
 class LEDGERINTAKE_CONTRACT NumberingRequest {
-public:
+  public:
     virtual ~NumberingRequest() = default;
     // nullptr detaches the request from its connection (done before release).
     virtual void SetConnection(std::shared_ptr<ado::Connection> connection) = 0;
@@ -83,7 +83,7 @@ public:
 // Reserves the next value of a keyed progressive (e.g. CG26_PROGANAG, key CG26_CODICE =
 // "ANAGG", value column CG26_VALPROG). Every call returns values not returned before.
 class LEDGERINTAKE_CONTRACT ProgressiveNumberService {
-public:
+  public:
     virtual ~ProgressiveNumberService() = default;
     virtual std::vector<ado::Variant> Reserve(const std::string& connection_string, const std::string& table,
                                               const std::vector<std::pair<std::string, ado::Variant>>& keys,
@@ -91,7 +91,7 @@ public:
 };
 
 class LEDGERINTAKE_CONTRACT RebuildParameters {
-public:
+  public:
     virtual ~RebuildParameters() = default;
     virtual void SetConnectionString(const std::string& connection_string) = 0;
     virtual void SetCompany(std::int32_t company) = 0;
@@ -106,7 +106,7 @@ public:
 
 // Rebuilds the accounting and VAT progressive totals; one instance per rebuild.
 class LEDGERINTAKE_CONTRACT RebuildService {
-public:
+  public:
     virtual ~RebuildService() = default;
     virtual RebuildParameters& Parameters() = 0;
     // Operations 1..6 (1, 2: exercise; 3, 4: year; 5, 6: per VAT activity).

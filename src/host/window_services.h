@@ -20,7 +20,7 @@ class Cinterface;
 
 // Prepares a grid: the calling module, its record set (none), its key field, fixed options.
 class LEDGERINTAKE_CONTRACT GridLayout {
-public:
+  public:
     virtual ~GridLayout() = default;
     virtual void SetCallerModule(Cinterface* module) = 0;
     virtual void SetRecordset(std::shared_ptr<ado::Recordset> recordset) = 0;
@@ -29,7 +29,7 @@ public:
 };
 
 class LEDGERINTAKE_CONTRACT FileObject {
-public:
+  public:
     virtual ~FileObject() = default;
     virtual void SetProposedName(const std::string& name) = 0;
     virtual void SetOptionFlag(bool flag) = 0;
@@ -39,7 +39,7 @@ public:
 };
 
 class LEDGERINTAKE_CONTRACT PathObject {
-public:
+  public:
     virtual ~PathObject() = default;
     virtual void Initialise(std::int32_t kind, const std::string& folder, const std::string& text,
                             std::int32_t option) = 0;
@@ -49,7 +49,7 @@ public:
 };
 
 class LEDGERINTAKE_CONTRACT FolderObject {
-public:
+  public:
     virtual ~FolderObject() = default;
     // Called with a file extension ("txt"); returns a folder.
     virtual std::string Call(const std::string& extension) = 0;

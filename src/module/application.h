@@ -7,14 +7,14 @@
 namespace module {
 
 class ComponentApplication final : public host::Application {
-public:
+  public:
     ComponentApplication();
     ComponentApplication(std::string title, std::string path, std::string version);
     std::string Title() const override { return title_; }
     std::string Path() const override { return path_; }
     std::string Version() const override { return version_; }
 
-private:
+  private:
     std::string title_;
     std::string path_;
     std::string version_;

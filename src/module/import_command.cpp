@@ -12,7 +12,8 @@ void ImportCommand::Run(ImportOutcome& outcome) noexcept {
     bool error = false;
 
     // 1. Activity parameters of the year.
-    if (!trap.run([&] { importfile::ActivityParameters(window_).GeneraRecordsetParametriAttivita(error); })) return;
+    if (!trap.run([&] { importfile::ActivityParameters(window_).GeneraRecordsetParametriAttivita(error); }))
+        return;
     if (error) {
         outcome.failed_step = ImportOutcome::ActivityParameters;
         Message message{.kind = kKindPlainSevere, .code = kMsgActivityParameters};

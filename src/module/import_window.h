@@ -15,15 +15,14 @@
 // Load, close and unload are the shell's (modulebase/import_window_shell.h).
 #include <cstdint>
 
-#include "module/import_command.h"
 #include "importfile/import_state.h"
 #include "importfile/window_context.h"
+#include "module/import_command.h"
 #include "modulebase/import_window_controls.h"
 #include "modulebase/import_window_shell.h"
 #include "modulebase/string_table.h"
 
 namespace module {
-
 
 class ImportWindow final : public ImportWindowShell,
                            public ImportWindowControls,

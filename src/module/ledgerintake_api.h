@@ -5,8 +5,8 @@
 //
 // Loading at run time:
 //     void* lib = dlopen("libledgerintake_module.so", RTLD_NOW | RTLD_LOCAL);
-//     auto create = reinterpret_cast<ledgerintake_create_module_fn>(dlsym(lib, "ledgerintake_create_module"));
-//     std::unique_ptr<module::LedgerIntake> object(create());
+//     auto create = reinterpret_cast<ledgerintake_create_module_fn>(dlsym(lib,
+//     "ledgerintake_create_module")); std::unique_ptr<module::LedgerIntake> object(create());
 //     object->SetClsGlobal(global); object->SetActiveNavigator(navigator); object->ShowForm();
 //     ...; object->CloseForm(); object.reset();   // before dlclose(lib)
 //
@@ -28,7 +28,7 @@ class Ui;
 class Window;
 
 class LEDGERINTAKE_CONTRACT LedgerIntake : public host::Cinterface {
-public:
+  public:
     // Public fields of the default interface; stored only.
     virtual void SetIsScheduled(bool v) noexcept = 0;
     virtual bool IsScheduled() const noexcept = 0;

@@ -3,8 +3,8 @@
 #include <limits>
 
 #include "module/application.h"
-#include "modulebase/error_trap.h"
 #include "module/import_window.h"
+#include "modulebase/error_trap.h"
 #include "modulebase/window.h"
 
 namespace module {
@@ -46,7 +46,8 @@ ModuleObject::ModuleObject(Options options)
     : application_(options.application ? std::move(options.application)
                                        : std::make_shared<const ComponentApplication>()),
       context_(std::make_unique<ModuleContext>(*this, application_, options.trace, options.guid_source)),
-      window_factory_(options.window_factory ? std::move(options.window_factory) : WindowFactory(make_import_window)),
+      window_factory_(options.window_factory ? std::move(options.window_factory)
+                                             : WindowFactory(make_import_window)),
       trace_(options.trace, kObjectName, options.guid_source) {
     active_dll_ = this;
 }
@@ -64,41 +65,101 @@ ModuleObject::~ModuleObject() {
     window_.reset();
 }
 
-void ModuleObject::SetClsGlobal(std::shared_ptr<host::GlobalServices> v) noexcept { cls_global_ = std::move(v); }
-std::shared_ptr<host::GlobalServices> ModuleObject::ClsGlobal() const noexcept { return cls_global_; }
-void ModuleObject::SetActiveFrame(std::shared_ptr<host::Frame> v) noexcept { active_frame_ = std::move(v); }
-std::shared_ptr<host::Frame> ModuleObject::ActiveFrame() const noexcept { return active_frame_; }
-void ModuleObject::SetActiveNavigator(std::shared_ptr<host::Navigator> v) noexcept { navigator_ = std::move(v); }
-std::shared_ptr<host::Navigator> ModuleObject::ActiveNavigator() const noexcept { return navigator_; }
-void ModuleObject::SetStatusBar(std::shared_ptr<host::HostObject> v) noexcept { status_bar_ = std::move(v); }
-std::shared_ptr<host::HostObject> ModuleObject::StatusBar() const noexcept { return status_bar_; }
+void ModuleObject::SetClsGlobal(std::shared_ptr<host::GlobalServices> v) noexcept {
+    cls_global_ = std::move(v);
+}
+std::shared_ptr<host::GlobalServices> ModuleObject::ClsGlobal() const noexcept {
+    return cls_global_;
+}
+void ModuleObject::SetActiveFrame(std::shared_ptr<host::Frame> v) noexcept {
+    active_frame_ = std::move(v);
+}
+std::shared_ptr<host::Frame> ModuleObject::ActiveFrame() const noexcept {
+    return active_frame_;
+}
+void ModuleObject::SetActiveNavigator(std::shared_ptr<host::Navigator> v) noexcept {
+    navigator_ = std::move(v);
+}
+std::shared_ptr<host::Navigator> ModuleObject::ActiveNavigator() const noexcept {
+    return navigator_;
+}
+void ModuleObject::SetStatusBar(std::shared_ptr<host::HostObject> v) noexcept {
+    status_bar_ = std::move(v);
+}
+std::shared_ptr<host::HostObject> ModuleObject::StatusBar() const noexcept {
+    return status_bar_;
+}
 
-void ModuleObject::SetWindowState(std::int32_t v) noexcept { store_integer(window_state_, v); }
-void ModuleObject::SetProgramMode(std::int32_t v) noexcept { store_integer(program_mode_, v); }
+void ModuleObject::SetWindowState(std::int32_t v) noexcept {
+    store_integer(window_state_, v);
+}
+void ModuleObject::SetProgramMode(std::int32_t v) noexcept {
+    store_integer(program_mode_, v);
+}
 
-void ModuleObject::SetMenuModulo(const ado::Variant& v) noexcept { store_variant(menu_modulo_, v); }
-ado::Variant ModuleObject::MenuModulo() const noexcept { return read_variant(menu_modulo_); }
-void ModuleObject::SetMenuPadre(const ado::Variant& v) noexcept { store_variant(menu_padre_, v); }
-ado::Variant ModuleObject::MenuPadre() const noexcept { return read_variant(menu_padre_); }
-void ModuleObject::SetMenuProg(const ado::Variant& v) noexcept { store_variant(menu_prog_, v); }
-ado::Variant ModuleObject::MenuProg() const noexcept { return read_variant(menu_prog_); }
-void ModuleObject::SetCaption(const ado::Variant& v) noexcept { store_variant(caption_, v); }
-ado::Variant ModuleObject::Caption() const noexcept { return read_variant(caption_); }
-void ModuleObject::SetFiltro(const ado::Variant& v) noexcept { store_variant(filtro_, v); }
-ado::Variant ModuleObject::Filtro() const noexcept { return read_variant(filtro_); }
-void ModuleObject::SetScheduleCode(const ado::Variant& v) noexcept { store_variant(schedule_code_, v); }
-ado::Variant ModuleObject::ScheduleCode() const noexcept { return read_variant(schedule_code_); }
+void ModuleObject::SetMenuModulo(const ado::Variant& v) noexcept {
+    store_variant(menu_modulo_, v);
+}
+ado::Variant ModuleObject::MenuModulo() const noexcept {
+    return read_variant(menu_modulo_);
+}
+void ModuleObject::SetMenuPadre(const ado::Variant& v) noexcept {
+    store_variant(menu_padre_, v);
+}
+ado::Variant ModuleObject::MenuPadre() const noexcept {
+    return read_variant(menu_padre_);
+}
+void ModuleObject::SetMenuProg(const ado::Variant& v) noexcept {
+    store_variant(menu_prog_, v);
+}
+ado::Variant ModuleObject::MenuProg() const noexcept {
+    return read_variant(menu_prog_);
+}
+void ModuleObject::SetCaption(const ado::Variant& v) noexcept {
+    store_variant(caption_, v);
+}
+ado::Variant ModuleObject::Caption() const noexcept {
+    return read_variant(caption_);
+}
+void ModuleObject::SetFiltro(const ado::Variant& v) noexcept {
+    store_variant(filtro_, v);
+}
+ado::Variant ModuleObject::Filtro() const noexcept {
+    return read_variant(filtro_);
+}
+void ModuleObject::SetScheduleCode(const ado::Variant& v) noexcept {
+    store_variant(schedule_code_, v);
+}
+ado::Variant ModuleObject::ScheduleCode() const noexcept {
+    return read_variant(schedule_code_);
+}
 
-void ModuleObject::SetTop(const ado::Variant& v) noexcept { store_long(top_, v); }
-void ModuleObject::SetLeft(const ado::Variant& v) noexcept { store_long(left_, v); }
+void ModuleObject::SetTop(const ado::Variant& v) noexcept {
+    store_long(top_, v);
+}
+void ModuleObject::SetLeft(const ado::Variant& v) noexcept {
+    store_long(left_, v);
+}
 
-void ModuleObject::SetConnection(std::shared_ptr<ado::Connection> v) noexcept { connection_ = std::move(v); }
-std::shared_ptr<ado::Connection> ModuleObject::Connection() const noexcept { return connection_; }
-std::shared_ptr<host::HostObject> ModuleObject::Cwindow() const noexcept { return cwindow_; }
-void ModuleObject::SetClsVoceMenu(std::shared_ptr<host::HostObject> v) noexcept { cls_voce_menu_ = std::move(v); }
-std::shared_ptr<host::HostObject> ModuleObject::ClsVoceMenu() const noexcept { return cls_voce_menu_; }
+void ModuleObject::SetConnection(std::shared_ptr<ado::Connection> v) noexcept {
+    connection_ = std::move(v);
+}
+std::shared_ptr<ado::Connection> ModuleObject::Connection() const noexcept {
+    return connection_;
+}
+std::shared_ptr<host::HostObject> ModuleObject::Cwindow() const noexcept {
+    return cwindow_;
+}
+void ModuleObject::SetClsVoceMenu(std::shared_ptr<host::HostObject> v) noexcept {
+    cls_voce_menu_ = std::move(v);
+}
+std::shared_ptr<host::HostObject> ModuleObject::ClsVoceMenu() const noexcept {
+    return cls_voce_menu_;
+}
 
-std::shared_ptr<const host::Application> ModuleObject::ObjApplication() const noexcept { return application_; }
+std::shared_ptr<const host::Application> ModuleObject::ObjApplication() const noexcept {
+    return application_;
+}
 
 ado::Variant ModuleObject::ShowForm() noexcept {
     suppress([&] {
@@ -132,7 +193,8 @@ ado::Variant ModuleObject::CloseForm() noexcept {
 
 ado::Variant ModuleObject::TransferData(const ado::Variant& data) noexcept {
     // Handlers may advise or unadvise while the event runs: raise to a snapshot.
-    const auto handlers = suppress_or(decltype(data_transfer_handlers_)(), [&] { return data_transfer_handlers_; });
+    const auto handlers =
+        suppress_or(decltype(data_transfer_handlers_)(), [&] { return data_transfer_handlers_; });
     for (const auto& [cookie, handler] : handlers) {
         suppress([&] {
             if (handler) handler(data);
@@ -149,10 +211,16 @@ std::int32_t ModuleObject::AdviseDataTransfer(DataTransferHandler handler) noexc
     });
 }
 
-void ModuleObject::UnadviseDataTransfer(std::int32_t cookie) noexcept { data_transfer_handlers_.erase(cookie); }
+void ModuleObject::UnadviseDataTransfer(std::int32_t cookie) noexcept {
+    data_transfer_handlers_.erase(cookie);
+}
 
-void ModuleObject::SetUi(std::shared_ptr<Ui> ui) noexcept { context_->set_ui(std::move(ui)); }
+void ModuleObject::SetUi(std::shared_ptr<Ui> ui) noexcept {
+    context_->set_ui(std::move(ui));
+}
 
-Window* ModuleObject::CurrentWindow() noexcept { return window_.get(); }
+Window* ModuleObject::CurrentWindow() noexcept {
+    return window_.get();
+}
 
 }  // namespace module

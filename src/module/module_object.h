@@ -15,14 +15,14 @@
 namespace module {
 
 class ModuleObject final : public LedgerIntake {
-public:
+  public:
     static constexpr const char* kObjectName = "CLSCG_LEDGERINTAKE";
     static constexpr const char* kDefaultCaption = "Importazione movimenti COGE nel gruppo IVA";
 
     struct Options {
-        std::shared_ptr<TraceSink> trace;                  // nullptr: silent
-        WindowFactory window_factory;                      // empty: the import window
-        GuidSource guid_source = random_guid;              // instance identifiers
+        std::shared_ptr<TraceSink> trace;                      // nullptr: silent
+        WindowFactory window_factory;                          // empty: the import window
+        GuidSource guid_source = random_guid;                  // instance identifiers
         std::shared_ptr<const host::Application> application;  // nullptr: this library's
     };
     // Options with the trace chosen by LEDGERINTAKE_TRACE and the import window.
@@ -107,7 +107,7 @@ public:
     // The module-wide state shared with the windows.
     ModuleContext& context() noexcept { return *context_; }
 
-private:
+  private:
     // Declared first: the context outlives the window that refers to it.
     std::shared_ptr<const host::Application> application_;
     std::unique_ptr<ModuleContext> context_;
@@ -117,8 +117,8 @@ private:
     bool is_scheduled_ = false;
     ado::Variant schedule_code_;
     std::unique_ptr<ModuleWindow> window_;
-    bool is_called_ = false, is_active_ = false, can_insert_ = false, can_delete_ = false, can_update_ = false,
-         can_qbe_ = false, window_modal_ = false;
+    bool is_called_ = false, is_active_ = false, can_insert_ = false, can_delete_ = false,
+         can_update_ = false, can_qbe_ = false, window_modal_ = false;
     std::int16_t window_state_ = 0;
     std::int16_t program_mode_ = 0;
     std::int32_t top_ = 0;

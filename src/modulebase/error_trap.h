@@ -29,11 +29,12 @@ namespace module {
 
 // The error routine a trap reports to.
 class ErrorReporter {
-public:
+  public:
     virtual ~ErrorReporter() = default;
     // Shows the error of `procedure` and answers 3 (abort), 4 (retry) or 5 (ignore); any other
     // answer counts as abort. Never throws.
-    virtual std::int32_t VisualizzaErrore(const host::ErrorInfo& error, std::string_view procedure) noexcept = 0;
+    virtual std::int32_t VisualizzaErrore(const host::ErrorInfo& error,
+                                          std::string_view procedure) noexcept = 0;
 };
 
 // The error information of the exception being handled (call it inside a catch block):
@@ -42,7 +43,7 @@ public:
 host::ErrorInfo current_error_info() noexcept;
 
 class ErrorTrap {
-public:
+  public:
     ErrorTrap(ErrorReporter& reporter, std::string procedure);
     ErrorTrap(const ErrorTrap&) = delete;
     ErrorTrap& operator=(const ErrorTrap&) = delete;
@@ -83,7 +84,7 @@ public:
     int errors() const noexcept { return errors_; }
     const host::ErrorInfo& last_error() const noexcept { return last_error_; }
 
-private:
+  private:
     enum class Resume { Retry, Next, Leave };
     Resume handle(host::ErrorInfo error) noexcept;
 

@@ -13,7 +13,7 @@ namespace module {
 class ModuleContext;
 
 class Form : public Window {
-public:
+  public:
     ~Form() override = default;
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
@@ -29,7 +29,7 @@ public:
     std::int32_t Handle() const noexcept override { return handle_; }
     void SetHandle(std::int32_t handle) noexcept override { handle_ = handle; }
 
-protected:
+  protected:
     // `object_name` goes into the trace lines; `layout_caption` is the caption before anyone
     // sets one.
     Form(ModuleContext& context, std::string object_name, std::string layout_caption);
@@ -42,7 +42,7 @@ protected:
     virtual void OnQueryUnload(bool& cancel) noexcept = 0;
     virtual void OnUnload() noexcept = 0;
 
-private:
+  private:
     ModuleContext& context_;
     ObjectTrace trace_;
     std::string caption_;

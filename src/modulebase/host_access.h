@@ -14,20 +14,24 @@ namespace module {
 
 template <class T>
 T& need(const std::shared_ptr<T>& object, std::string_view what) {
-    if (!object) throw host::Error(host::kErrObjectNotSet, "Object not set: " + std::string(what), "ledgerintake");
+    if (!object)
+        throw host::Error(host::kErrObjectNotSet, "Object not set: " + std::string(what), "ledgerintake");
     return *object;
 }
 
 template <class T>
 T& need(T* object, std::string_view what) {
-    if (!object) throw host::Error(host::kErrObjectNotSet, "Object not set: " + std::string(what), "ledgerintake");
+    if (!object)
+        throw host::Error(host::kErrObjectNotSet, "Object not set: " + std::string(what), "ledgerintake");
     return *object;
 }
 
 // An object made from a host class; throws when the host returned none.
 template <class T>
 std::shared_ptr<T> created(std::shared_ptr<T> object, std::string_view what) {
-    if (!object) throw host::Error(host::kErrCannotCreate, "The host cannot create " + std::string(what), "ledgerintake");
+    if (!object)
+        throw host::Error(host::kErrCannotCreate, "The host cannot create " + std::string(what),
+                          "ledgerintake");
     return object;
 }
 

@@ -15,12 +15,17 @@ namespace module {
 namespace {
 
 // A number the host may not have: 0 when missing (Empty or Null), else converted.
-std::int32_t long_or_zero(const ado::Variant& v) { return v.is_empty() || v.is_null() ? 0 : v.to_long(); }
-std::int16_t integer_or_zero(const ado::Variant& v) { return v.is_empty() || v.is_null() ? 0 : v.to_integer(); }
+std::int32_t long_or_zero(const ado::Variant& v) {
+    return v.is_empty() || v.is_null() ? 0 : v.to_long();
+}
+std::int16_t integer_or_zero(const ado::Variant& v) {
+    return v.is_empty() || v.is_null() ? 0 : v.to_integer();
+}
 
 }  // namespace
 
-ImportWindowShell::ImportWindowShell(ModuleContext& context) : ModuleWindow(context, kObjectName, kLayoutCaption) {}
+ImportWindowShell::ImportWindowShell(ModuleContext& context)
+    : ModuleWindow(context, kObjectName, kLayoutCaption) {}
 
 ImportWindowShell::~ImportWindowShell() {
     // Destroyed while still loaded (the host released the module without closing it): free
@@ -28,9 +33,12 @@ ImportWindowShell::~ImportWindowShell() {
     if (IsLoaded()) release_window_resources();
 }
 
-host::Cinterface& ImportWindowShell::module_object() const { return need(module_object_, "module object"); }
+host::Cinterface& ImportWindowShell::module_object() const {
+    return need(module_object_, "module object");
+}
 
-std::int32_t ImportWindowShell::VisualizzaErrore(const host::ErrorInfo& error, std::string_view procedure) noexcept {
+std::int32_t ImportWindowShell::VisualizzaErrore(const host::ErrorInfo& error,
+                                                 std::string_view procedure) noexcept {
     return context().VisualizzaErrore(error, procedure);
 }
 
@@ -39,31 +47,41 @@ void ImportWindowShell::OnLoad() noexcept {
     ModuleState& state = context().state();
     ErrorTrap trap(*this, "Form_Load");
     std::shared_ptr<host::LogObject> log;
-    if (!trap.run([&] { log = created(host_classes(module_object()).CreateLogObject(), "the log object"); })) return;
+    if (!trap.run([&] { log = created(host_classes(module_object()).CreateLogObject(), "the log object"); }))
+        return;
     if (!trap.run([&] {
             need(log, "log object").Initialise(active_dll_);
             state.log = log;
         }))
         return;
     if (!trap.run([&] {
-            state.connection_string = need(cls_global(module_object()).Database(), "ClsGlobal.Database").ConnectionString();
+            state.connection_string =
+                need(cls_global(module_object()).Database(), "ClsGlobal.Database").ConnectionString();
         }))
         return;
     if (!trap.run([&] {
-            connection_factory_ = created(host_classes(module_object()).CreateConnectionFactory(), "the connection factory");
+            connection_factory_ =
+                created(host_classes(module_object()).CreateConnectionFactory(), "the connection factory");
         }))
         return;
     if (!trap.run([&] {
-            state.connection = created(need(connection_factory_, "connection factory").NewConnection(), "a connection");
+            state.connection =
+                created(need(connection_factory_, "connection factory").NewConnection(), "a connection");
         }))
         return;
-    if (!trap.run([&] { need(state.connection, "module connection").SetConnectionString(state.connection_string); }))
+    if (!trap.run([&] {
+            need(state.connection, "module connection").SetConnectionString(state.connection_string);
+        }))
         return;
     if (!trap.run([&] { need(state.connection, "module connection").Open(); })) return;
     if (!trap.run([&] { module_object().SetConnection(state.connection); })) return;
-    if (!trap.run([&] { state.date_object = created(host_classes(module_object()).CreateDateObject(), "the date object"); }))
+    if (!trap.run([&] {
+            state.date_object = created(host_classes(module_object()).CreateDateObject(), "the date object");
+        }))
         return;
-    trap.run([&] { utility_ = created(host_classes(module_object()).CreateUtilityObject(), "the utility object"); });
+    trap.run([&] {
+        utility_ = created(host_classes(module_object()).CreateUtilityObject(), "the utility object");
+    });
 }
 
 void ImportWindowShell::OnActivate() noexcept {
@@ -89,7 +107,8 @@ void ImportWindowShell::read_company_context(ErrorTrap& trap) {
         return;
     if (!trap.run([&] {
             const auto settings = cls_global(module_object()).Settings();
-            company.chart_of_accounts_group = settings ? integer_or_zero(settings->ChartOfAccountsGroup()) : 0;
+            company.chart_of_accounts_group =
+                settings ? integer_or_zero(settings->ChartOfAccountsGroup()) : 0;
             company.second_setting = settings ? integer_or_zero(settings->SecondSetting()) : 0;
         }))
         return;

@@ -32,7 +32,7 @@ class UtilityObject;
 namespace module {
 
 class ImportWindowShell : public ModuleWindow {
-public:
+  public:
     static constexpr const char* kObjectName = "FRMCG_LEDGERINTAKE";
     static constexpr const char* kLayoutCaption = "Importazione movimenti nel gruppo IVA";
     // Registrations with the navigator's form registry.
@@ -44,7 +44,9 @@ public:
 
     void SetActiveDll(host::Cinterface* active_dll) noexcept override { active_dll_ = active_dll; }
     host::Cinterface* ActiveDll() const noexcept override { return active_dll_; }
-    void SetModuleObject(host::Cinterface* module_object) noexcept override { module_object_ = module_object; }
+    void SetModuleObject(host::Cinterface* module_object) noexcept override {
+        module_object_ = module_object;
+    }
     host::Cinterface* ModuleObject() const noexcept override { return module_object_; }
 
     std::int32_t VisualizzaErrore(const host::ErrorInfo& error, std::string_view procedure) noexcept override;
@@ -58,7 +60,7 @@ public:
 
     bool activated() const noexcept { return activated_; }
 
-protected:
+  protected:
     void OnLoad() noexcept override;
     void OnActivate() noexcept override;
     void OnQueryUnload(bool& cancel) noexcept override;
@@ -74,10 +76,12 @@ protected:
     std::vector<ado::RecordsetPtr>& recordsets() noexcept { return recordsets_; }
     // The numbering-service requests the window keeps (customer/supplier codes,
     // registration numbers, numbering updates); detached and released at unload.
-    std::array<std::shared_ptr<host::NumberingRequest>, 3>& numbering_requests() noexcept { return numbering_; }
+    std::array<std::shared_ptr<host::NumberingRequest>, 3>& numbering_requests() noexcept {
+        return numbering_;
+    }
     host::UtilityObject* utility_object() const noexcept { return utility_.get(); }
 
-private:
+  private:
     host::Cinterface& module_object() const;
     void InizializzaScriptELayout() noexcept;
     void read_company_context(ErrorTrap& trap);

@@ -9,18 +9,21 @@
 
 namespace module {
 
-ModuleContext::ModuleContext(host::Cinterface& module_object, std::shared_ptr<const host::Application> application,
+ModuleContext::ModuleContext(host::Cinterface& module_object,
+                             std::shared_ptr<const host::Application> application,
                              std::shared_ptr<TraceSink> trace, GuidSource guid_source)
     : module_object_(module_object),
       application_(std::move(application)),
       trace_(std::move(trace)),
       guid_source_(std::move(guid_source)) {}
 
-std::int32_t ModuleContext::VisualizzaErrore(const host::ErrorInfo& error, std::string_view procedure) noexcept {
+std::int32_t ModuleContext::VisualizzaErrore(const host::ErrorInfo& error,
+                                             std::string_view procedure) noexcept {
     const std::shared_ptr<host::LogObject> log = state_.log;
     if (!log) {
         suppress([&] {
-            need(cls_global(module_object_).Messages(), "ClsGlobal.Messages").Show(kLogNotSetMessage, kLogNotSetTitle);
+            need(cls_global(module_object_).Messages(), "ClsGlobal.Messages")
+                .Show(kLogNotSetMessage, kLogNotSetTitle);
         });
         return host::kAnswerAbort;
     }

@@ -47,7 +47,7 @@ inline constexpr const char* kLogNotSetMessage = "Classe Log non settata";
 inline constexpr const char* kLogNotSetTitle = "Attenzione";
 
 class ModuleContext final : public ErrorReporter {
-public:
+  public:
     ModuleContext(host::Cinterface& module_object, std::shared_ptr<const host::Application> application,
                   std::shared_ptr<TraceSink> trace, GuidSource guid_source = random_guid);
     ModuleContext(const ModuleContext&) = delete;
@@ -71,7 +71,7 @@ public:
     // FormattaDataSQL with the module's host date object.
     std::string FormattaDataSQL(const ado::Variant& value) const noexcept;
 
-private:
+  private:
     host::Cinterface& module_object_;
     std::shared_ptr<const host::Application> application_;
     std::shared_ptr<TraceSink> trace_;

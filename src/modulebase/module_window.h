@@ -15,13 +15,13 @@ namespace module {
 class ModuleContext;
 
 class ModuleWindow : public Form, public ErrorReporter {
-public:
+  public:
     virtual void SetActiveDll(host::Cinterface* active_dll) noexcept = 0;
     virtual host::Cinterface* ActiveDll() const noexcept = 0;
     virtual void SetModuleObject(host::Cinterface* module_object) noexcept = 0;
     virtual host::Cinterface* ModuleObject() const noexcept = 0;
 
-protected:
+  protected:
     using Form::Form;
 };
 

@@ -23,7 +23,9 @@ std::string_view trim_blanks(std::string_view s) {
     return s;
 }
 
-bool is_blank_text(const ado::Variant& v) { return v.is_string() && trim_blanks(v.str()).empty(); }
+bool is_blank_text(const ado::Variant& v) {
+    return v.is_string() && trim_blanks(v.str()).empty();
+}
 
 bool is_usable_date(const ado::Variant& v) {
     if (v.is_date()) return true;
@@ -106,7 +108,9 @@ void copy_current_row(ado::Recordset& source, ado::Recordset& target, const std:
     if (!added) return;
     for (std::size_t t = 0; t < copied.size(); ++t) {
         // A value the copy cannot take leaves that field unassigned; the row is still saved.
-        suppress([&] { target.GetFields().Item(static_cast<int>(t)).SetValue(source.GetFields().Item(copied[t]).Value()); });
+        suppress([&] {
+            target.GetFields().Item(static_cast<int>(t)).SetValue(source.GetFields().Item(copied[t]).Value());
+        });
     }
     bool saved = false;
     suppress([&] {
@@ -134,7 +138,9 @@ std::string TrimStringa(const ado::Variant& value) noexcept {
     return suppress_or(std::string(), [&] { return std::string(rtrim_blanks(value.text_or_empty())); });
 }
 
-ado::Variant ValoreDecimale() noexcept { return ado::Variant(std::int16_t{0}); }
+ado::Variant ValoreDecimale() noexcept {
+    return ado::Variant(std::int16_t{0});
+}
 
 ado::Variant ValoreDecimale(const ado::Variant& value) noexcept {
     return suppress_or(ado::Variant(), [&] {
@@ -156,7 +162,8 @@ std::string StringaFissa(const ado::Variant& value, std::int16_t width) noexcept
         if (width < 0) return std::string();
         const std::string blanks(static_cast<std::size_t>(width), ' ');
         if (value.is_empty() || value.is_null()) return blanks;
-        const std::string text = suppress_or(std::string(), [&] { return std::string(trim_blanks(value.to_string())); });
+        const std::string text =
+            suppress_or(std::string(), [&] { return std::string(trim_blanks(value.to_string())); });
         return ado::utf8_left(text + blanks, static_cast<std::size_t>(width));
     });
 }
@@ -185,7 +192,8 @@ std::string ConvertiDataOra(std::string_view text) noexcept {
             }
         }
         const TimeOfDay time = read_time(text);
-        return ado::DateTime::from_parts(full_year(year), month, day, time.hour, time.minute, time.second).iso();
+        return ado::DateTime::from_parts(full_year(year), month, day, time.hour, time.minute, time.second)
+            .iso();
     });
 }
 

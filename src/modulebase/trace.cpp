@@ -10,7 +10,7 @@ namespace module {
 namespace {
 
 class StderrSink final : public TraceSink {
-public:
+  public:
     void Write(std::string_view line) noexcept override {
         std::fprintf(stderr, "%.*s\n", static_cast<int>(line.size()), line.data());
         std::fflush(stderr);
@@ -20,7 +20,7 @@ public:
 // Opens the file for each line: objects come and go rarely, and several objects (and
 // processes) may share one trace file.
 class FileSink final : public TraceSink {
-public:
+  public:
     explicit FileSink(std::string path) : path_(std::move(path)) {}
     void Write(std::string_view line) noexcept override {
         try {
@@ -31,7 +31,7 @@ public:
         }
     }
 
-private:
+  private:
     std::string path_;
 };
 
@@ -57,7 +57,8 @@ std::optional<Guid> random_guid() noexcept {
         b[6] = static_cast<std::uint8_t>((b[6] & 0x0F) | 0x40);  // version 4 (random)
         b[8] = static_cast<std::uint8_t>((b[8] & 0x3F) | 0x80);  // RFC 4122 variant
         Guid g;
-        g.data1 = (std::uint32_t{b[0]} << 24) | (std::uint32_t{b[1]} << 16) | (std::uint32_t{b[2]} << 8) | b[3];
+        g.data1 =
+            (std::uint32_t{b[0]} << 24) | (std::uint32_t{b[1]} << 16) | (std::uint32_t{b[2]} << 8) | b[3];
         g.data2 = static_cast<std::uint16_t>((b[4] << 8) | b[5]);
         g.data3 = static_cast<std::uint16_t>((b[6] << 8) | b[7]);
         for (int i = 0; i < 8; ++i) g.data4[static_cast<std::size_t>(i)] = b[static_cast<std::size_t>(8 + i)];
@@ -69,9 +70,10 @@ std::optional<Guid> random_guid() noexcept {
 
 std::string format_instance_id(const Guid& guid) {
     char text[33];
-    std::snprintf(text, sizeof text, "%08X%04X%04X%02X%02X%02X%02X%02X%02X%02X%02X", static_cast<unsigned>(guid.data1),
-                  static_cast<unsigned>(guid.data2), static_cast<unsigned>(guid.data3), guid.data4[0], guid.data4[1],
-                  guid.data4[2], guid.data4[3], guid.data4[4], guid.data4[5], guid.data4[6], guid.data4[7]);
+    std::snprintf(text, sizeof text, "%08X%04X%04X%02X%02X%02X%02X%02X%02X%02X%02X",
+                  static_cast<unsigned>(guid.data1), static_cast<unsigned>(guid.data2),
+                  static_cast<unsigned>(guid.data3), guid.data4[0], guid.data4[1], guid.data4[2],
+                  guid.data4[3], guid.data4[4], guid.data4[5], guid.data4[6], guid.data4[7]);
     return text;
 }
 
@@ -102,7 +104,9 @@ ObjectTrace::ObjectTrace(std::shared_ptr<TraceSink> sink, std::string object_nam
     write("INI");
 }
 
-ObjectTrace::~ObjectTrace() { finish(); }
+ObjectTrace::~ObjectTrace() {
+    finish();
+}
 
 void ObjectTrace::finish() noexcept {
     if (finished_) return;

@@ -18,7 +18,7 @@ inline constexpr std::string_view kProjectName = "ZIZO_LEDGERINTAKE";
 inline constexpr const char* kTraceVariable = "LEDGERINTAKE_TRACE";
 
 class TraceSink {
-public:
+  public:
     virtual ~TraceSink() = default;
     // Writes one line (the sink adds the line end). Never throws.
     virtual void Write(std::string_view line) noexcept = 0;
@@ -47,11 +47,11 @@ std::string trace_line(std::string_view instance_id, std::string_view phase, std
 // An object's instance identifier: made on first use from a fresh GUID, then kept. When
 // no GUID can be had the identifier is empty and is made again on the next request.
 class InstanceId {
-public:
+  public:
     explicit InstanceId(GuidSource source = random_guid);
     const std::string& get() noexcept;
 
-private:
+  private:
     GuidSource source_;
     std::string id_;
 };
@@ -59,7 +59,7 @@ private:
 // Writes the "INI" line when constructed and the "TER" line once, at finish() or at
 // destruction, whichever comes first.
 class ObjectTrace {
-public:
+  public:
     ObjectTrace(std::shared_ptr<TraceSink> sink, std::string object_name, GuidSource source = random_guid);
     ~ObjectTrace();
     ObjectTrace(const ObjectTrace&) = delete;
@@ -69,7 +69,7 @@ public:
     const std::string& instance_id() noexcept { return id_.get(); }
     const std::shared_ptr<TraceSink>& sink() const noexcept { return sink_; }
 
-private:
+  private:
     void write(std::string_view phase) noexcept;
     std::shared_ptr<TraceSink> sink_;
     std::string object_name_;

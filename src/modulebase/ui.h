@@ -11,7 +11,7 @@ namespace module {
 class Window;
 
 class LEDGERINTAKE_CONTRACT Ui {
-public:
+  public:
     virtual ~Ui() = default;
     // A window is being loaded: the front end makes what displays it and may give it a
     // handle (Window::SetHandle) before the window's own load handling runs.
@@ -24,7 +24,8 @@ public:
     // A message box with the platform's flags (buttons, icon, default button, modality);
     // answers with the platform's codes (1 OK, 2 cancel, 3 abort, 4 retry, 5 ignore,
     // 6 yes, 7 no).
-    virtual std::int32_t MessageBox(const std::string& text, const std::string& title, std::int32_t flags) = 0;
+    virtual std::int32_t MessageBox(const std::string& text, const std::string& title,
+                                    std::int32_t flags) = 0;
 };
 
 }  // namespace module

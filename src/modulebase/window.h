@@ -11,7 +11,7 @@
 namespace module {
 
 class LEDGERINTAKE_CONTRACT Window {
-public:
+  public:
     virtual ~Window() = default;
 
     virtual std::string Caption() const noexcept = 0;

@@ -17,7 +17,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool blank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 std::string_view trimmed(std::string_view s) {
     while (!s.empty() && blank(s.front())) s.remove_prefix(1);
@@ -67,9 +69,10 @@ void refuse_foreign_objects(ado::Connection& conn, const std::vector<std::string
     for (const auto& statement : statements) {
         const auto name = created_object(statement);
         if (name && object_exists(conn, *name))
-            throw ado::Error(ado::kErrProvider, "The database already holds " + *name +
-                                                    " but was not set up by db init (it has no HOST_SCHEMA table); "
-                                                    "it was left unchanged.");
+            throw ado::Error(ado::kErrProvider,
+                             "The database already holds " + *name +
+                                 " but was not set up by db init (it has no HOST_SCHEMA table); "
+                                 "it was left unchanged.");
     }
 }
 
@@ -83,7 +86,9 @@ void install_schema(ado::Connection& conn) {
     refuse_foreign_objects(conn, statements);
     for (const auto& statement : statements) conn.Execute(statement);
     ado::SqlText record;
-    record.line(" INSERT INTO HOST_SCHEMA (VERSION, CREATED) VALUES (").number(kSchemaVersion).add(", GETDATE())");
+    record.line(" INSERT INTO HOST_SCHEMA (VERSION, CREATED) VALUES (")
+        .number(kSchemaVersion)
+        .add(", GETDATE())");
     conn.Execute(record);
     transaction.Commit();
 }
@@ -162,7 +167,8 @@ std::optional<std::string> created_object(std::string_view statement) {
         }
     }
     if (!word.empty() && words.size() < 3) words.push_back(word);
-    if (words.size() == 3 && words[0] == "CREATE" && (words[1] == "TABLE" || words[1] == "VIEW")) return words[2];
+    if (words.size() == 3 && words[0] == "CREATE" && (words[1] == "TABLE" || words[1] == "VIEW"))
+        return words[2];
     return std::nullopt;
 }
 

@@ -7,13 +7,15 @@
 namespace refhost {
 
 std::int32_t LogObject::ShowError(const std::string& caption, const std::string& message,
-                                  const std::string& procedure, std::int32_t /*buttons: always abort/retry/ignore*/) {
+                                  const std::string& procedure,
+                                  std::int32_t /*buttons: always abort/retry/ignore*/) {
     host::ErrorInfo shown = std::move(error_);
     ado::ProviderErrors provider = std::move(provider_errors_);
     error_ = {};
     provider_errors_.clear();
     // The module passes no message of its own; should a caller give one, it leads the text.
-    if (!message.empty()) shown.description = shown.description.empty() ? message : message + "\n" + shown.description;
+    if (!message.empty())
+        shown.description = shown.description.empty() ? message : message + "\n" + shown.description;
     const std::int32_t answer = ui_->ShowError(caption, procedure, shown, provider);
     if (answer == host::kAnswerRetry || answer == host::kAnswerIgnore) return answer;
     return host::kAnswerAbort;
@@ -35,17 +37,25 @@ std::int32_t DateObject::ValidityCode() const {
     return date_->year() >= 1753 && date_->year() <= 9999 ? 0 : 1;
 }
 
-std::string DateObject::SqlText() const { return date_ ? date_->date_only().compact() : std::string(); }
+std::string DateObject::SqlText() const {
+    return date_ ? date_->date_only().compact() : std::string();
+}
 
-std::shared_ptr<host::LogObject> Components::CreateLogObject() { return std::make_shared<LogObject>(ui_); }
+std::shared_ptr<host::LogObject> Components::CreateLogObject() {
+    return std::make_shared<LogObject>(ui_);
+}
 
 std::shared_ptr<host::ConnectionFactory> Components::CreateConnectionFactory() {
     return std::make_shared<ConnectionFactory>(statement_trace_);
 }
 
-std::shared_ptr<host::DateObject> Components::CreateDateObject() { return std::make_shared<DateObject>(); }
+std::shared_ptr<host::DateObject> Components::CreateDateObject() {
+    return std::make_shared<DateObject>();
+}
 
-std::shared_ptr<host::UtilityObject> Components::CreateUtilityObject() { return std::make_shared<UtilityObject>(); }
+std::shared_ptr<host::UtilityObject> Components::CreateUtilityObject() {
+    return std::make_shared<UtilityObject>();
+}
 
 std::shared_ptr<host::ActivityParametersService> Components::CreateActivityParametersService() {
     return std::make_shared<ActivityParametersService>(connection_string_);

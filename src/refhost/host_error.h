@@ -7,7 +7,7 @@
 namespace refhost {
 
 class HostError : public std::runtime_error {
-public:
+  public:
     explicit HostError(const std::string& message) : std::runtime_error(message) {}
 };
 

@@ -14,7 +14,9 @@ ado::Variant AccountingParameters::ParametroProposta(int index) const {
     return record_->proposals[static_cast<std::size_t>(index - 1)];
 }
 
-void NoticeService::Show(const std::string& message, const std::string& title) { ui_->ShowNotice(message, title); }
+void NoticeService::Show(const std::string& message, const std::string& title) {
+    ui_->ShowNotice(message, title);
+}
 
 GlobalServices::GlobalServices(std::string connection_string, std::shared_ptr<const CompanyRecord> company,
                                UserRecord user, std::shared_ptr<HostUi> ui,
@@ -38,7 +40,9 @@ void GlobalServices::SetApplication(std::shared_ptr<const host::Application> app
     module_calls_.emplace_back("SetApplication");
 }
 
-void GlobalServices::ModuleReleasing() { module_calls_.emplace_back("ModuleReleasing"); }
+void GlobalServices::ModuleReleasing() {
+    module_calls_.emplace_back("ModuleReleasing");
+}
 
 void GlobalServices::DropModuleReferences() {
     current_module_ = nullptr;

@@ -15,68 +15,68 @@ namespace refhost {
 class HostUi;
 
 class ConnectionSettings final : public host::DatabaseSettings {
-public:
+  public:
     explicit ConnectionSettings(std::string connection_string) : cs_(std::move(connection_string)) {}
     std::string ConnectionString() const override { return cs_; }
 
-private:
+  private:
     std::string cs_;
 };
 
 class Company final : public host::CompanyObject {
-public:
+  public:
     explicit Company(std::shared_ptr<const CompanyRecord> record) : record_(std::move(record)) {}
     ado::Variant Code() const override { return ado::Variant::long_value(record_->code); }
     // Index 1..4; Empty outside.
     ado::Variant StatementPortfolioIndicator(int index) const override;
 
-private:
+  private:
     std::shared_ptr<const CompanyRecord> record_;
 };
 
 class Settings final : public host::CompanySettings {
-public:
+  public:
     explicit Settings(std::shared_ptr<const CompanyRecord> record) : record_(std::move(record)) {}
     ado::Variant ChartOfAccountsGroup() const override { return record_->chart_group; }
     ado::Variant SecondSetting() const override { return record_->second_setting; }
 
-private:
+  private:
     std::shared_ptr<const CompanyRecord> record_;
 };
 
 class Accounts final : public host::AccountTexts {
-public:
+  public:
     explicit Accounts(std::shared_ptr<const CompanyRecord> record) : record_(std::move(record)) {}
     ado::Variant CustomerAccount() const override { return record_->account_customers; }
     ado::Variant SupplierAccount() const override { return record_->account_suppliers; }
 
-private:
+  private:
     std::shared_ptr<const CompanyRecord> record_;
 };
 
 class AccountingParameters final : public host::AccountingParameters {
-public:
+  public:
     explicit AccountingParameters(std::shared_ptr<const CompanyRecord> record) : record_(std::move(record)) {}
     // Index 1..13; Null for a NULL column, Empty outside the range.
     ado::Variant ParametroProposta(int index) const override;
 
-private:
+  private:
     std::shared_ptr<const CompanyRecord> record_;
 };
 
 class NoticeService final : public host::MessageService {
-public:
+  public:
     explicit NoticeService(std::shared_ptr<HostUi> ui) : ui_(std::move(ui)) {}
     void Show(const std::string& message, const std::string& title) override;
 
-private:
+  private:
     std::shared_ptr<HostUi> ui_;
 };
 
 class GlobalServices final : public host::GlobalServices {
-public:
-    GlobalServices(std::string connection_string, std::shared_ptr<const CompanyRecord> company, UserRecord user,
-                   std::shared_ptr<HostUi> ui, std::shared_ptr<host::Components> components);
+  public:
+    GlobalServices(std::string connection_string, std::shared_ptr<const CompanyRecord> company,
+                   UserRecord user, std::shared_ptr<HostUi> ui, std::shared_ptr<host::Components> components);
 
     std::shared_ptr<host::DatabaseSettings> Database() override { return database_; }
     std::shared_ptr<host::CompanyObject> Company() override { return company_; }
@@ -100,7 +100,7 @@ public:
     std::shared_ptr<const host::Application> application() const { return application_; }
     const std::vector<std::string>& module_calls() const { return module_calls_; }
 
-private:
+  private:
     std::shared_ptr<ConnectionSettings> database_;
     std::shared_ptr<refhost::Company> company_;
     std::shared_ptr<refhost::Settings> settings_;

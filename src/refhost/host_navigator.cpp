@@ -28,8 +28,12 @@ void Navigator::SetFrameStatus(std::int16_t status) {
     calls_->push_back("SetFrameStatus(" + std::to_string(status) + ")");
 }
 
-void Navigator::Refresh() { calls_->emplace_back("Refresh"); }
+void Navigator::Refresh() {
+    calls_->emplace_back("Refresh");
+}
 
-void Navigator::ClearCurrentModule() { calls_->emplace_back("ClearCurrentModule"); }
+void Navigator::ClearCurrentModule() {
+    calls_->emplace_back("ClearCurrentModule");
+}
 
 }  // namespace refhost

@@ -14,7 +14,7 @@ namespace refhost {
 using CallRecord = std::shared_ptr<std::vector<std::string>>;
 
 class FormRegistry final : public host::FormRegistry {
-public:
+  public:
     explicit FormRegistry(CallRecord calls) : calls_(std::move(calls)) {}
     void Register(std::int32_t window_handle, std::int32_t reserved, std::int16_t state,
                   const std::string& text) override;
@@ -24,13 +24,13 @@ public:
     // Handles of the windows registered open and not unregistered since.
     const std::set<std::int32_t>& open_windows() const { return open_; }
 
-private:
+  private:
     CallRecord calls_;
     std::set<std::int32_t> open_;
 };
 
 class Navigator final : public host::Navigator {
-public:
+  public:
     Navigator();
     ado::Variant Notify() override;
     std::shared_ptr<host::FormRegistry> Forms() override { return forms_; }
@@ -43,7 +43,7 @@ public:
     const std::vector<std::string>& calls() const { return *calls_; }
     const FormRegistry& forms() const { return *forms_; }
 
-private:
+  private:
     CallRecord calls_;
     std::shared_ptr<FormRegistry> forms_;
 };

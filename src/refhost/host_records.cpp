@@ -28,7 +28,10 @@ std::string proposal_column(int index) {
 
 CompanyRecord read_company(ado::Connection& conn, std::int32_t code) {
     ado::SqlText sql;
-    sql.line(" SELECT *").line(" FROM HOST_COMPANY WITH (NOLOCK)").line(" WHERE COMPANY_CODE = ").number(code);
+    sql.line(" SELECT *")
+        .line(" FROM HOST_COMPANY WITH (NOLOCK)")
+        .line(" WHERE COMPANY_CODE = ")
+        .number(code);
     const auto rs = conn.Execute(sql);
     if (rs->EOF()) throw HostError("company " + std::to_string(code) + " is not in HOST_COMPANY");
     auto field = [&](const std::string& name) { return rs->GetFields().Item(name).Value(); };
@@ -46,7 +49,8 @@ CompanyRecord read_company(ado::Connection& conn, std::int32_t code) {
 UserRecord read_user(ado::Connection& conn, const std::string& code) {
     // A code with a quote could only reach the table through doubled quotes; it is refused
     // here rather than written into the statement.
-    if (code.find('\'') != std::string::npos) throw HostError("user " + code + " is not in HOST_USER (user codes hold no quotes)");
+    if (code.find('\'') != std::string::npos)
+        throw HostError("user " + code + " is not in HOST_USER (user codes hold no quotes)");
     ado::SqlText sql;
     sql.line(" SELECT USER_CODE, USER_GROUP")
         .line(" FROM HOST_USER WITH (NOLOCK)")

@@ -15,8 +15,8 @@ namespace refhost {
 
 struct CompanyRecord {
     std::int32_t code = 0;
-    ado::Variant chart_group;      // CHART_GROUP, Integer
-    ado::Variant second_setting;   // SECOND_SETTING, Integer
+    ado::Variant chart_group;        // CHART_GROUP, Integer
+    ado::Variant second_setting;     // SECOND_SETTING, Integer
     ado::Variant account_customers;  // ACCOUNT_CUSTOMERS, text or Null
     ado::Variant account_suppliers;  // ACCOUNT_SUPPLIERS, text or Null
     // FLG_STATEMENTS_CUSTOMERS, FLG_STATEMENTS_SUPPLIERS, FLG_PORTFOLIO_RECEIVABLE,

@@ -8,7 +8,7 @@ namespace {
 
 // The connection handed in when it is open, else one of the service's own for this run.
 class ServiceConnection {
-public:
+  public:
     ServiceConnection(const std::shared_ptr<ado::Connection>& given, const std::string& connection_string) {
         if (given && given->State() == ado::adStateOpen) {
             use_ = given.get();
@@ -20,7 +20,7 @@ public:
     }
     ado::Connection& get() { return *use_; }
 
-private:
+  private:
     std::unique_ptr<ado::Connection> own_;
     ado::Connection* use_ = nullptr;
 };
@@ -78,7 +78,8 @@ void ExerciseService::Run() {
             .line(" ORDER BY START_DATE DESC");
         const auto rs = conn.get().Execute(sql);
         if (rs->EOF()) {
-            last_error_ = "no fiscal year of company " + std::to_string(company_) + " contains " + date->iso();
+            last_error_ =
+                "no fiscal year of company " + std::to_string(company_) + " contains " + date->iso();
             return;
         }
         first_ = ado::Variant(rs->GetFields().Item("EXERCISE_VALUE1").Value().to_integer());

@@ -15,10 +15,12 @@ namespace refhost {
 // may have no rows: the caller decides what that means); status 1 and no record set when
 // the query fails. The option of the request is taken and has no effect here.
 class ActivityParametersService final : public host::ActivityParametersService {
-public:
+  public:
     explicit ActivityParametersService(std::string default_connection_string)
         : connection_string_(std::move(default_connection_string)) {}
-    void SetConnection(std::shared_ptr<ado::Connection> connection) override { connection_ = std::move(connection); }
+    void SetConnection(std::shared_ptr<ado::Connection> connection) override {
+        connection_ = std::move(connection);
+    }
     void SetConnectionString(const std::string& connection_string) override;
     void SetCompany(std::int32_t company) override { company_ = company; }
     void SetYear(std::int32_t year) override { year_ = year; }
@@ -30,7 +32,7 @@ public:
     // Why the last run failed; empty after a success.
     const std::string& last_error() const { return last_error_; }
 
-private:
+  private:
     std::shared_ptr<ado::Connection> connection_;
     std::string connection_string_;
     std::int32_t company_ = 0;
@@ -47,9 +49,12 @@ private:
 // text is not a date; status 2 when the table cannot be read. The values are Empty unless
 // the status is 0.
 class ExerciseService final : public host::ExerciseService {
-public:
-    explicit ExerciseService(std::string connection_string) : connection_string_(std::move(connection_string)) {}
-    void SetConnection(std::shared_ptr<ado::Connection> connection) override { connection_ = std::move(connection); }
+  public:
+    explicit ExerciseService(std::string connection_string)
+        : connection_string_(std::move(connection_string)) {}
+    void SetConnection(std::shared_ptr<ado::Connection> connection) override {
+        connection_ = std::move(connection);
+    }
     void SetCompany(std::int32_t company) override { company_ = company; }
     void SetReferenceDate(const std::string& date_text) override { date_text_ = date_text; }
     void Run() override;
@@ -59,7 +64,7 @@ public:
 
     const std::string& last_error() const { return last_error_; }
 
-private:
+  private:
     std::shared_ptr<ado::Connection> connection_;
     std::string connection_string_;
     std::int32_t company_ = 0;

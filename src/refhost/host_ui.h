@@ -11,7 +11,7 @@
 namespace refhost {
 
 class HostUi {
-public:
+  public:
     virtual ~HostUi() = default;
     // A message of the module (string-table id `code`, kind 2/3 plain, 4 yes/no question);
     // returns 0 for "no", non-zero otherwise.
@@ -20,7 +20,8 @@ public:
                                      std::int32_t default_button) = 0;
     // A trapped error: answers 3 abort, 4 retry, 5 ignore.
     virtual std::int32_t ShowError(const std::string& caption, const std::string& procedure,
-                                   const host::ErrorInfo& error, const ado::ProviderErrors& provider_errors) = 0;
+                                   const host::ErrorInfo& error,
+                                   const ado::ProviderErrors& provider_errors) = 0;
     // Message display before the log object exists ("Classe Log non settata").
     virtual void ShowNotice(const std::string& message, const std::string& title) = 0;
 };

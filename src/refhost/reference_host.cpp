@@ -11,7 +11,8 @@
 
 namespace refhost {
 
-ReferenceHost::ReferenceHost(HostOptions options, std::shared_ptr<HostUi> ui, std::filesystem::path statement_trace)
+ReferenceHost::ReferenceHost(HostOptions options, std::shared_ptr<HostUi> ui,
+                             std::filesystem::path statement_trace)
     : options_(std::move(options)), connection_string_(refhost::connection_string(options_.database)) {
     if (!ui) throw std::invalid_argument("the reference host needs a front end (HostUi)");
     std::shared_ptr<const CompanyRecord> company;
@@ -28,8 +29,12 @@ ReferenceHost::ReferenceHost(HostOptions options, std::shared_ptr<HostUi> ui, st
     navigator_ = std::make_shared<Navigator>();
 }
 
-std::shared_ptr<host::GlobalServices> ReferenceHost::global_services() { return global_; }
+std::shared_ptr<host::GlobalServices> ReferenceHost::global_services() {
+    return global_;
+}
 
-std::shared_ptr<host::Navigator> ReferenceHost::navigator() { return navigator_; }
+std::shared_ptr<host::Navigator> ReferenceHost::navigator() {
+    return navigator_;
+}
 
 }  // namespace refhost

@@ -21,12 +21,13 @@ struct HostOptions {
 };
 
 class ReferenceHost {
-public:
+  public:
     // Throws ado::Error when the database cannot be opened or read (a missing file is not
     // created), refhost::HostError when the company is not in HOST_COMPANY or the user not
     // in HOST_USER, std::invalid_argument without a front end.
     // `statement_trace`: when set, every connection the host hands out appends its statements there.
-    ReferenceHost(HostOptions options, std::shared_ptr<HostUi> ui, std::filesystem::path statement_trace = {});
+    ReferenceHost(HostOptions options, std::shared_ptr<HostUi> ui,
+                  std::filesystem::path statement_trace = {});
 
     std::shared_ptr<host::GlobalServices> global_services();
     // The navigator allows every close.
@@ -35,7 +36,7 @@ public:
     const HostOptions& options() const { return options_; }
     const std::string& connection_string() const { return connection_string_; }
 
-private:
+  private:
     HostOptions options_;
     std::string connection_string_;
     std::shared_ptr<host::GlobalServices> global_;

@@ -27,8 +27,12 @@ Thrown thrown(F&& action) {
     return {};
 }
 
-inline Variant dec(const char* text) { return Variant(Decimal::from_string(text)); }
-inline Variant day(const char* text) { return Variant(*DateTime::parse(text)); }
+inline Variant dec(const char* text) {
+    return Variant(Decimal::from_string(text));
+}
+inline Variant day(const char* text) {
+    return Variant(*DateTime::parse(text));
+}
 
 // A nullable column as an engine describes it.
 inline ColumnInfo col(std::string name, int type, long size = 0, int precision = 0, int scale = 0) {

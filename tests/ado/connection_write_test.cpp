@@ -14,8 +14,8 @@ constexpr auto npos = std::string::npos;
 
 // A supplier of company 1 on registry record `registry`.
 Assignments supplier(int number, int registry = 100) {
-    return {{"CG44_DITTA_CG18", 1}, {"CG44_TIPOCF", 1}, {"CG44_CLIFOR", number},
-            {"CG44_CODICE_CG16", registry}};
+    return {
+        {"CG44_DITTA_CG18", 1}, {"CG44_TIPOCF", 1}, {"CG44_CLIFOR", number}, {"CG44_CODICE_CG16", registry}};
 }
 
 void assign(Recordset& rs, const Assignments& values) {
@@ -24,7 +24,7 @@ void assign(Recordset& rs, const Assignments& values) {
 
 // Suppliers 7 and 8 of registry record 100, stored before the record set reads them.
 class WriteThrough : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         conn_.Open(cs_for((dir_ / "w.db").string()));
         conn_.Execute(schema_script("ledger.sql"));

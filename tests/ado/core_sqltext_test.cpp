@@ -23,7 +23,10 @@ TEST(SqlText, JoinsLinesWithCrLfAndCanonicalNumbers) {
     EXPECT_EQ(SqlText().text(), "");
 
     SqlText numbers;
-    numbers.line("X = ").number(Decimal::from_parts(-15000, 4)).add(", Y = ").number(Decimal::from_string("0.00"));
+    numbers.line("X = ")
+        .number(Decimal::from_parts(-15000, 4))
+        .add(", Y = ")
+        .number(Decimal::from_string("0.00"));
     EXPECT_EQ(numbers.text(false), "X = -1.5, Y = 0");
 }
 

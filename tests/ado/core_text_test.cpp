@@ -20,16 +20,28 @@ TEST(Collation, CaseAndTrailingBlanksIgnoredElseCodePoints) {
         int expected;
     };
     const std::vector<Case> cases = {
-        {"ab", "AB", 0}, {"ab ", "AB", 0}, {"AB  ", "ab", 0}, {"", "   ", 0}, {"", "", 0},
+        {"ab", "AB", 0},
+        {"ab ", "AB", 0},
+        {"AB  ", "ab", 0},
+        {"", "   ", 0},
+        {"", "", 0},
         {"\xC3\xA0", "\xC3\x80", 0},                                                  // à À
         {"perch\xC3\xA9", "PERCH\xC3\x89 ", 0},                                       // perché PERCHÉ
         {"\xC3\xB9\xC3\xA8\xC3\xAC\xC3\xB2", "\xC3\x99\xC3\x88\xC3\x8C\xC3\x92", 0},  // ùèìò ÙÈÌÒ
-        {"a", "b", -1}, {"B", "a", 1}, {"abc", "abd", -1}, {"ab", "abc", -1}, {" ab", "ab", -1},
-        {"a b", "ab", -1}, {"a\t", "a", -1},
+        {"a", "b", -1},
+        {"B", "a", 1},
+        {"abc", "abd", -1},
+        {"ab", "abc", -1},
+        {" ab", "ab", -1},
+        {"a b", "ab", -1},
+        {"a\t", "a", -1},
         {"a!", "a", 1},  // the shorter text counts as padded with blanks
-        {"e", "\xC3\xA9", -1}, {"z", "\xC3\xA0", -1},
+        {"e", "\xC3\xA9", -1},
+        {"z", "\xC3\xA0", -1},
         {"\xC3\x97", "\xC3\xB7", -1},  // accents count; × ÷ no letters
-        {"_", "a", -1}, {"\xE2\x82\xAC", "\xC3\xBF", 1}, {"\xF0\x9F\x98\x80", "\xE2\x82\xAC", 1}};
+        {"_", "a", -1},
+        {"\xE2\x82\xAC", "\xC3\xBF", 1},
+        {"\xF0\x9F\x98\x80", "\xE2\x82\xAC", 1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string("'") + c.a + "' vs '" + c.b + "'");
         EXPECT_EQ(sign(ado::collate_compare(c.a, c.b)), c.expected);
@@ -55,8 +67,13 @@ TEST(Utf8, LengthAndLeftCountCharacters) {
     const std::string text = "a\xC3\xA0\xE2\x82\xAC\xF0\x9F\x98\x80z";  // a à € 😀 z
     EXPECT_EQ(ado::utf8_length(text), 5U);
     const std::vector<std::pair<std::size_t, std::string>> cuts = {
-        {0, ""}, {1, "a"}, {2, "a\xC3\xA0"}, {3, "a\xC3\xA0\xE2\x82\xAC"},
-        {4, "a\xC3\xA0\xE2\x82\xAC\xF0\x9F\x98\x80"}, {5, text}, {50, text}};
+        {0, ""},
+        {1, "a"},
+        {2, "a\xC3\xA0"},
+        {3, "a\xC3\xA0\xE2\x82\xAC"},
+        {4, "a\xC3\xA0\xE2\x82\xAC\xF0\x9F\x98\x80"},
+        {5, text},
+        {50, text}};
     for (const auto& [n, expected] : cuts) {
         SCOPED_TRACE(n);
         EXPECT_EQ(ado::utf8_left(text, n), expected);

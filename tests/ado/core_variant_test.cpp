@@ -35,10 +35,18 @@ TEST(VariantType, SubtypeCodesAndDirectAccess) {
 
 TEST(VariantToString, LikeCStr) {
     const std::vector<std::pair<Variant, std::string>> cases = {
-        {Variant(), ""}, {Variant(true), "True"}, {Variant(false), "False"}, {Variant(-42), "-42"},
-        {Variant::integer_value(-32768), "-32768"}, {Variant(9007199254740993LL), "9007199254740993"},
-        {Variant(0.1), "0.1"}, {Variant(1e20), "1E+20"}, {dec("1.500"), "1.5"}, {dec("-0.0001"), "-0.0001"},
-        {date(2020, 1, 2), "2020-01-02"}, {Variant("  text "), "  text "},
+        {Variant(), ""},
+        {Variant(true), "True"},
+        {Variant(false), "False"},
+        {Variant(-42), "-42"},
+        {Variant::integer_value(-32768), "-32768"},
+        {Variant(9007199254740993LL), "9007199254740993"},
+        {Variant(0.1), "0.1"},
+        {Variant(1e20), "1E+20"},
+        {dec("1.500"), "1.5"},
+        {dec("-0.0001"), "-0.0001"},
+        {date(2020, 1, 2), "2020-01-02"},
+        {Variant("  text "), "  text "},
         {Variant(DateTime::from_parts(2020, 1, 2, 3, 4, 5)), "2020-01-02 03:04:05"}};
     for (const auto& [v, text] : cases) {
         SCOPED_TRACE(text);
@@ -55,16 +63,27 @@ TEST(VariantToLong, BankersRoundingRangeAndJunk) {
         long long expected;
         long error;  // error number when the conversion must fail
     };
-    const std::vector<Case> cases = {
-        {Variant(), 0, 0}, {Variant(true), -1, 0}, {Variant("2.5"), 2, 0}, {Variant("3.5"), 4, 0},
-        {Variant(" -2,5 "), -2, 0}, {Variant("1E3"), 1000, 0}, {Variant(2.5), 2, 0}, {Variant(-3.5), -4, 0},
-        {dec("2147483647.4"), 2147483647, 0}, {dec("2147483647.5"), 0, ado::kErrOverflow},
-        {Variant(-2147483648LL), -2147483648LL, 0}, {Variant(-2147483649LL), 0, ado::kErrOverflow},
-        {Variant(1e300), 0, ado::kErrOverflow}, {date(1900, 1, 1), 2, 0}, {date(1900, 1, 1, 12), 2, 0},
-        {date(1900, 1, 1, 13), 3, 0},  // 2.5 goes to even
-        {kNull, 0, ado::kErrInvalidUse}, {Variant(""), 0, ado::kErrTypeMismatch},
-        {Variant("abc"), 0, ado::kErrTypeMismatch}, {Variant("1.2.3"), 0, ado::kErrTypeMismatch},
-        {Variant("99999999999999999999999999999999"), 0, ado::kErrOverflow}};
+    const std::vector<Case> cases = {{Variant(), 0, 0},
+                                     {Variant(true), -1, 0},
+                                     {Variant("2.5"), 2, 0},
+                                     {Variant("3.5"), 4, 0},
+                                     {Variant(" -2,5 "), -2, 0},
+                                     {Variant("1E3"), 1000, 0},
+                                     {Variant(2.5), 2, 0},
+                                     {Variant(-3.5), -4, 0},
+                                     {dec("2147483647.4"), 2147483647, 0},
+                                     {dec("2147483647.5"), 0, ado::kErrOverflow},
+                                     {Variant(-2147483648LL), -2147483648LL, 0},
+                                     {Variant(-2147483649LL), 0, ado::kErrOverflow},
+                                     {Variant(1e300), 0, ado::kErrOverflow},
+                                     {date(1900, 1, 1), 2, 0},
+                                     {date(1900, 1, 1, 12), 2, 0},
+                                     {date(1900, 1, 1, 13), 3, 0},  // 2.5 goes to even
+                                     {kNull, 0, ado::kErrInvalidUse},
+                                     {Variant(""), 0, ado::kErrTypeMismatch},
+                                     {Variant("abc"), 0, ado::kErrTypeMismatch},
+                                     {Variant("1.2.3"), 0, ado::kErrTypeMismatch},
+                                     {Variant("99999999999999999999999999999999"), 0, ado::kErrOverflow}};
     for (std::size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE(i);
         const auto& c = cases[i];
@@ -129,12 +148,19 @@ TEST(VariantPredicates, IsNumericAndIsDate) {
         Variant v;
         bool numeric, date;
     };
-    const std::vector<Case> cases = {
-        {Variant(), true, false}, {kNull, false, false}, {Variant(true), true, false},
-        {Variant(1.5), true, false}, {Variant(DateTime()), false, true}, {Variant(" -1,5 "), true, false},
-        {Variant("1E300"), true, false}, {Variant(""), false, false}, {Variant("abc"), false, false},
-        {Variant("1.2.3"), false, false}, {Variant("2020-01-31"), false, true},
-        {Variant("31/02/2020"), false, false}, {Variant("20200131"), true, true}};
+    const std::vector<Case> cases = {{Variant(), true, false},
+                                     {kNull, false, false},
+                                     {Variant(true), true, false},
+                                     {Variant(1.5), true, false},
+                                     {Variant(DateTime()), false, true},
+                                     {Variant(" -1,5 "), true, false},
+                                     {Variant("1E300"), true, false},
+                                     {Variant(""), false, false},
+                                     {Variant("abc"), false, false},
+                                     {Variant("1.2.3"), false, false},
+                                     {Variant("2020-01-31"), false, true},
+                                     {Variant("31/02/2020"), false, false},
+                                     {Variant("20200131"), true, true}};
     for (std::size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(cases[i].v.is_numeric(), cases[i].numeric);
@@ -164,16 +190,27 @@ TEST(CompareValues, AcrossSubtypes) {
         int expected;
     };
     const std::vector<Case> cases = {
-        {Variant(5), dec("5.00"), 0}, {Variant(true), Variant(-1), 0}, {Variant(false), dec("0"), 0},
-        {Variant(0.1), dec("0.1"), 0}, {Variant(1e300), dec("79228162514264337593543950335"), 1},
+        {Variant(5), dec("5.00"), 0},
+        {Variant(true), Variant(-1), 0},
+        {Variant(false), dec("0"), 0},
+        {Variant(0.1), dec("0.1"), 0},
+        {Variant(1e300), dec("79228162514264337593543950335"), 1},
         {dec("0.0000000000000000000000000001"), Variant(0), 1},
-        {Variant(9007199254740993LL), Variant(9007199254740992LL), 1}, {Variant("ab "), Variant("AB"), 0},
-        {Variant("\xC3\xA0"), Variant("\xC3\x80"), 0}, {Variant("a"), Variant("b"), -1},
-        {Variant("10"), Variant(9), 1}, {Variant(" 1,5"), dec("1.5"), 0}, {Variant(2), Variant("1E300"), -1},
+        {Variant(9007199254740993LL), Variant(9007199254740992LL), 1},
+        {Variant("ab "), Variant("AB"), 0},
+        {Variant("\xC3\xA0"), Variant("\xC3\x80"), 0},
+        {Variant("a"), Variant("b"), -1},
+        {Variant("10"), Variant(9), 1},
+        {Variant(" 1,5"), dec("1.5"), 0},
+        {Variant(2), Variant("1E300"), -1},
         {date(2020, 1, 2), Variant(DateTime::from_parts(2020, 1, 1, 23, 59, 59)), 1},
-        {date(2020, 1, 2), Variant("02/01/2020"), 0}, {Variant("2020-01-01 10:00"), date(2020, 1, 1, 10), 0},
-        {date(1900, 1, 1), Variant(2), 0}, {Variant(), Variant(0), 0}, {Variant(), Variant("   "), 0},
-        {Variant(), Variant(-3), 1}, {Variant(), Variant(), 0}};
+        {date(2020, 1, 2), Variant("02/01/2020"), 0},
+        {Variant("2020-01-01 10:00"), date(2020, 1, 1, 10), 0},
+        {date(1900, 1, 1), Variant(2), 0},
+        {Variant(), Variant(0), 0},
+        {Variant(), Variant("   "), 0},
+        {Variant(), Variant(-3), 1},
+        {Variant(), Variant(), 0}};
     for (std::size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(ado::compare_values(cases[i].a, cases[i].b), cases[i].expected);

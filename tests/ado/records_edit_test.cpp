@@ -15,7 +15,9 @@ namespace {
 using ado::Variant;
 using ado::testing::dec;
 using ado::testing::thrown;
-Variant date(const char* text) { return ado::testing::day(text); }
+Variant date(const char* text) {
+    return ado::testing::day(text);
+}
 
 struct FieldDef {
     int type;
@@ -112,16 +114,27 @@ INSTANTIATE_TEST_SUITE_P(
         // Text: sizes in characters, blanks beyond the size cut, values as text.
         AssignCase{"fits", {ado::adVarChar, 5}, "abcde", Variant("abcde")},
         AssignCase{"too long", {ado::adVarChar, 5}, "abcdef", std::nullopt, kMultiStep},
-        AssignCase{"characters not bytes", {ado::adVarWChar, 5}, "\xC3\xA0\xC3\xA8\xC3\xAC\xC3\xB2\xC3\xB9",
+        AssignCase{"characters not bytes",
+                   {ado::adVarWChar, 5},
+                   "\xC3\xA0\xC3\xA8\xC3\xAC\xC3\xB2\xC3\xB9",
                    Variant("\xC3\xA0\xC3\xA8\xC3\xAC\xC3\xB2\xC3\xB9")},
         AssignCase{"blanks cut", {ado::adVarChar, 5}, "abcde   ", Variant("abcde")},
-        AssignCase{"unlimited", {ado::adLongVarWChar}, std::string(5000, 'x'), Variant(std::string(5000, 'x'))},
+        AssignCase{
+            "unlimited", {ado::adLongVarWChar}, std::string(5000, 'x'), Variant(std::string(5000, 'x'))},
         AssignCase{"empty text stays text", {ado::adVarChar, 5}, "", Variant("")},
         AssignCase{"decimal as text", {ado::adVarChar, 10}, dec("1.50"), Variant("1.5")},
-        AssignCase{"date as text", {ado::adVarChar, 20}, date("2024-03-01 10:20:30"), Variant("2024-03-01 10:20:30")},
+        AssignCase{"date as text",
+                   {ado::adVarChar, 20},
+                   date("2024-03-01 10:20:30"),
+                   Variant("2024-03-01 10:20:30")},
         // Fixed-width text (by type or attribute) reads back blank-padded, in characters.
         AssignCase{"char padded", {ado::adChar, 12}, "AB", Variant("AB          ")},
-        AssignCase{"nchar padded", {ado::adWChar, 4}, "\xC3\xA0" "b", Variant("\xC3\xA0" "b  ")},
+        AssignCase{"nchar padded",
+                   {ado::adWChar, 4},
+                   "\xC3\xA0"
+                   "b",
+                   Variant("\xC3\xA0"
+                           "b  ")},
         AssignCase{"fixed attribute", {ado::adVarChar, 4, 0, 0, ado::adFldFixed}, "A", Variant("A   ")},
         AssignCase{"char full", {ado::adChar, 4}, "ABCD", Variant("ABCD")},
         AssignCase{"varchar not padded", {ado::adVarChar, 4}, "A", Variant("A")}));

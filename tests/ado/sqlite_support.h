@@ -31,7 +31,7 @@ inline std::unique_ptr<Driver> open_db(const std::string& path, const std::strin
 
 // One database file in a fresh temporary directory, opened as db_ for each test.
 class DbTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { db_ = open_db(path()); }
     std::string path(const std::string& name = "t.db") const { return (dir_ / name).string(); }
 

@@ -49,7 +49,8 @@ TEST(DbInit, TakesTheDatabaseFromTheEnvironmentThenTheCurrentFolder) {
 TEST(DbSql, PrintsTheFirstResultAsCsvWithAHeaderOrFailsWithItsStatus) {
     scripted::TempDir dir;
     ASSERT_EQ(run_ledgerintake(dir.path(), {"db", "init", "--db", "books.db"}).status, 0);
-    const std::vector<std::pair<std::string, std::string>> cases = {  // statement, output
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        // statement, output
         {"SELECT 'a,b' AS X, NULL AS Y, 'say \"hi\"' AS Z", "X,Y,Z\n\"a,b\",,\"say \"\"hi\"\"\"\n"},
         {"SELECT 1 AS N WHERE 1 = 0", "N\n"},
         {"SELECT TOP 1 N'perché' AS T, 7 AS D", "T,D\nperché,7\n"},
@@ -62,7 +63,6 @@ TEST(DbSql, PrintsTheFirstResultAsCsvWithAHeaderOrFailsWithItsStatus) {
                                       "SELECT CG26_VALPROG + 1 AS NEXT\r\nFROM CG26_PROGANAG\n");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "NEXT\n8\n");
-
 }
 
 struct SqlFailure {

@@ -75,7 +75,9 @@ struct ImportCase {
 };
 
 // Cases print as their name in the test listing.
-void PrintTo(const ImportCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ImportCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 const std::string kNotFound = "File non trovato.";
 const std::string kNotValid = "File non valido.";
@@ -135,7 +137,11 @@ std::vector<ImportCase> import_cases() {
         {"company_with_statements", sql("UPDATE HOST_COMPANY SET FLG_STATEMENTS_CUSTOMERS = 1"), 4,
          "L'azienda gestisce estratto conto e/o portafoglio.", "", true},
         {"header_date_that_is_no_date", edited(to_date, "<IE40_ADATA>soon"), 70, "", "ApreFileXML", true},
-        {"unknown_company", [](Case& c) { c.extra = {"--company", "7"}; }, 64, "", "company 7", true},
+        {"unknown_company",
+         [](Case& c) {
+             c.extra = {"--company", "7"};
+         },
+         64, "", "company 7", true},
         {"missing_database", [](Case& c) { c.db = c.dir / "absent.db"; }, 74, "", "db init", false},
         {"database_without_schema", [](Case& c) { write_file(c.db = c.dir / "empty.db", ""); }, 74, "",
          "db init", true},

@@ -44,7 +44,8 @@ TEST_P(TerminalQuestion, IsAskedAtATerminalElseAnsweredByTheOptions) {
     std::ostringstream out, err;
     std::istringstream in(c.typed);
     cli::Console console{out, err, in, c.interactive};
-    cli::TerminalFrontEnd front(console, cli::FrontEndOptions{c.yes, cli::OnError::Abort, false, std::nullopt});
+    cli::TerminalFrontEnd front(console,
+                                cli::FrontEndOptions{c.yes, cli::OnError::Abort, false, std::nullopt});
     EXPECT_EQ(front.ShowMessage(113, 4, "File già importato. Forza?", "", "t", 256), c.answer);
     ASSERT_EQ(front.messages().size(), 1u);
     EXPECT_EQ(front.messages()[0].answer, c.answer);

@@ -35,7 +35,8 @@ TEST_P(MemberFile, EntriesBalanceAndLinksPointToEntriesOfTheFile) {
     EXPECT_EQ(doc->settings().text("IE40_VERSIONE_FILE"), std::optional<std::string>("1.0"));
     EXPECT_EQ(doc->company().text_or_empty("CG16_CODFISCALE"), m.fiscal_code);
     ASSERT_EQ(doc->row_count("CG41_PRIMANOTA"), 57);
-    EXPECT_EQ(std::to_string(doc->row_count("CG41_PRIMANOTA")), doc->settings().text_or_empty("IE40_CG41_PRIMANOTA"));
+    EXPECT_EQ(std::to_string(doc->row_count("CG41_PRIMANOTA")),
+              doc->settings().text_or_empty("IE40_CG41_PRIMANOTA"));
 
     std::set<std::string> numregs;
     std::map<std::string, std::string> parents;
@@ -57,7 +58,8 @@ TEST_P(MemberFile, EntriesBalanceAndLinksPointToEntriesOfTheFile) {
         if (auto p = row.text("CG41_RIFPADRE")) parents[numreg] = *p;
     }
     EXPECT_FALSE(parents.empty());
-    for (const auto& [child, parent] : parents) EXPECT_TRUE(numregs.count(parent)) << child << " -> " << parent;
+    for (const auto& [child, parent] : parents)
+        EXPECT_TRUE(numregs.count(parent)) << child << " -> " << parent;
 }
 
 TEST_P(MemberFile, SameSeedGivesTheSameFileAndAnotherSeedAnother) {

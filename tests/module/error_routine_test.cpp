@@ -8,8 +8,8 @@
 
 #include "ado/connection.h"
 #include "ado/error.h"
-#include "host/log_object.h"
 #include "case_name.h"
+#include "host/log_object.h"
 #include "module_fixture.h"
 #include "modulebase/module_context.h"
 

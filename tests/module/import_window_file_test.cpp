@@ -97,13 +97,20 @@ TEST_F(ImportWindowFileTest, AnAcceptedFileFillsTheWindowAndEnablesTheImport) {
     EXPECT_EQ(messages_since(mark), Texts{});
     EXPECT_TRUE(w.last_outcome().file_accepted);
     const std::vector<std::pair<const module::TextBox*, std::string>> shown = {
-        {&w.TXT_DADATA, "01/01/2024"},           {&w.TXT_ADATA, "31/12/2024"},
-        {&w.TXT_DATAEXP, "15/01/2025 10:30:00"}, {&w.TXT_UTEXP, "mario"},
-        {&w.TXT_AZIEXP, "7"},                    {&w.TXT_CODANAEXP, "501"},
-        {&w.TXT_RAGSOCEXP, "Membro Uno S.r.l."}, {&w.TXT_INDEXP, "Via Roma 1"},
-        {&w.TXT_CAPEXP, "00100"},                {&w.TXT_CITTAEXP, "Roma"},
-        {&w.TXT_PROVEXP, "RM"},                  {&w.TXT_CFISCEXP, kMemberFiscalCode},
-        {&w.TXT_PIVAEXP, "01234567890"},         {&w.TXT_CODANAIMP, "900"}};
+        {&w.TXT_DADATA, "01/01/2024"},
+        {&w.TXT_ADATA, "31/12/2024"},
+        {&w.TXT_DATAEXP, "15/01/2025 10:30:00"},
+        {&w.TXT_UTEXP, "mario"},
+        {&w.TXT_AZIEXP, "7"},
+        {&w.TXT_CODANAEXP, "501"},
+        {&w.TXT_RAGSOCEXP, "Membro Uno S.r.l."},
+        {&w.TXT_INDEXP, "Via Roma 1"},
+        {&w.TXT_CAPEXP, "00100"},
+        {&w.TXT_CITTAEXP, "Roma"},
+        {&w.TXT_PROVEXP, "RM"},
+        {&w.TXT_CFISCEXP, kMemberFiscalCode},
+        {&w.TXT_PIVAEXP, "01234567890"},
+        {&w.TXT_CODANAIMP, "900"}};
     for (const auto& [box, text] : shown) EXPECT_EQ(box->text, text);
     EXPECT_EQ(w.CHK_ESTRATTI.value, 1);
     EXPECT_EQ(w.CHK_CLIFOR.value, 0);
@@ -137,8 +144,9 @@ TEST_P(MasterTableChecks, FollowTheGroupStructureIndicators) {
     add_group_structure(1, 2024, kMemberRegistryCode, GetParam().name);
     auto& w = open();
     ASSERT_FALSE(choose(w, member_file()));
-    EXPECT_EQ(std::vector<int>({w.CHK_TABSEZ.value, w.CHK_TABPDC.value, w.CHK_TABCAU.value, w.CHK_TABCODIVA.value}),
-              GetParam().checks);
+    EXPECT_EQ(
+        std::vector<int>({w.CHK_TABSEZ.value, w.CHK_TABPDC.value, w.CHK_TABCAU.value, w.CHK_TABCODIVA.value}),
+        GetParam().checks);
 }
 
 INSTANTIATE_TEST_SUITE_P(Indicators, MasterTableChecks,
@@ -162,10 +170,12 @@ class MemberLookupTest : public module_test::ImportWindowFixture,
                          public ::testing::WithParamInterface<MemberLookup> {
   protected:
     MemberLookupTest() {
-        exec("INSERT INTO CG16_ANAGGEN (CG16_CODICE, CG16_CODFISCALE, CG16_INIZIOVALIDITA) VALUES (910, "
-             "'NEWFISCAL', '20250101')");
-        exec("INSERT INTO CG16_ANAGGENSTO (CG16S_CODICE_CG16, CG16S_CODFISCALE, CG16S_FINEVALIDITA) VALUES "
-             "(910, 'OLDFISCAL', '20240630')");
+        exec(
+            "INSERT INTO CG16_ANAGGEN (CG16_CODICE, CG16_CODFISCALE, CG16_INIZIOVALIDITA) VALUES (910, "
+            "'NEWFISCAL', '20250101')");
+        exec(
+            "INSERT INTO CG16_ANAGGENSTO (CG16S_CODICE_CG16, CG16S_CODFISCALE, CG16S_FINEVALIDITA) VALUES "
+            "(910, 'OLDFISCAL', '20240630')");
         exec("INSERT INTO CG16_ANAGGEN (CG16_CODICE, CG16_CODFISCALE) VALUES (920, '  BLANKFISCAL ')");
         exec("INSERT INTO CG16_ANAGGEN (CG16_CODICE, CG16_CODFISCALE) VALUES (930, 'OTHERGROUP')");
         add_group_structure(1, 2024, 910);

@@ -66,15 +66,17 @@ class ImportWindowFixture : public ModuleFixture {
     ImportWindowFixture() {
         refhost::init_database(dir / "books.db");
         db.Open(host.global->database->connection_string);
-        exec("INSERT INTO CG16_ANAGGEN (CG16_CODICE, CG16_RAGSOANAG, CG16_CODFISCALE) VALUES (900, "
-             "'Membro Uno', 'MBRFSC80A01H501U')");
+        exec(
+            "INSERT INTO CG16_ANAGGEN (CG16_CODICE, CG16_RAGSOANAG, CG16_CODFISCALE) VALUES (900, "
+            "'Membro Uno', 'MBRFSC80A01H501U')");
         group_id_2024 = add_group_structure(1, 2024, kMemberRegistryCode);
     }
 
     // Opens the import window as the host does (load and first activation).
     module::ImportWindow& open() {
-        make([](module::ModuleContext& context) { return std::make_unique<module::ImportWindow>(context); })
-            .ShowForm();
+        make([](module::ModuleContext& context) {
+            return std::make_unique<module::ImportWindow>(context);
+        }).ShowForm();
         auto* window = dynamic_cast<module::ImportWindow*>(object->CurrentWindow());
         if (window == nullptr) throw std::runtime_error("the module did not open the import window");
         return *window;
@@ -96,10 +98,11 @@ class ImportWindowFixture : public ModuleFixture {
 
     int add_group_structure(int company, int year, int registry_code,
                             const std::string& indicators = "1, 1, 1, 1") {
-        exec("INSERT INTO CGG5_STRUTGR (CGG5_DITTA_CG18, CGG5_ANNO, CGG5_CODICEAN_CG16, CGG5_INDDEFAULTSEZ, "
-             "CGG5_INDDEFAULTCONTI, CGG5_INDDEFAULTCAUCONT, CGG5_INDDEFAULTCODIVA) VALUES (" +
-             std::to_string(company) + ", " + std::to_string(year) + ", " + std::to_string(registry_code) +
-             ", " + indicators + ")");
+        exec(
+            "INSERT INTO CGG5_STRUTGR (CGG5_DITTA_CG18, CGG5_ANNO, CGG5_CODICEAN_CG16, CGG5_INDDEFAULTSEZ, "
+            "CGG5_INDDEFAULTCONTI, CGG5_INDDEFAULTCAUCONT, CGG5_INDDEFAULTCODIVA) VALUES (" +
+            std::to_string(company) + ", " + std::to_string(year) + ", " + std::to_string(registry_code) +
+            ", " + indicators + ")");
         return static_cast<int>(scalar("SELECT MAX(CGG5_ID) FROM CGG5_STRUTGR"));
     }
 

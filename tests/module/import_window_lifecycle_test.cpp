@@ -65,7 +65,8 @@ struct StatementIndicator {
     bool refused;
 };
 
-class StatementsPortfolio : public ImportWindowTest, public ::testing::WithParamInterface<StatementIndicator> {};
+class StatementsPortfolio : public ImportWindowTest,
+                            public ::testing::WithParamInterface<StatementIndicator> {};
 
 TEST_P(StatementsPortfolio, ACompanyThatManagesThemIsToldOnceAndCannotImport) {
     const StatementIndicator& c = GetParam();
@@ -172,8 +173,9 @@ TEST_P(ActivityParametersFailure, StopsTheImportWithMessage112) {
 
     w.CMD_IMPORTA_ButtonClick();
 
-    EXPECT_EQ(messages_since(mark), Texts{"112,2,Impossibile proseguire con l'importazione!\nERRORE nei parametri "
-                                          "delle attività esercitate."});
+    EXPECT_EQ(messages_since(mark),
+              Texts{"112,2,Impossibile proseguire con l'importazione!\nERRORE nei parametri "
+                    "delle attività esercitate."});
     EXPECT_EQ(errors_shown(), c.errors);
     EXPECT_EQ(w.last_outcome().failed_step, Outcome::ActivityParameters);
     EXPECT_EQ(w.last_outcome().completed_step, Outcome::None);
@@ -185,7 +187,8 @@ TEST_P(ActivityParametersFailure, StopsTheImportWithMessage112) {
 INSTANTIATE_TEST_SUITE_P(Failures, ActivityParametersFailure,
                          ::testing::Values(ActivityFailure{"service fails", 3, 2, {}},
                                            ActivityFailure{"no activity for the year", 0, 0, {}},
-                                           ActivityFailure{"no service", 0, -1, {"GeneraRecordsetParametriAttivita"}}),
+                                           ActivityFailure{
+                                               "no service", 0, -1, {"GeneraRecordsetParametriAttivita"}}),
                          scripted::ByName());
 
 struct ExerciseCase {
@@ -221,12 +224,13 @@ TEST_P(ExerciseOfTheImport, ComesFromTheExerciseService) {
 
 INSTANTIATE_TEST_SUITE_P(
     Services, ExerciseOfTheImport,
-    ::testing::Values(ExerciseCase{"found", true, 0, std::int16_t{2024}, std::int16_t{1}, false, false, 2024, 1},
-                      ExerciseCase{"missing status and values count as 0", true, ado::Variant(), ado::Variant(),
-                                   ado::Null, false, false, 0, 0},
-                      ExerciseCase{"failure", true, 7, 2024, 1, false, true, 2024, 1},
-                      ExerciseCase{"a flag set by the caller stays set", true, 0, 2024, 1, true, true, 2024, 1},
-                      ExerciseCase{"no service", false, ado::Variant(), 0, 0, false, true, -1, -1}),
+    ::testing::Values(
+        ExerciseCase{"found", true, 0, std::int16_t{2024}, std::int16_t{1}, false, false, 2024, 1},
+        ExerciseCase{"missing status and values count as 0", true, ado::Variant(), ado::Variant(), ado::Null,
+                     false, false, 0, 0},
+        ExerciseCase{"failure", true, 7, 2024, 1, false, true, 2024, 1},
+        ExerciseCase{"a flag set by the caller stays set", true, 0, 2024, 1, true, true, 2024, 1},
+        ExerciseCase{"no service", false, ado::Variant(), 0, 0, false, true, -1, -1}),
     scripted::ByName());
 
 }  // namespace

@@ -9,8 +9,8 @@
 
 #include "capture_sink.h"
 #include "module/application.h"
-#include "modulebase/import_window_shell.h"
 #include "module/module_object.h"
+#include "modulebase/import_window_shell.h"
 #include "scripted_host.h"
 #include "scripted_ui.h"
 #include "temp_dir.h"
@@ -20,9 +20,10 @@ namespace module_test {
 inline constexpr const char* kTitle = "Importazione di prova";
 
 class ModuleFixture : public ::testing::Test {
-protected:
+  protected:
     ModuleFixture() {
-        host.global->database->connection_string = scripted::sqlite_connection_string((dir / "books.db").string());
+        host.global->database->connection_string =
+            scripted::sqlite_connection_string((dir / "books.db").string());
     }
 
     // Without a factory the module opens the bare window shell: these tests are about the
@@ -31,7 +32,8 @@ protected:
         module::ModuleObject::Options options;
         options.trace = trace;
         options.window_factory = window_factory ? std::move(window_factory) : shell_factory;
-        options.application = std::make_shared<module::ComponentApplication>(kTitle, "/opt/ledgerintake", "1.2.3");
+        options.application =
+            std::make_shared<module::ComponentApplication>(kTitle, "/opt/ledgerintake", "1.2.3");
         object = std::make_unique<module::ModuleObject>(std::move(options));
         object->SetClsGlobal(host.global);
         object->SetActiveNavigator(host.navigator);

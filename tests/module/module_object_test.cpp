@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "ado/connection.h"
+#include "case_name.h"
+#include "module_fixture.h"
 #include "modulebase/import_window_shell.h"
 #include "modulebase/module_context.h"
 #include "modulebase/window.h"
-#include "case_name.h"
-#include "module_fixture.h"
 
 namespace {
 

@@ -31,7 +31,9 @@ struct FailureCase {
     std::vector<std::string> reported;
 };
 
-void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const FailureCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ProcedureFailures : public module_test::ImportWindowFixture,
                           public ::testing::WithParamInterface<FailureCase> {

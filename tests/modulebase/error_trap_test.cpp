@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "ado/error.h"
+#include "case_name.h"
 #include "host/error.h"
 #include "host/log_object.h"
-#include "case_name.h"
 #include "modulebase/error_trap.h"
 
 namespace {
@@ -121,13 +121,15 @@ TEST_P(FailureKinds, BecomeAnErrorWithANumberAndADescription) {
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, FailureKinds,
-    ::testing::Values(
-        Failure{"host error", [] { throw host::Error(host::kErrObjectNotSet, "Object not set: ClsGlobal"); },
-                host::kErrObjectNotSet, "Object not set: ClsGlobal"},
-        Failure{"standard exception", [] { throw std::out_of_range("index 7"); }, host::kErrUnexpected, "index 7"},
-        Failure{"anything else", [] { throw 42; }, host::kErrUnexpected, "Unexpected failure"},
-        Failure{"provider error", [] { throw ado::Error(ado::kErrProvider, "the real failure"); },
-                ado::kErrProvider, "the real failure"}),
+    ::testing::Values(Failure{"host error",
+                              [] { throw host::Error(host::kErrObjectNotSet, "Object not set: ClsGlobal"); },
+                              host::kErrObjectNotSet, "Object not set: ClsGlobal"},
+                      Failure{"standard exception", [] { throw std::out_of_range("index 7"); },
+                              host::kErrUnexpected, "index 7"},
+                      Failure{"anything else", [] { throw 42; }, host::kErrUnexpected, "Unexpected failure"},
+                      Failure{"provider error",
+                              [] { throw ado::Error(ado::kErrProvider, "the real failure"); },
+                              ado::kErrProvider, "the real failure"}),
     scripted::ByName());
 
 TEST(ErrorTrap, FixedValuesAreSetBeforeTheRoutineIsAskedAndEveryTime) {

@@ -14,7 +14,6 @@
 namespace {
 
 using ado::Variant;
-using scripted::column;
 using module::ConvertiDataOra;
 using module::FormattaDataSQL;
 using module::RaddoppiaApici;
@@ -22,15 +21,24 @@ using module::StringaFissa;
 using module::TrimStringa;
 using module::ValoreDecimale;
 using module::ValoreDefault;
+using scripted::column;
 
 TEST(FormattaDataSQL, QuotesTheHostDateTextOrUsesToday) {
     const std::string today = "'" + ado::DateTime::today().compact() + "'";
     const std::vector<std::pair<Variant, std::string>> cases = {
-        {"31/01/2024", "'20240131'"}, {"2024-01-31", "'20240131'"},
+        {"31/01/2024", "'20240131'"},
+        {"2024-01-31", "'20240131'"},
         {ado::DateTime::from_parts(2024, 1, 31, 10, 30), "'20240131'"},
         // empty, blank, Empty, Null, not a date, impossible day, month 13, a number, overlong
-        {"", today}, {"    ", today}, {Variant(), today}, {ado::Null, today}, {"abc", today},
-        {"31/02/2024", today}, {"01/13/2024", today}, {12345, today}, {std::string(5000, 'x'), today}};
+        {"", today},
+        {"    ", today},
+        {Variant(), today},
+        {ado::Null, today},
+        {"abc", today},
+        {"31/02/2024", today},
+        {"01/13/2024", today},
+        {12345, today},
+        {std::string(5000, 'x'), today}};
     scripted::Date date(std::make_shared<scripted::CallLog>());
     for (const auto& [value, expected] : cases) {
         SCOPED_TRACE(value.text_or_empty().substr(0, 20));
@@ -101,17 +109,27 @@ TEST(ValoreDefault, DefaultForEmptyNullAndBlankText) {
 
 TEST(StringaFissa, PadsAndCutsToTheWidthInCharacters) {
     const std::vector<std::tuple<Variant, std::int16_t, std::string>> cases = {
-        {"AB", 4, "AB  "},    {"ABCDEF", 4, "ABCD"}, {"  AB  ", 4, "AB  "}, {Variant(), 3, "   "},
-        {ado::Null, 2, "  "}, {12, 4, "12  "},       {"àèìòù", 3, "àèì"},   {"àb", 4, "àb  "},
-        {"x", 0, ""},         {"x", -1, ""},         {std::string(10000, 'Z'), 10, std::string(10, 'Z')}};
+        {"AB", 4, "AB  "},
+        {"ABCDEF", 4, "ABCD"},
+        {"  AB  ", 4, "AB  "},
+        {Variant(), 3, "   "},
+        {ado::Null, 2, "  "},
+        {12, 4, "12  "},
+        {"àèìòù", 3, "àèì"},
+        {"àb", 4, "àb  "},
+        {"x", 0, ""},
+        {"x", -1, ""},
+        {std::string(10000, 'Z'), 10, std::string(10, 'Z')}};
     for (const auto& [value, width, expected] : cases)
         EXPECT_EQ(StringaFissa(value, width), expected) << value.text_or_empty().substr(0, 9) << width;
 }
 
 TEST(RaddoppiaApici, DoublesEverySingleQuote) {
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"O'Neil", "O''Neil"}, {"senza apici", "senza apici"}, {"''", "''''"}, {"l'a'b", "l''a''b"},
-        {"", ""}};
+    const std::vector<std::pair<std::string, std::string>> cases = {{"O'Neil", "O''Neil"},
+                                                                    {"senza apici", "senza apici"},
+                                                                    {"''", "''''"},
+                                                                    {"l'a'b", "l''a''b"},
+                                                                    {"", ""}};
     for (const auto& [text, doubled] : cases) EXPECT_EQ(RaddoppiaApici(text), doubled);
 }
 

@@ -13,7 +13,9 @@ std::string file_bytes(const fs::path& p) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-void write_file(const fs::path& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
+void write_file(const fs::path& p, const std::string& text) {
+    std::ofstream(p, std::ios::binary) << text;
+}
 
 TEST_F(DatabaseTest, InitTwiceKeepsDataAndRecordsTheVersionOnce) {
     exec("INSERT INTO HOST_COMPANY (COMPANY_CODE, NAME) VALUES (1, 'Gruppo')");
@@ -48,8 +50,11 @@ TEST_F(DatabaseTest, CheckTellsTheStateAndInitRefusesWhatIsNotItsDatabase) {
     const auto ready_time = fs::last_write_time(db_path());
 
     const std::vector<std::pair<fs::path, DatabaseState>> cases = {
-        {missing, DatabaseState::Missing}, {bare, DatabaseState::NoSchema}, {db_path(), DatabaseState::Ready},
-        {text, DatabaseState::Unreadable}, {dir_ / "folder.db", DatabaseState::Unreadable}};
+        {missing, DatabaseState::Missing},
+        {bare, DatabaseState::NoSchema},
+        {db_path(), DatabaseState::Ready},
+        {text, DatabaseState::Unreadable},
+        {dir_ / "folder.db", DatabaseState::Unreadable}};
     for (const auto& [path, expected] : cases) EXPECT_EQ(refhost::check_database(path), expected) << path;
     EXPECT_FALSE(fs::exists(missing));
     EXPECT_EQ(file_bytes(db_path()), ready_bytes);
@@ -76,7 +81,8 @@ TEST_F(DatabaseTest, PathsWithSeparatorsOrQuotesWork) {
 // Every table and view of the scripts, with the columns the module and the host look up by.
 TEST_F(DatabaseTest, EveryTableExistsWithItsKeyColumns) {
     const std::vector<std::pair<std::string, std::string>> tables = {
-        {"CG01_ANAGCOMUNI", "CG01_CODICE, CG01_PROV"}, {"CG37_CONTIPRSSTD", "CG37_CODICE"},
+        {"CG01_ANAGCOMUNI", "CG01_CODICE, CG01_PROV"},
+        {"CG37_CONTIPRSSTD", "CG37_CODICE"},
         {"CG68_NUMERDESC", "CG68_DITTA_CG18, CG68_INDTIPOLOGIA, CG68_SEZIONALE"},
         {"CG24_TABPDC", "CG24_GRUPPO_CG10, CG24_CONTO, CG24_LIVELLO"},
         {"CG33_TABCAU", "CG33_IDPROV, CG33_CODICE, CG33_CAUSALEIVA"},
@@ -86,11 +92,13 @@ TEST_F(DatabaseTest, EveryTableExistsWithItsKeyColumns) {
         {"CG16_ANAGGENSTO", "CG16S_CODICE_CG16, CG16S_INIZIOVALIDITA"},
         {"VCG16_ANAGGEN", "CG16_CODICE, CG16_CODFISCALE, INIZIOVALIDITATOT, FINEVALIDITATOT"},
         {"CG44_CLIFOR", "CG44_DITTA_CG18, CG44_TIPOCF, CG44_CLIFOR, CG44_CODICE_CG16"},
-        {"CG26_PROGANAG", "CG26_CODICE, CG26_VALPROG"}, {"HOST_USER", "USER_CODE, USER_GROUP"},
+        {"CG26_PROGANAG", "CG26_CODICE, CG26_VALPROG"},
+        {"HOST_USER", "USER_CODE, USER_GROUP"},
         {"CG36_PRSPDC", "CG36_GRUPPO_CG10, CG36_CODICE, CG36_CONTO_CG24"},
         {"CGG5_STRUTGR", "CGG5_ID, CGG5_DITTA_CG18, CGG5_ANNO, CGG5_CODICEAN_CG16"},
         {"CGG6_TRASCODIFVAL", "CGG6_ID_CGG5, CGG6_INDTRASC, CGG6_VALESTERNO"},
-        {"IE42_IMPCOGE", "IE42_ID, IE42_DITTA_CG18, IE42_NOMEFILE"}, {"HOST_SCHEMA", "VERSION, CREATED"},
+        {"IE42_IMPCOGE", "IE42_ID, IE42_DITTA_CG18, IE42_NOMEFILE"},
+        {"HOST_SCHEMA", "VERSION, CREATED"},
         {"IE43_DETTIMPCOGE", "IE43_DITTA_CG18, IE43_AZIENDARIF, IE43_NUMREG_AZIENDARIF, IE43_ID_IE42"},
         {"CO99_MASTERDOC", "CO99_DITTA_CG18, CO99_NUMREG"},
         {"CG41_PRIMANOTA", "CG41_DITTA_CG18, CG41_NUMREG, CG41_DATAREG"},

@@ -1,7 +1,7 @@
+#include "refhost/reference_host.h"
 #include "ado/datetime.h"
 #include "case_name.h"
 #include "host/host.h"
-#include "refhost/reference_host.h"
 #include "refhost_fixture.h"
 
 namespace refhost_test {
@@ -10,13 +10,14 @@ using ado::DateTime;
 using ado::Variant;
 
 class HostTest : public DatabaseTest {
-protected:
+  protected:
     void SetUp() override {
         DatabaseTest::SetUp();
-        exec("INSERT INTO HOST_COMPANY (COMPANY_CODE, NAME, CHART_GROUP, SECOND_SETTING, ACCOUNT_CUSTOMERS,"
-             " ACCOUNT_SUPPLIERS, FLG_STATEMENTS_CUSTOMERS, FLG_STATEMENTS_SUPPLIERS,"
-             " FLG_PORTFOLIO_RECEIVABLE, FLG_PORTFOLIO_PAYABLE, PROPOSAL_01, PROPOSAL_13)"
-             " VALUES (7, 'Gruppo IVA', 3, 9, '1101', '2101', 0, 1, 2, 3, 11, 13)");
+        exec(
+            "INSERT INTO HOST_COMPANY (COMPANY_CODE, NAME, CHART_GROUP, SECOND_SETTING, ACCOUNT_CUSTOMERS,"
+            " ACCOUNT_SUPPLIERS, FLG_STATEMENTS_CUSTOMERS, FLG_STATEMENTS_SUPPLIERS,"
+            " FLG_PORTFOLIO_RECEIVABLE, FLG_PORTFOLIO_PAYABLE, PROPOSAL_01, PROPOSAL_13)"
+            " VALUES (7, 'Gruppo IVA', 3, 9, '1101', '2101', 0, 1, 2, 3, 11, 13)");
         exec("INSERT INTO HOST_COMPANY (COMPANY_CODE, NAME) VALUES (8, 'Aderente')");
         exec("INSERT INTO HOST_USER (USER_CODE, USER_GROUP, NAME) VALUES ('anna', 'CONTAB', 'Anna')");
     }
@@ -86,8 +87,8 @@ TEST_F(HostTest, DateObjectGivesSqlTextAndValidity) {
     const auto day = [](int year, int month, int d) { return DateTime::from_parts(year, month, d); };
     const std::vector<std::tuple<DateTime, std::int32_t, std::string>> cases = {
         {day(2024, 3, 5), 0, "20240305"},   {day(1753, 1, 1), 0, "17530101"},
-        {day(9999, 12, 31), 0, "99991231"}, {day(1752, 12, 31), 1, "17521231"}, {day(100, 1, 1), 1, "01000101"},
-        {DateTime::from_parts(2024, 3, 5, 10, 11, 12), 0, "20240305"}};
+        {day(9999, 12, 31), 0, "99991231"}, {day(1752, 12, 31), 1, "17521231"},
+        {day(100, 1, 1), 1, "01000101"},    {DateTime::from_parts(2024, 3, 5, 10, 11, 12), 0, "20240305"}};
     for (const auto& [date, validity, text] : cases) {
         auto object = classes->CreateDateObject();
         object->SetDate(date);
@@ -111,9 +112,10 @@ class ActivityParameters : public HostTest, public ::testing::WithParamInterface
   protected:
     void SetUp() override {
         HostTest::SetUp();
-        exec("INSERT INTO CG86_ATTIVITAIVA (CG86_DITTA_CG18, CG86_ANNO, CG86_CODATTIVITA, CG86_DESCR)"
-             " VALUES (7, 2024, '620100', 'Software'), (7, 2023, '000001', 'Old year'),"
-             " (8, 2024, '000002', 'Other company'), (7, 2024, '461900', 'Trade')");
+        exec(
+            "INSERT INTO CG86_ATTIVITAIVA (CG86_DITTA_CG18, CG86_ANNO, CG86_CODATTIVITA, CG86_DESCR)"
+            " VALUES (7, 2024, '620100', 'Software'), (7, 2023, '000001', 'Old year'),"
+            " (8, 2024, '000002', 'Other company'), (7, 2024, '461900', 'Trade')");
     }
     std::shared_ptr<ado::Connection> connection(decltype(ActivityRequest::connection) kind) {
         if (kind == ActivityRequest::None) return nullptr;
@@ -147,7 +149,8 @@ TEST_P(ActivityParameters, OfTheCompanyAndYearOnly) {
 INSTANTIATE_TEST_SUITE_P(
     Requests, ActivityParameters,
     ::testing::Values(ActivityRequest{"open connection", ActivityRequest::Open, 2024, {"461900", "620100"}},
-                      ActivityRequest{"closed connection", ActivityRequest::Closed, 2024, {"461900", "620100"}},
+                      ActivityRequest{
+                          "closed connection", ActivityRequest::Closed, 2024, {"461900", "620100"}},
                       ActivityRequest{"no connection", ActivityRequest::None, 2023, {"000001"}},
                       ActivityRequest{"a year without activities", ActivityRequest::Open, 2022, {}}),
     scripted::ByName());
@@ -166,9 +169,10 @@ TEST_F(HostTest, ActivityParametersThatCannotBeReadAreAStatusAndNoResult) {
 }
 
 TEST_F(HostTest, ExerciseServiceFindsTheYearContainingTheDate) {
-    exec("INSERT INTO HOST_EXERCISE (COMPANY_CODE, START_DATE, END_DATE, EXERCISE_VALUE1, EXERCISE_VALUE2)"
-         " VALUES (7, '20230101', '20231231', 2023, 1), (7, '20240101', '20241231', 2024, 2),"
-         " (8, '20250101', '20251231', 2025, 3)");
+    exec(
+        "INSERT INTO HOST_EXERCISE (COMPANY_CODE, START_DATE, END_DATE, EXERCISE_VALUE1, EXERCISE_VALUE2)"
+        " VALUES (7, '20230101', '20231231', 2023, 1), (7, '20240101', '20241231', 2024, 2),"
+        " (8, '20250101', '20251231', 2025, 3)");
     auto classes = make_host()->global_services()->Classes();
     // date, status, the two values (none when the status says not found)
     const std::vector<std::tuple<std::string, std::int32_t, std::int16_t, std::int16_t>> cases = {

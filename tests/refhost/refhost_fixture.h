@@ -15,13 +15,15 @@
 namespace refhost_test {
 
 struct RecordingUi final : refhost::HostUi {
-    std::int16_t ShowMessage(std::int32_t code, std::int32_t kind, const std::string& text, const std::string& detail,
-                             const std::string& caption, std::int32_t default_button) override {
-        calls.push_back("Message(" + std::to_string(code) + "," + std::to_string(kind) + "," + text + "," + detail +
-                        "," + caption + "," + std::to_string(default_button) + ")");
+    std::int16_t ShowMessage(std::int32_t code, std::int32_t kind, const std::string& text,
+                             const std::string& detail, const std::string& caption,
+                             std::int32_t default_button) override {
+        calls.push_back("Message(" + std::to_string(code) + "," + std::to_string(kind) + "," + text + "," +
+                        detail + "," + caption + "," + std::to_string(default_button) + ")");
         return message_answer;
     }
-    std::int32_t ShowError(const std::string& caption, const std::string& procedure, const host::ErrorInfo& error,
+    std::int32_t ShowError(const std::string& caption, const std::string& procedure,
+                           const host::ErrorInfo& error,
                            const ado::ProviderErrors& provider_errors) override {
         calls.push_back("Error(" + caption + "," + procedure + "," + error.description + "," +
                         std::to_string(provider_errors.size()) + ")");
@@ -36,7 +38,7 @@ struct RecordingUi final : refhost::HostUi {
 };
 
 class DatabaseTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         refhost::init_database(db_path());
         conn_.Open(refhost::connection_string(db_path()));

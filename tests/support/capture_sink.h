@@ -11,7 +11,7 @@
 namespace scripted {
 
 class CaptureSink final : public module::TraceSink {
-public:
+  public:
     void Write(std::string_view line) noexcept override { lines.emplace_back(line); }
     std::vector<std::string> lines;
 };

@@ -17,7 +17,9 @@ void CallLog::add(std::string call) {
     may_fail(std::string_view(added).substr(0, added.find('(')));
 }
 
-void CallLog::fail(const std::string& name, int nth) { failures_[name] = nth; }
+void CallLog::fail(const std::string& name, int nth) {
+    failures_[name] = nth;
+}
 
 void CallLog::may_fail(std::string_view name) {
     const auto it = failures_.find(name);
@@ -45,8 +47,8 @@ void Log::SetProviderErrors(const ado::ProviderErrors& e) {
     calls_->add("Log.SetProviderErrors(" + std::to_string(e.size()) + ")");
 }
 
-std::int32_t Log::ShowError(const std::string& caption, const std::string& message, const std::string& procedure,
-                            std::int32_t buttons) {
+std::int32_t Log::ShowError(const std::string& caption, const std::string& message,
+                            const std::string& procedure, std::int32_t buttons) {
     shown.push_back({caption, message, procedure, buttons});
     calls_->add("Log.ShowError(" + procedure + ")");
     if (error_answers.empty()) return default_answer;
@@ -55,10 +57,12 @@ std::int32_t Log::ShowError(const std::string& caption, const std::string& messa
     return answer;
 }
 
-void Log::SetDefaultButton(std::int32_t button) { calls_->add("Log.SetDefaultButton(" + std::to_string(button) + ")"); }
+void Log::SetDefaultButton(std::int32_t button) {
+    calls_->add("Log.SetDefaultButton(" + std::to_string(button) + ")");
+}
 
-std::int16_t Log::ShowMessage(std::int32_t code, std::int32_t kind, const std::string& text, const std::string&,
-                              const std::string&) {
+std::int16_t Log::ShowMessage(std::int32_t code, std::int32_t kind, const std::string& text,
+                              const std::string&, const std::string&) {
     calls_->add("Log.ShowMessage(" + std::to_string(code) + "," + std::to_string(kind) + "," + text + ")");
     return message_answer;
 }
@@ -150,7 +154,9 @@ void Global::SetApplication(std::shared_ptr<const host::Application> app) {
     calls_->add("ClsGlobal.SetApplication");
 }
 
-void Global::ModuleReleasing() { calls_->add("ClsGlobal.ModuleReleasing"); }
+void Global::ModuleReleasing() {
+    calls_->add("ClsGlobal.ModuleReleasing");
+}
 
 void Global::DropModuleReferences() {
     current_module = nullptr;
@@ -168,22 +174,29 @@ void FormRegistry::RemoveMenuItem(std::int32_t window_handle) {
     calls_->add("Forms.RemoveMenuItem(" + std::to_string(window_handle) + ")");
 }
 
-Navigator::Navigator(CallLogPtr calls) : forms(std::make_shared<FormRegistry>(calls)), calls_(std::move(calls)) {}
+Navigator::Navigator(CallLogPtr calls)
+    : forms(std::make_shared<FormRegistry>(calls)), calls_(std::move(calls)) {}
 
 ado::Variant Navigator::Notify() {
     calls_->add("Navigator.Notify");
     return true;
 }
 
-std::shared_ptr<host::FormRegistry> Navigator::Forms() { return forms; }
+std::shared_ptr<host::FormRegistry> Navigator::Forms() {
+    return forms;
+}
 
 void Navigator::SetFrameStatus(std::int16_t status) {
     calls_->add("Navigator.SetFrameStatus(" + std::to_string(status) + ")");
 }
 
-void Navigator::Refresh() { calls_->add("Navigator.Refresh"); }
+void Navigator::Refresh() {
+    calls_->add("Navigator.Refresh");
+}
 
-void Navigator::ClearCurrentModule() { calls_->add("Navigator.ClearCurrentModule"); }
+void Navigator::ClearCurrentModule() {
+    calls_->add("Navigator.ClearCurrentModule");
+}
 
 Host::Host() : global(std::make_shared<Global>(calls)), navigator(std::make_shared<Navigator>(calls)) {}
 

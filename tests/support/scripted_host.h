@@ -57,16 +57,16 @@ class CallLog {
 using CallLogPtr = std::shared_ptr<CallLog>;
 
 class Log final : public host::LogObject {
-public:
+  public:
     explicit Log(CallLogPtr calls) : calls_(std::move(calls)) {}
     void Initialise(host::Cinterface* active_dll) override;
     void SetError(const host::ErrorInfo& error) override;
     void SetProviderErrors(const ado::ProviderErrors& errors) override;
-    std::int32_t ShowError(const std::string& caption, const std::string& message, const std::string& procedure,
-                           std::int32_t buttons) override;
+    std::int32_t ShowError(const std::string& caption, const std::string& message,
+                           const std::string& procedure, std::int32_t buttons) override;
     void SetDefaultButton(std::int32_t button) override;
-    std::int16_t ShowMessage(std::int32_t code, std::int32_t kind, const std::string& text, const std::string& detail,
-                             const std::string& caption) override;
+    std::int16_t ShowMessage(std::int32_t code, std::int32_t kind, const std::string& text,
+                             const std::string& detail, const std::string& caption) override;
     void Terminate() override;
 
     // Answers of ShowError, taken in turn; `default_answer` once they run out.
@@ -84,22 +84,22 @@ public:
     std::vector<ErrorShown> shown;
     bool terminated = false;
 
-private:
+  private:
     CallLogPtr calls_;
 };
 
 class Messages final : public host::MessageService {
-public:
+  public:
     explicit Messages(CallLogPtr calls) : calls_(std::move(calls)) {}
     void Show(const std::string& message, const std::string& title) override;
     std::vector<std::pair<std::string, std::string>> shown;  // message, title
 
-private:
+  private:
     CallLogPtr calls_;
 };
 
 class Date final : public host::DateObject {
-public:
+  public:
     explicit Date(CallLogPtr calls) : calls_(std::move(calls)) {}
     void SetDate(const ado::DateTime& date) override;
     std::int32_t ValidityCode() const override { return validity_code; }
@@ -107,31 +107,31 @@ public:
     std::int32_t validity_code = 0;
     std::vector<ado::DateTime> dates_given;
 
-private:
+  private:
     CallLogPtr calls_;
     ado::DateTime date_;
 };
 
 class Utility final : public host::UtilityObject {
-public:
+  public:
     std::string DateFormat() const override { return "dd/mm/yyyy"; }
     std::string DateTimeFormat() const override { return "dd/mm/yyyy hh:nn:ss"; }
 };
 
 // New, closed connections; `hand_out_none` makes it return nullptr.
 class ConnectionFactory final : public host::ConnectionFactory {
-public:
+  public:
     explicit ConnectionFactory(CallLogPtr calls) : calls_(std::move(calls)) {}
     std::shared_ptr<ado::Connection> NewConnection() override;
     std::vector<std::shared_ptr<ado::Connection>> handed_out;
     bool hand_out_none = false;
 
-private:
+  private:
     CallLogPtr calls_;
 };
 
 class ActivityParameters final : public host::ActivityParametersService {
-public:
+  public:
     void SetConnection(std::shared_ptr<ado::Connection> c) override { connection = std::move(c); }
     void SetConnectionString(const std::string& cs) override { connection_string = cs; }
     void SetCompany(std::int32_t c) override { company = c; }
@@ -156,7 +156,7 @@ public:
 };
 
 class Exercise final : public host::ExerciseService {
-public:
+  public:
     void SetConnection(std::shared_ptr<ado::Connection> c) override { connection = std::move(c); }
     void SetCompany(std::int32_t c) override { company = c; }
     void SetReferenceDate(const std::string& d) override { reference_date = d; }
@@ -180,7 +180,7 @@ public:
 // A numbering request: every property set is recorded in order with its role; results
 // are set by the test. Detaching (no connection) is also written to the call log.
 class Numbering final : public host::NumberingRequest {
-public:
+  public:
     explicit Numbering(CallLogPtr calls) : calls_(std::move(calls)) {}
     void SetConnection(std::shared_ptr<ado::Connection> c) override;
     void SetConnectionString(const std::string& cs) override { set("ConnectionString", cs); }
@@ -205,7 +205,7 @@ public:
     int runs = 0;
     ado::Variant error_code = 0, number, prefix;
 
-private:
+  private:
     void set(const char* role, const ado::Variant& v) { properties.emplace_back(role, v); }
     CallLogPtr calls_;
 };
@@ -215,7 +215,7 @@ private:
 // `refuse_*` flag is set is not created (nullptr). Services not scripted here return the
 // object a test put in the member, or nullptr.
 class Components final : public host::Components {
-public:
+  public:
     explicit Components(CallLogPtr calls) : calls_(std::move(calls)) {
         activity->calls = calls_;
         exercise->calls = calls_;
@@ -224,11 +224,19 @@ public:
     std::shared_ptr<host::ConnectionFactory> CreateConnectionFactory() override;
     std::shared_ptr<host::DateObject> CreateDateObject() override;
     std::shared_ptr<host::UtilityObject> CreateUtilityObject() override;
-    std::shared_ptr<host::ActivityParametersService> CreateActivityParametersService() override { return activity; }
+    std::shared_ptr<host::ActivityParametersService> CreateActivityParametersService() override {
+        return activity;
+    }
     std::shared_ptr<host::ExerciseService> CreateExerciseService() override { return exercise; }
-    std::shared_ptr<host::NumberingRequest> CreateNumberingRequest() override { return numbering ? numbering() : nullptr; }
-    std::shared_ptr<host::ProgressiveNumberService> CreateProgressiveNumberService() override { return progressive; }
-    std::shared_ptr<host::RebuildService> CreateRebuildService() override { return rebuild ? rebuild() : nullptr; }
+    std::shared_ptr<host::NumberingRequest> CreateNumberingRequest() override {
+        return numbering ? numbering() : nullptr;
+    }
+    std::shared_ptr<host::ProgressiveNumberService> CreateProgressiveNumberService() override {
+        return progressive;
+    }
+    std::shared_ptr<host::RebuildService> CreateRebuildService() override {
+        return rebuild ? rebuild() : nullptr;
+    }
     std::shared_ptr<host::GridLayout> CreateGridLayout() override { return grid_layout; }
     std::shared_ptr<host::FileObject> CreateFileObject() override { return file; }
     std::shared_ptr<host::FolderObject> CreateFolderObject() override { return folder; }
@@ -253,12 +261,12 @@ public:
     std::shared_ptr<host::FolderObject> folder;
     std::shared_ptr<host::PathObject> path;
 
-private:
+  private:
     CallLogPtr calls_;
 };
 
 class Company final : public host::CompanyObject {
-public:
+  public:
     ado::Variant Code() const override { return code; }
     ado::Variant StatementPortfolioIndicator(int index) const override;
     ado::Variant code = 1;
@@ -266,7 +274,7 @@ public:
 };
 
 class Settings final : public host::CompanySettings {
-public:
+  public:
     ado::Variant ChartOfAccountsGroup() const override { return group; }
     ado::Variant SecondSetting() const override { return second; }
     ado::Variant group = 1;
@@ -274,7 +282,7 @@ public:
 };
 
 class Accounts final : public host::AccountTexts {
-public:
+  public:
     ado::Variant CustomerAccount() const override { return customer; }
     ado::Variant SupplierAccount() const override { return supplier; }
     ado::Variant customer = "1101";
@@ -282,13 +290,13 @@ public:
 };
 
 class Database final : public host::DatabaseSettings {
-public:
+  public:
     std::string ConnectionString() const override { return connection_string; }
     std::string connection_string;
 };
 
 class Global final : public host::GlobalServices {
-public:
+  public:
     explicit Global(CallLogPtr calls);
     std::shared_ptr<host::DatabaseSettings> Database() override { return database; }
     std::shared_ptr<host::CompanyObject> Company() override {
@@ -319,12 +327,12 @@ public:
     host::Cinterface* current_module = nullptr;
     std::shared_ptr<const host::Application> application;
 
-private:
+  private:
     CallLogPtr calls_;
 };
 
 class FormRegistry final : public host::FormRegistry {
-public:
+  public:
     explicit FormRegistry(CallLogPtr calls) : calls_(std::move(calls)) {}
     void Register(std::int32_t window_handle, std::int32_t reserved, std::int16_t state,
                   const std::string& text) override;
@@ -336,12 +344,12 @@ public:
     // Non-zero refuses the close.
     std::int32_t close_answer = 0;
 
-private:
+  private:
     CallLogPtr calls_;
 };
 
 class Navigator final : public host::Navigator {
-public:
+  public:
     explicit Navigator(CallLogPtr calls);
     ado::Variant Notify() override;
     std::shared_ptr<host::FormRegistry> Forms() override;
@@ -350,13 +358,15 @@ public:
     void ClearCurrentModule() override;
     std::shared_ptr<scripted::FormRegistry> forms;  // nullptr: no registry
 
-private:
+  private:
     CallLogPtr calls_;
 };
 
 class Frame final : public host::Frame {
-public:
-    ado::Variant Value(std::string_view name) const override { return name == "Status" ? status : ado::Variant(); }
+  public:
+    ado::Variant Value(std::string_view name) const override {
+        return name == "Status" ? status : ado::Variant();
+    }
     ado::Variant status = std::int16_t{2};
 };
 

@@ -14,14 +14,12 @@
 namespace scripted {
 
 class Ui final : public module::Ui {
-public:
+  public:
     void WindowCreated(module::Window& window) override {
         window.SetHandle(next_handle++);
         shown.push_back("created");
     }
-    void ShowModeless(module::Window& window) override {
-        shown.push_back("modeless:" + window.Caption());
-    }
+    void ShowModeless(module::Window& window) override { shown.push_back("modeless:" + window.Caption()); }
     void RunModal(module::Window& window) override {
         shown.push_back("modal:" + window.Caption());
         if (user) user(window);

@@ -38,7 +38,7 @@ struct Mapping {
 };
 
 struct Member {
-    int registry_code = 0;   // the member's general registry record in the group's books
+    int registry_code = 0;     // the member's general registry record in the group's books
     int own_company_code = 0;  // the member's company code in its own books
     std::string name, address, cap, city, province, fiscal_code, vat_number;
     // Default indicators of the group structure: sections, accounts, causals, VAT codes.
@@ -49,7 +49,7 @@ struct Member {
     std::string section_sales, section_purchases, section_general;
     std::string account_revenue, account_cost, account_vat_sales, account_vat_purchases, account_bank;
     std::string account_customers, account_suppliers;  // the member's control accounts (mastri)
-    std::vector<Causal> causals;  // sale, purchase, payment, receipt: in this order
+    std::vector<Causal> causals;                       // sale, purchase, payment, receipt: in this order
     std::vector<VatCode> vat_codes;
     std::vector<Party> parties;
     std::string numreg_prefix;  // the member's registration numbers: prefix + digits

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <array>
-#include <map>
-#include <vector>
 #include <cstdio>
+#include <map>
 #include <sstream>
+#include <vector>
 
 #include <pugixml.hpp>
 
@@ -14,7 +14,7 @@ namespace {
 
 // Small deterministic generator: the same file on every platform for the same seed.
 class Random {
-public:
+  public:
     explicit Random(std::uint32_t seed) : s_(seed ? seed : 0x9E3779B9u) {}
     std::uint32_t next() {
         s_ ^= s_ << 13;
@@ -22,15 +22,18 @@ public:
         s_ ^= s_ << 5;
         return s_;
     }
-    int between(int lo, int hi) { return lo + static_cast<int>(next() % static_cast<std::uint32_t>(hi - lo + 1)); }
+    int between(int lo, int hi) {
+        return lo + static_cast<int>(next() % static_cast<std::uint32_t>(hi - lo + 1));
+    }
 
-private:
+  private:
     std::uint32_t s_;
 };
 
 std::string cents(std::int64_t c) {
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%s%lld.%02lld", c < 0 ? "-" : "", static_cast<long long>((c < 0 ? -c : c) / 100),
+    std::snprintf(buf, sizeof buf, "%s%lld.%02lld", c < 0 ? "-" : "",
+                  static_cast<long long>((c < 0 ? -c : c) / 100),
                   static_cast<long long>((c < 0 ? -c : c) % 100));
     return buf;
 }
@@ -68,7 +71,7 @@ struct Invoice {
 };
 
 class Writer {
-public:
+  public:
     Writer(const Member& m, const MemberFileOptions& o) : m_(m), o_(o), rnd_(o.seed) {}
 
     std::string run() {
@@ -82,7 +85,7 @@ public:
         return out.str();
     }
 
-private:
+  private:
     void write_settings(pugi::xml_node s) {
         add(s, "IE40_VERSIONE_FILE", "1.0");
         add(s, "IE40_DITTA_CG18", std::to_string(m_.own_company_code));
@@ -121,8 +124,8 @@ private:
             add(r, "CG68_INDTIPOLOGIA", "0");
         }
         auto pdc = root.append_child("CG24_TABPDC");
-        for (const auto& code :
-             {m_.account_revenue, m_.account_cost, m_.account_vat_sales, m_.account_vat_purchases, m_.account_bank}) {
+        for (const auto& code : {m_.account_revenue, m_.account_cost, m_.account_vat_sales,
+                                 m_.account_vat_purchases, m_.account_bank}) {
             add(pdc.append_child("Row"), "CG24_CONTO", code);
         }
         auto cau = root.append_child("CG33_TABCAU");
@@ -190,8 +193,9 @@ private:
         }
     }
 
-    void header(pugi::xml_node r, const std::string& numreg, int day, const Causal& c, const std::string& section,
-                const std::string& numdoc, std::int64_t total, int type, int party) {
+    void header(pugi::xml_node r, const std::string& numreg, int day, const Causal& c,
+                const std::string& section, const std::string& numdoc, std::int64_t total, int type,
+                int party) {
         add(r, "CG41_NUMREG", numreg);
         add(r, "CG41_DATAREG", row_date(o_.year, day));
         add(r, "CG41_DATADOC", row_date(o_.year, day));
@@ -232,7 +236,8 @@ private:
         const std::int64_t total = taxable + tax;
         const std::string numreg = next_numreg();
         const std::string numdoc = std::to_string(sale ? ++sales_doc_ : rnd_.between(1, 9999));
-        header(r, numreg, day, c, sale ? m_.section_sales : m_.section_purchases, numdoc, total, type, p.code);
+        header(r, numreg, day, c, sale ? m_.section_sales : m_.section_purchases, numdoc, total, type,
+               p.code);
         add(r, "CG41_NUMPROT", std::to_string(sale ? sales_doc_ : ++purchase_prot_));
         if (sale) {
             account_row(r, 1, m_.account_customers, c.code, 1, total, 0, 0, p.code);

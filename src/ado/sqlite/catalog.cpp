@@ -50,7 +50,8 @@ const TableMeta* Catalog::table(std::string_view schema, std::string_view name) 
 }
 
 std::unique_ptr<TableMeta> Catalog::load(const std::string& schema, std::string_view name) {
-    StmtHandle s = prepare(db_, "SELECT name, type, \"notnull\", dflt_value, pk FROM pragma_table_xinfo(?1, ?2)");
+    StmtHandle s =
+        prepare(db_, "SELECT name, type, \"notnull\", dflt_value, pk FROM pragma_table_xinfo(?1, ?2)");
     sqlite3_bind_text(s.get(), 1, name.data(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
     sqlite3_bind_text(s.get(), 2, schema.data(), static_cast<int>(schema.size()), SQLITE_TRANSIENT);
     auto meta = std::make_unique<TableMeta>();
@@ -62,7 +63,8 @@ std::unique_ptr<TableMeta> Catalog::load(const std::string& schema, std::string_
         c.name = column_text(s.get(), 0);
         c.type = declared_type(column_text(s.get(), 1));
         c.not_null = sqlite3_column_int(s.get(), 2) != 0;
-        c.has_default = sqlite3_column_type(s.get(), 3) != SQLITE_NULL || c.type.storage == Storage::RowVersion;
+        c.has_default =
+            sqlite3_column_type(s.get(), 3) != SQLITE_NULL || c.type.storage == Storage::RowVersion;
         c.primary_key = sqlite3_column_int(s.get(), 4) != 0;
         pk_columns += c.primary_key ? 1 : 0;
         meta->columns.push_back(std::move(c));

@@ -32,13 +32,13 @@ struct TableMeta {
 };
 
 class Catalog {
-public:
+  public:
     explicit Catalog(sqlite3* db) : db_(db) {}
     // `schema` empty: temp first, then main, as SQLite resolves names. nullptr if missing.
     const TableMeta* table(std::string_view schema, std::string_view name);
     void clear() { tables_.clear(); }
 
-private:
+  private:
     std::unique_ptr<TableMeta> load(const std::string& schema, std::string_view name);
     sqlite3* db_;
     std::map<std::string, std::unique_ptr<TableMeta>> tables_;  // "SCHEMA.NAME" upper case; null = missing

@@ -30,7 +30,9 @@ ConnectionString::ConnectionString(std::string_view text) : text_(text) {
         const auto eq = text.find('=', i);
         const auto semi = text.find(';', i);
         if (eq == std::string_view::npos || (semi != std::string_view::npos && semi < eq)) {
-            if (!blanks_trimmed(text.substr(i, semi == std::string_view::npos ? std::string_view::npos : semi - i)).empty())
+            if (!blanks_trimmed(
+                     text.substr(i, semi == std::string_view::npos ? std::string_view::npos : semi - i))
+                     .empty())
                 throw Error(kErrArgument, "The connection string has an entry without a value near '" +
                                               std::string(text.substr(i, semi - i)) + "'.");
             if (semi == std::string_view::npos) break;
@@ -65,7 +67,8 @@ ConnectionString::ConnectionString(std::string_view text) : text_(text) {
             }
         } else {
             const auto end = text.find(';', p);
-            value = std::string(blanks_trimmed(text.substr(p, end == std::string_view::npos ? std::string_view::npos : end - p)));
+            value = std::string(blanks_trimmed(
+                text.substr(p, end == std::string_view::npos ? std::string_view::npos : end - p)));
             p = end == std::string_view::npos ? text.size() : end;
         }
         if (key.empty()) throw Error(kErrArgument, "The connection string has a value without a key.");
@@ -88,8 +91,10 @@ std::unique_ptr<Driver> open_driver(const ConnectionString& cs) {
     const auto provider = cs.get("Provider");
     if (!provider) throw Error(3706, "Provider cannot be found. The connection string names no Provider.");
     const std::string p = normal_key(*provider);
-    if (p == "sqlite" || p == "sqlite3") return std::make_unique<sqlite::SqliteDriver>(sqlite::SqliteOptions::from(cs));
-    throw Error(3706, "Provider cannot be found. It may not be properly installed. (Provider=" + *provider + ")");
+    if (p == "sqlite" || p == "sqlite3")
+        return std::make_unique<sqlite::SqliteDriver>(sqlite::SqliteOptions::from(cs));
+    throw Error(3706,
+                "Provider cannot be found. It may not be properly installed. (Provider=" + *provider + ")");
 }
 
 }  // namespace ado

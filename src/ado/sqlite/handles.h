@@ -23,12 +23,12 @@ using StmtHandle = std::unique_ptr<sqlite3_stmt, StmtFinalizer>;
 
 // An ado::Error that also carries the full provider record (SQL state, native code).
 class EngineError : public Error {
-public:
+  public:
     explicit EngineError(ProviderError detail)
         : Error(detail.number, detail.description, detail.source), detail_(std::move(detail)) {}
     const ProviderError& detail() const noexcept { return detail_; }
 
-private:
+  private:
     ProviderError detail_;
 };
 
@@ -45,13 +45,13 @@ void exec(sqlite3* db, std::string_view sql);
 
 // Leaves a prepared statement ready for its next use whatever happens.
 class ResetOnExit {
-public:
+  public:
     explicit ResetOnExit(sqlite3_stmt* s) : s_(s) {}
     ~ResetOnExit();
     ResetOnExit(const ResetOnExit&) = delete;
     ResetOnExit& operator=(const ResetOnExit&) = delete;
 
-private:
+  private:
     sqlite3_stmt* s_;
 };
 

@@ -18,8 +18,8 @@ bool plain_identifier(const char* n) {
     if (!n || !*n || (*n >= '0' && *n <= '9')) return false;
     for (const char* p = n; *p; ++p) {
         const auto c = static_cast<unsigned char>(*p);
-        const bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
-                        c == '#' || c == '$' || c >= 0x80;
+        const bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                        c == '_' || c == '#' || c == '$' || c >= 0x80;
         if (!ok) return false;
     }
     return true;
@@ -102,7 +102,8 @@ std::vector<ResultColumn> describe_columns(sqlite3_stmt* s, Catalog& catalog, bo
             rc.schema = db ? db : "main";
             const TableMeta* meta = catalog.table(db ? db : "", table);
             const ColumnMeta* cm = meta ? meta->find(column) : nullptr;
-            rc.type = cm ? cm->type : declared_type(sqlite3_column_decltype(s, i) ? sqlite3_column_decltype(s, i) : "");
+            rc.type = cm ? cm->type
+                         : declared_type(sqlite3_column_decltype(s, i) ? sqlite3_column_decltype(s, i) : "");
             const bool nullable = !cm || !cm->not_null;
             rc.info.read_only = cm && cm->read_only();
             rc.info.has_default = cm && cm->has_default;
@@ -122,7 +123,8 @@ std::vector<ResultColumn> describe_columns(sqlite3_stmt* s, Catalog& catalog, bo
 std::vector<Variant> read_row(sqlite3_stmt* s, const std::vector<ResultColumn>& columns) {
     std::vector<Variant> row;
     row.reserve(columns.size());
-    for (std::size_t i = 0; i < columns.size(); ++i) row.push_back(read_value(s, static_cast<int>(i), columns[i].type));
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        row.push_back(read_value(s, static_cast<int>(i), columns[i].type));
     return row;
 }
 

@@ -10,9 +10,12 @@
 namespace ado::sqlite {
 namespace {
 
-std::string quote(std::string_view name) { return enclosed(name, '"'); }
+std::string quote(std::string_view name) {
+    return enclosed(name, '"');
+}
 
-const std::string kNotLocated = "Row cannot be located for updating. Some values may have been changed since it was last read.";
+const std::string kNotLocated =
+    "Row cannot be located for updating. Some values may have been changed since it was last read.";
 
 sqlite3_stmt* cached(Session& s, const std::string& sql) {
     if (auto hit = s.statements.find(sql)) return hit->stmt.get();
@@ -27,12 +30,17 @@ sqlite3_stmt* cached(Session& s, const std::string& sql) {
 
 SqliteRowWriter::SqliteRowWriter(std::weak_ptr<Session> session, std::string schema, std::string table,
                                  std::vector<ResultColumn> columns)
-    : session_(std::move(session)), schema_(std::move(schema)), table_(std::move(table)), columns_(std::move(columns)) {
+    : session_(std::move(session)),
+      schema_(std::move(schema)),
+      table_(std::move(table)),
+      columns_(std::move(columns)) {
     std::string list;
     for (std::size_t i = 0; i < columns_.size(); ++i) {
         const ColumnInfo& c = columns_[i].info;
         if (c.hidden) rowid_index_ = i;
-        list += (i ? ", " : "") + (c.hidden ? std::string("rowid") : c.base_column.empty() ? "NULL" : quote(c.base_column));
+        list += (i ? ", " : "") + (c.hidden                ? std::string("rowid")
+                                   : c.base_column.empty() ? "NULL"
+                                                           : quote(c.base_column));
     }
     reread_sql_ = "SELECT " + list + " FROM " + target() + " WHERE rowid = ?1";
 }
@@ -43,7 +51,9 @@ Session& SqliteRowWriter::session() const {
     return *s;  // the driver owns it; it cannot go away during this call
 }
 
-std::string SqliteRowWriter::target() const { return quote(schema_) + "." + quote(table_); }
+std::string SqliteRowWriter::target() const {
+    return quote(schema_) + "." + quote(table_);
+}
 
 std::int64_t SqliteRowWriter::rowid_of(const std::vector<Variant>& row) const {
     if (rowid_index_ >= row.size() || row[rowid_index_].is_null() || row[rowid_index_].is_empty())
@@ -69,7 +79,8 @@ std::vector<Variant> SqliteRowWriter::reread(Session& s, std::int64_t rowid) {
     throw Error(kErrProvider, kNotLocated);
 }
 
-std::vector<Variant> SqliteRowWriter::insert(const std::vector<Variant>& values, const std::vector<bool>& assigned) {
+std::vector<Variant> SqliteRowWriter::insert(const std::vector<Variant>& values,
+                                             const std::vector<bool>& assigned) {
     Session& s = session();
     return s.guarded([&] {
         std::string names;
@@ -79,20 +90,23 @@ std::vector<Variant> SqliteRowWriter::insert(const std::vector<Variant>& values,
             const ResultColumn& c = columns_[i];
             if (i >= assigned.size() || !assigned[i] || c.info.hidden || c.info.base_column.empty()) continue;
             if (c.info.read_only)
-                throw Error(kErrProvider, "Cannot insert an explicit value into column '" + c.info.base_column +
-                                              "' of table '" + table_ + "': the database assigns it.");
+                throw Error(kErrProvider, "Cannot insert an explicit value into column '" +
+                                              c.info.base_column + "' of table '" + table_ +
+                                              "': the database assigns it.");
             bound.push_back(to_storage(values[i], c.type));
             names += (names.empty() ? "" : ", ") + quote(c.info.base_column);
             params += (params.empty() ? "?" : ", ?") + std::to_string(bound.size());
         }
-        const std::string sql = names.empty() ? "INSERT INTO " + target() + " DEFAULT VALUES"
-                                              : "INSERT INTO " + target() + " (" + names + ") VALUES (" + params + ")";
+        const std::string sql = names.empty()
+                                    ? "INSERT INTO " + target() + " DEFAULT VALUES"
+                                    : "INSERT INTO " + target() + " (" + names + ") VALUES (" + params + ")";
         run(s, sql, bound);
         return reread(s, sqlite3_last_insert_rowid(s.handle()));
     });
 }
 
-std::vector<Variant> SqliteRowWriter::update(const std::vector<Variant>& original, const std::vector<Variant>& values,
+std::vector<Variant> SqliteRowWriter::update(const std::vector<Variant>& original,
+                                             const std::vector<Variant>& values,
                                              const std::vector<bool>& changed) {
     Session& s = session();
     return s.guarded([&] {
@@ -103,13 +117,16 @@ std::vector<Variant> SqliteRowWriter::update(const std::vector<Variant>& origina
             const ResultColumn& c = columns_[i];
             if (i >= changed.size() || !changed[i] || c.info.hidden || c.info.base_column.empty()) continue;
             if (c.info.read_only)
-                throw Error(kErrProvider, "Cannot update column '" + c.info.base_column + "': the database assigns it.");
+                throw Error(kErrProvider,
+                            "Cannot update column '" + c.info.base_column + "': the database assigns it.");
             bound.push_back(to_storage(values[i], c.type));
-            sets += (sets.empty() ? "" : ", ") + quote(c.info.base_column) + " = ?" + std::to_string(bound.size());
+            sets += (sets.empty() ? "" : ", ") + quote(c.info.base_column) + " = ?" +
+                    std::to_string(bound.size());
         }
         if (!sets.empty()) {
             bound.push_back(BoundValue::integer(rowid));
-            run(s, "UPDATE " + target() + " SET " + sets + " WHERE rowid = ?" + std::to_string(bound.size()), bound);
+            run(s, "UPDATE " + target() + " SET " + sets + " WHERE rowid = ?" + std::to_string(bound.size()),
+                bound);
             if (sqlite3_changes64(s.handle()) == 0) throw Error(kErrProvider, kNotLocated);
         }
         return reread(s, rowid);

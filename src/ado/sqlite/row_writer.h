@@ -13,17 +13,18 @@ namespace ado::sqlite {
 struct Session;
 
 class SqliteRowWriter final : public RowWriter {
-public:
+  public:
     // `columns` in the record set's order; the hidden one is the rowid.
     SqliteRowWriter(std::weak_ptr<Session> session, std::string schema, std::string table,
                     std::vector<ResultColumn> columns);
 
-    std::vector<Variant> insert(const std::vector<Variant>& values, const std::vector<bool>& assigned) override;
+    std::vector<Variant> insert(const std::vector<Variant>& values,
+                                const std::vector<bool>& assigned) override;
     std::vector<Variant> update(const std::vector<Variant>& original, const std::vector<Variant>& values,
                                 const std::vector<bool>& changed) override;
     void remove(const std::vector<Variant>& original) override;
 
-private:
+  private:
     Session& session() const;
     std::string target() const;
     std::int64_t rowid_of(const std::vector<Variant>& row) const;

@@ -14,12 +14,13 @@ namespace ado::sqlite {
 struct Session;
 
 class PlanRunner {
-public:
-    PlanRunner(Session& session, const std::vector<BoundValue>& literals) : s_(session), literals_(literals) {}
+  public:
+    PlanRunner(Session& session, const std::vector<BoundValue>& literals)
+        : s_(session), literals_(literals) {}
     void run(std::vector<PlanNode>& nodes);
     std::vector<ExecResult> take_results() { return std::move(results_); }
 
-private:
+  private:
     void run_node(PlanNode& n);
     void run_sql(SqlStep& step);
     void prepare(SqlStep& step);

@@ -25,10 +25,10 @@ struct BoundValue {
 };
 
 struct Shape {
-    std::vector<Token> tokens;        // lifted literals carry their parameter index
-    std::vector<BoundValue> literals; // values of the lifted literals, in order
-    std::string key;                  // the shape text: equal keys translate alike
-    bool cacheable = true;            // false when the batch defines or drops objects
+    std::vector<Token> tokens;         // lifted literals carry their parameter index
+    std::vector<BoundValue> literals;  // values of the lifted literals, in order
+    std::string key;                   // the shape text: equal keys translate alike
+    bool cacheable = true;             // false when the batch defines or drops objects
 };
 
 // Tokenizes and lifts. `mode` is part of the key (e.g. "Q" for execute, "U" for an

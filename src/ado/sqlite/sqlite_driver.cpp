@@ -14,7 +14,8 @@ namespace ado::sqlite {
 namespace {
 
 DbHandle open_database(const SqliteOptions& o) {
-    if (o.path.empty()) throw Error(kErrProvider, "The connection string names no database (Data Source).", kSource.data());
+    if (o.path.empty())
+        throw Error(kErrProvider, "The connection string names no database (Data Source).", kSource.data());
     int flags = SQLITE_OPEN_NOMUTEX | (o.read_only ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
     if (o.create && !o.read_only) flags |= SQLITE_OPEN_CREATE;
     sqlite3* raw = nullptr;
@@ -33,7 +34,8 @@ DbHandle open_database(const SqliteOptions& o) {
         // Reading the header here tells a file that is not a database at Open.
         exec(db.get(), "PRAGMA schema_version");
         if (!o.synchronous.empty()) exec(db.get(), "PRAGMA synchronous = " + o.synchronous);
-        if (o.max_page_count > 0) exec(db.get(), "PRAGMA max_page_count = " + std::to_string(o.max_page_count));
+        if (o.max_page_count > 0)
+            exec(db.get(), "PRAGMA max_page_count = " + std::to_string(o.max_page_count));
     } catch (const EngineError& e) {
         ProviderError d = e.detail();
         d.description = "Cannot open database \"" + o.path + "\": " + d.description;
@@ -64,25 +66,33 @@ SqliteOptions SqliteOptions::from(const ConnectionString& cs) {
     if (auto v = cs.get("Data Source")) o.path = *v;
     if (auto v = cs.get("Mode")) {
         const std::string m = option_key(*v);
-        if (m == "create" || m == "readwritecreate") o.create = true;
-        else if (m == "readonly" || m == "read") o.read_only = true;
+        if (m == "create" || m == "readwritecreate")
+            o.create = true;
+        else if (m == "readonly" || m == "read")
+            o.read_only = true;
         else if (m != "readwrite")
-            throw Error(kErrArgument, "Mode in the connection string is Create, ReadWrite or ReadOnly, not '" + *v + "'.");
+            throw Error(kErrArgument,
+                        "Mode in the connection string is Create, ReadWrite or ReadOnly, not '" + *v + "'.");
     }
     if (auto v = cs.get("Busy Timeout")) {
         const auto res = std::from_chars(v->data(), v->data() + v->size(), o.busy_timeout_ms);
         if (res.ec != std::errc() || res.ptr != v->data() + v->size() || o.busy_timeout_ms < 0)
-            throw Error(kErrArgument, "Busy Timeout in the connection string is a number of milliseconds, not '" + *v + "'.");
+            throw Error(
+                kErrArgument,
+                "Busy Timeout in the connection string is a number of milliseconds, not '" + *v + "'.");
     }
     if (auto v = cs.get("Max Page Count")) {
         const auto res = std::from_chars(v->data(), v->data() + v->size(), o.max_page_count);
         if (res.ec != std::errc() || res.ptr != v->data() + v->size() || o.max_page_count < 1)
-            throw Error(kErrArgument, "Max Page Count in the connection string is a number of pages, not '" + *v + "'.");
+            throw Error(kErrArgument,
+                        "Max Page Count in the connection string is a number of pages, not '" + *v + "'.");
     }
     if (auto v = cs.get("Synchronous")) {
         const std::string m = option_key(*v);
         if (m != "full" && m != "normal" && m != "off" && m != "extra")
-            throw Error(kErrArgument, "Synchronous in the connection string is Full, Normal, Extra or Off, not '" + *v + "'.");
+            throw Error(
+                kErrArgument,
+                "Synchronous in the connection string is Full, Normal, Extra or Off, not '" + *v + "'.");
         o.synchronous = m;
     }
     return o;
@@ -143,7 +153,8 @@ std::unique_ptr<RowWriter> SqliteDriver::open_updatable(const std::string& sql, 
     return session_->guarded([&]() -> std::unique_ptr<RowWriter> {
         std::shared_ptr<Plan> plan;
         std::vector<ExecResult> results = run(sql, 'U', &plan);
-        if (results.empty() || !results[0].rows) throw Error(kErrProvider, "An updatable record set needs a SELECT statement.");
+        if (results.empty() || !results[0].rows)
+            throw Error(kErrProvider, "An updatable record set needs a SELECT statement.");
         const std::vector<ResultColumn>& columns = plan->nodes.at(0).step.columns;
         const ResultColumn* base = nullptr;
         for (const auto& c : columns)

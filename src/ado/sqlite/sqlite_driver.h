@@ -28,7 +28,7 @@ struct SqliteOptions {
 };
 
 class SqliteDriver final : public Driver {
-public:
+  public:
     explicit SqliteDriver(const SqliteOptions& options);  // throws ado::Error when it cannot open
     ~SqliteDriver() override;
     SqliteDriver(const SqliteDriver&) = delete;
@@ -46,7 +46,7 @@ public:
     // How often a batch found its shape already translated and prepared.
     CacheStats cache_stats() const;
 
-private:
+  private:
     std::shared_ptr<Plan> plan_for(const Shape& shape, bool updatable);
     std::vector<ExecResult> run(const std::string& sql, char mode, std::shared_ptr<Plan>* used);
 

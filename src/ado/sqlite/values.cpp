@@ -12,7 +12,8 @@ namespace {
 
 std::string_view text_of(sqlite3_stmt* s, int col) {
     const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s, col));
-    return p ? std::string_view(p, static_cast<std::size_t>(sqlite3_column_bytes(s, col))) : std::string_view();
+    return p ? std::string_view(p, static_cast<std::size_t>(sqlite3_column_bytes(s, col)))
+             : std::string_view();
 }
 
 bool fits_int64(Int128 v) {
@@ -71,7 +72,9 @@ Variant decimal_value(sqlite3_stmt* s, int col, int scale) {
 
 }  // namespace
 
-Decimal decimal_from_real(double v) { return Decimal::from_double(v); }
+Decimal decimal_from_real(double v) {
+    return Decimal::from_double(v);
+}
 
 BoundValue decimal_storage(const Decimal& d) {
     if (d.is_integer()) {
@@ -106,13 +109,17 @@ std::string normalize_guid(std::string_view text) {
         }
         out.push_back(c);
     }
-    if (!ok) throw Error(kErrProvider, "Conversion failed when converting from a character string to uniqueidentifier.");
+    if (!ok)
+        throw Error(kErrProvider,
+                    "Conversion failed when converting from a character string to uniqueidentifier.");
     return out;
 }
 
 std::string date_storage(std::string_view text) {
     const auto d = DateTime::parse(text);
-    if (!d) throw Error(kErrProvider, "Conversion failed when converting date and/or time from character string.");
+    if (!d)
+        throw Error(kErrProvider,
+                    "Conversion failed when converting date and/or time from character string.");
     return d->compact();
 }
 
@@ -192,7 +199,8 @@ BoundValue value_of(sqlite3_value* v) {
             return BoundValue::null();
         case SQLITE_BLOB: {
             const auto* b = static_cast<const char*>(sqlite3_value_blob(v));
-            BoundValue out = BoundValue::str(std::string(b ? b : "", static_cast<std::size_t>(sqlite3_value_bytes(v))));
+            BoundValue out =
+                BoundValue::str(std::string(b ? b : "", static_cast<std::size_t>(sqlite3_value_bytes(v))));
             out.kind = BoundValue::Kind::Blob;
             return out;
         }
@@ -203,7 +211,9 @@ BoundValue value_of(sqlite3_value* v) {
     }
 }
 
-BoundValue column_value(sqlite3_stmt* s, int col) { return value_of(sqlite3_column_value(s, col)); }
+BoundValue column_value(sqlite3_stmt* s, int col) {
+    return value_of(sqlite3_column_value(s, col));
+}
 
 Variant read_value(sqlite3_stmt* s, int col, const TypeInfo& t) {
     const int kind = sqlite3_column_type(s, col);
