@@ -40,6 +40,24 @@ class DbTest : public ::testing::Test {
 };
 
 // The first result with rows.
+// A value as the tests compare it: NULL, dates in their stored form, else the text.
+inline std::string render(const Variant& v) {
+    if (v.is_null()) return "NULL";
+    if (v.is_date()) return v.date().compact();
+    return v.to_string();
+}
+
+// Each row as its values joined by "|".
+inline std::vector<std::string> render(const RowSet& rs) {
+    std::vector<std::string> out;
+    for (const auto& row : rs.rows) {
+        std::string line;
+        for (std::size_t i = 0; i < row.size(); ++i) line += (i ? "|" : "") + render(row[i]);
+        out.push_back(line);
+    }
+    return out;
+}
+
 inline RowSet query(Driver& d, const std::string& sql) {
     for (auto& r : d.execute(sql))
         if (r.rows) return std::move(*r.rows);

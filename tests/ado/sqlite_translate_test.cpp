@@ -7,22 +7,6 @@
 namespace ado::testing {
 namespace {
 
-std::string render(const Variant& v) {
-    if (v.is_null()) return "NULL";
-    if (v.is_date()) return v.date().compact();
-    return v.to_string();
-}
-
-std::vector<std::string> render(const RowSet& rs) {
-    std::vector<std::string> out;
-    for (const auto& row : rs.rows) {
-        std::string line;
-        for (std::size_t i = 0; i < row.size(); ++i) line += (i ? "|" : "") + render(row[i]);
-        out.push_back(line);
-    }
-    return out;
-}
-
 constexpr const char* kSetup[] = {
     "CREATE TABLE T1 (ID INT IDENTITY(1,1) NOT NULL PRIMARY KEY, CODE CHAR(4) NOT NULL, NAME NVARCHAR(40) "
     "NULL,"

@@ -10,22 +10,6 @@
 namespace ado::testing {
 namespace {
 
-std::string render(const Variant& v) {
-    if (v.is_null()) return "NULL";
-    if (v.is_date()) return v.date().compact();
-    return v.to_string();
-}
-
-std::vector<std::string> render(const RowSet& rs) {
-    std::vector<std::string> out;
-    for (const auto& row : rs.rows) {
-        std::string line;
-        for (std::size_t i = 0; i < row.size(); ++i) line += (i ? "|" : "") + render(row[i]);
-        out.push_back(line);
-    }
-    return out;
-}
-
 constexpr const char* kRowsOfD = "SELECT ID, AT, AMOUNT, G FROM D ORDER BY ID";
 constexpr const char* kSeed = "1|20240101|1|NULL";
 constexpr const char* kGuid = "6F9619FF-8B86-D011-B42D-00C04FC964FF";

@@ -139,14 +139,9 @@ bool cast_wrappers(const TypeInfo& type, const Token* size, Toks& head, Toks& ta
             }
             return true;
         case Storage::Date:
-            head = {raw("li_date"), raw("(")}, tail = {raw(")")};
-            return true;
         case Storage::Guid:
-            head = {raw("li_guid"), raw("(")}, tail = {raw(")")};
-            return true;
         case Storage::Decimal:
-            head = {raw("li_decimal"), raw("(")}, tail = {raw(","), small_number(type.scale), raw(")")};
-            return true;
+            return stored_form_wrappers(type, head, tail);
         case Storage::Int16:
         case Storage::Int32:
         case Storage::Int64:

@@ -75,28 +75,11 @@ std::pair<const TableMeta*, std::size_t> table_named_at(const Toks& t, std::size
     return {catalog.table(schema, name), last + 1};
 }
 
-// The conversion to the column's stored form around a value; false when it needs none.
-bool form_wrappers(const ColumnMeta& c, Toks& head, Toks& tail) {
-    switch (c.type.storage) {
-        case Storage::Date:
-            head = {raw("li_date"), raw("(")}, tail = {raw(")")};
-            return true;
-        case Storage::Guid:
-            head = {raw("li_guid"), raw("(")}, tail = {raw(")")};
-            return true;
-        case Storage::Decimal:
-            head = {raw("li_decimal"), raw("(")}, tail = {raw(","), small_number(c.type.scale), raw(")")};
-            return true;
-        default:
-            return false;
-    }
-}
-
 void wrap(Splice& sp, const Range& value, const ColumnMeta& c) {
     Toks head;
     Toks tail;
     // An empty value is SQLite's syntax error; nothing is stored.
-    if (value.first >= value.second || !form_wrappers(c, head, tail)) return;
+    if (value.first >= value.second || !stored_form_wrappers(c.type, head, tail)) return;
     sp.insert(value.first, head);
     sp.insert(value.second, tail);
 }
@@ -157,7 +140,7 @@ void convert_select(Toks& t, std::size_t cols_open, std::size_t cols_close, std:
         if (i > 0) out.push_back(raw(","));
         Toks head;
         Toks tail;
-        const bool wrapped = form_wrappers(*cols[i], head, tail);
+        const bool wrapped = stored_form_wrappers(cols[i]->type, head, tail);
         out.insert(out.end(), head.begin(), head.end());
         out.push_back(t[cols_open + 1 + 2 * i]);  // the list holds one name per item
         if (wrapped) out.insert(out.end(), tail.begin(), tail.end());
@@ -261,6 +244,22 @@ void convert_update(Toks& t, Catalog& catalog) {
 }
 
 }  // namespace
+
+bool stored_form_wrappers(const TypeInfo& type, Toks& head, Toks& tail) {
+    switch (type.storage) {
+        case Storage::Date:
+            head = {raw("li_date"), raw("(")}, tail = {raw(")")};
+            return true;
+        case Storage::Guid:
+            head = {raw("li_guid"), raw("(")}, tail = {raw(")")};
+            return true;
+        case Storage::Decimal:
+            head = {raw("li_decimal"), raw("(")}, tail = {raw(","), small_number(type.scale), raw(")")};
+            return true;
+        default:
+            return false;
+    }
+}
 
 void convert_written_values(Toks& t, Catalog& catalog) {
     if (t.empty()) return;

@@ -9,10 +9,15 @@
 #include <vector>
 
 #include "ado/sqlite/tokenizer.h"
+#include "ado/sqlite/type_info.h"
 
 namespace ado::sqlite {
 
 class Catalog;
+
+// The tokens around a value that give it the stored form of `type` (date, GUID, decimal
+// with its scale); false for the types whose values SQLite stores as they come.
+bool stored_form_wrappers(const TypeInfo& type, std::vector<Token>& head, std::vector<Token>& tail);
 
 // `t`: an INSERT INTO or UPDATE statement as translated so far. Throws ado::Error.
 void convert_written_values(std::vector<Token>& t, Catalog& catalog);
