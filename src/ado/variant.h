@@ -100,6 +100,9 @@ int compare_values(const Variant& a, const Variant& b, bool exact_text = false);
 
 // Text helpers shared by the layers. Widths count characters (UTF-8 code points).
 std::size_t utf8_length(std::string_view s);
+// The code point at s[i], moving i past it. A malformed byte stands for itself, so every byte
+// string still has one well-defined order.
+char32_t next_code_point(std::string_view s, std::size_t& i);
 std::string utf8_left(std::string_view s, std::size_t chars);
 std::string rtrim(std::string_view s);
 std::string ltrim(std::string_view s);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "ado/variant.h"
 #include "importfile/xml_declaration.h"
 
 namespace importfile::xml {
@@ -66,7 +67,7 @@ class Checker {
     // The character at `p` for a reason; the end of the text is named as such.
     std::string character_at(std::size_t p) const {
         if (p >= t_.size()) return "(end of file)";
-        return code_point_text(next_code_point(t_, p));
+        return code_point_text(ado::next_code_point(t_, p));
     }
 
     // What is wrong with the character right after a name: one that names may not hold, or

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "ado/variant.h"
+
 namespace importfile::xml {
 namespace {
 
@@ -58,20 +60,6 @@ bool is_name_char(char32_t c) {
     return in(kNameStart, c) || in(kNameMore, c);
 }
 
-char32_t next_code_point(std::string_view utf8, std::size_t& pos) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(utf8[i]); };
-    const unsigned char lead = byte(pos);
-    if (lead < 0x80) {
-        ++pos;
-        return lead;
-    }
-    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
-    char32_t c = lead & (0x3F >> (length - 1));
-    for (std::size_t k = 1; k < length && pos + k < utf8.size(); ++k) c = (c << 6) | (byte(pos + k) & 0x3F);
-    pos = std::min(pos + length, utf8.size());
-    return c;
-}
-
 void append_utf8(char32_t c, std::string& out) {
     if (c < 0x80) {
         out += static_cast<char>(c);
@@ -92,7 +80,7 @@ void append_utf8(char32_t c, std::string& out) {
 
 std::size_t name_length(std::string_view utf8, std::size_t pos) {
     std::size_t end = pos;
-    if (end >= utf8.size() || !is_name_start(next_code_point(utf8, end))) return 0;
+    if (end >= utf8.size() || !is_name_start(ado::next_code_point(utf8, end))) return 0;
     while (end < utf8.size()) {
         const auto b = static_cast<unsigned char>(utf8[end]);
         if (b < 0x80) {  // most names are ASCII: no decoding for them
@@ -101,7 +89,7 @@ std::size_t name_length(std::string_view utf8, std::size_t pos) {
             continue;
         }
         std::size_t next = end;
-        if (!is_name_char(next_code_point(utf8, next))) break;
+        if (!is_name_char(ado::next_code_point(utf8, next))) break;
         end = next;
     }
     return end - pos;
@@ -123,7 +111,8 @@ std::string excerpt(std::string_view text, std::size_t max_chars) {
     // A reason is one line: the piece stops at a line break too.
     const std::string_view line = text.substr(0, text.find_first_of("\r\n"));
     std::size_t end = 0;
-    for (std::size_t chars = 0; end < line.size() && chars < max_chars; ++chars) next_code_point(line, end);
+    for (std::size_t chars = 0; end < line.size() && chars < max_chars; ++chars)
+        ado::next_code_point(line, end);
     if (end >= text.size()) return std::string(text);
     return std::string(text.substr(0, end)) + "...";
 }

@@ -35,8 +35,6 @@ inline bool is_space(char32_t c) {
 bool is_name_start(char32_t c);
 bool is_name_char(char32_t c);
 
-// The code point at `pos` of text already known to be valid UTF-8; moves `pos` past it.
-char32_t next_code_point(std::string_view utf8, std::size_t& pos);
 // Appends `c` encoded as UTF-8.
 void append_utf8(char32_t c, std::string& out);
 

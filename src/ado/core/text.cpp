@@ -11,8 +11,24 @@ bool is_continuation(char c) {
     return (static_cast<unsigned char>(c) & 0xC0U) == 0x80U;
 }
 
-// Decodes the code point at s[i] and advances i. A malformed byte stands for itself, so
-// every byte string still has one well-defined order.
+// Lower case of ASCII and Latin-1 capitals (U+00C0..U+00DE except the sign U+00D7).
+constexpr char32_t fold(char32_t c) {
+    if (c >= U'A' && c <= U'Z') return c + 32;
+    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;
+    return c;
+}
+
+// Order of the rest of a string against the blanks the shorter string is padded with.
+int rest_against_blanks(std::string_view s, std::size_t i) {
+    while (i < s.size()) {
+        const char32_t c = next_code_point(s, i);
+        if (c != U' ') return c < U' ' ? -1 : 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
 char32_t next_code_point(std::string_view s, std::size_t& i) {
     const auto b0 = static_cast<unsigned char>(s[i]);
     std::size_t len = 0;
@@ -49,24 +65,6 @@ char32_t next_code_point(std::string_view s, std::size_t& i) {
     i += len;
     return cp;
 }
-
-// Lower case of ASCII and Latin-1 capitals (U+00C0..U+00DE except the sign U+00D7).
-constexpr char32_t fold(char32_t c) {
-    if (c >= U'A' && c <= U'Z') return c + 32;
-    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;
-    return c;
-}
-
-// Order of the rest of a string against the blanks the shorter string is padded with.
-int rest_against_blanks(std::string_view s, std::size_t i) {
-    while (i < s.size()) {
-        const char32_t c = next_code_point(s, i);
-        if (c != U' ') return c < U' ' ? -1 : 1;
-    }
-    return 0;
-}
-
-}  // namespace
 
 std::size_t utf8_length(std::string_view s) {
     std::size_t n = 0;

@@ -29,14 +29,6 @@ bool is_compound(const Token& t) {
     return t.is_word("UNION") || t.is_word("EXCEPT") || t.is_word("INTERSECT") || t.is_word("ALL");
 }
 
-[[noreturn]] void syntax_near(const Toks& t, std::size_t i) {
-    syntax_error_near(t, i);
-}
-
-[[noreturn]] void unsupported(std::string_view what) {
-    throw Error(kErrProvider, "The embedded engine does not support " + std::string(what) + ".");
-}
-
 class PlanBuilder {
   public:
     PlanBuilder(const Toks& t, Catalog& catalog, bool updatable)
@@ -60,11 +52,11 @@ class PlanBuilder {
         while (true) {
             while (p_ < t_.size() && (t_[p_].is_punct(";") || t_[p_].is_word("GO"))) ++p_;
             if (p_ >= t_.size()) {
-                if (until_end) syntax_near(t_, p_);
+                if (until_end) syntax_error_near(t_, p_);
                 return out;
             }
             if (t_[p_].is_word("END")) {
-                if (!until_end) syntax_near(t_, p_);
+                if (!until_end) syntax_error_near(t_, p_);
                 ++p_;
                 return out;
             }
@@ -118,7 +110,7 @@ class PlanBuilder {
         if (t.is_word("COMMIT") || t.is_word("ROLLBACK") || t.is_word("SAVE"))
             unsupported("transactions in statement text (use the connection's CommitTrans/RollbackTrans)");
         if (is_starter(t)) unsupported(std::string(t.text) + " statements");
-        syntax_near(t_, p_);
+        syntax_error_near(t_, p_);
     }
 
     // Index just past the statement that starts at `start`.
@@ -211,16 +203,16 @@ class PlanBuilder {
     PlanNode if_node() {
         const std::size_t end = statement_end(p_);
         const Toks cond(t_.begin() + static_cast<long>(p_ + 1), t_.begin() + static_cast<long>(end));
-        if (cond.empty()) syntax_near(t_, p_);
+        if (cond.empty()) syntax_error_near(t_, p_);
         p_ = end;
         PlanNode n;
         n.kind = PlanNode::Kind::If;
         n.step = value_query(cond, true);
-        if (p_ >= t_.size()) syntax_near(t_, p_);
+        if (p_ >= t_.size()) syntax_error_near(t_, p_);
         n.body.push_back(statement());
         if (p_ < t_.size() && t_[p_].is_word("ELSE")) {
             ++p_;
-            if (p_ >= t_.size()) syntax_near(t_, p_);
+            if (p_ >= t_.size()) syntax_error_near(t_, p_);
             n.otherwise.push_back(statement());
         }
         return n;
@@ -231,14 +223,14 @@ class PlanBuilder {
         const Toks toks = take_statement();
         PlanNode block;
         block.kind = PlanNode::Kind::Block;
-        if (toks.size() < 2) syntax_near(toks, 0);
+        if (toks.size() < 2) syntax_error_near(toks, 0);
         std::size_t i = 1;
         while (i < toks.size()) {
-            if (toks[i].kind != TokKind::Variable) syntax_near(toks, i);
+            if (toks[i].kind != TokKind::Variable) syntax_error_near(toks, i);
             const std::string name = upper(toks[i].text);
             ++i;
             if (i < toks.size() && toks[i].is_word("AS")) ++i;
-            if (i >= toks.size() || toks[i].kind != TokKind::Word) syntax_near(toks, i);
+            if (i >= toks.size() || toks[i].kind != TokKind::Word) syntax_error_near(toks, i);
             if (toks[i].is_word("TABLE") || toks[i].is_word("CURSOR"))
                 unsupported("table and cursor variables");
             const std::string_view type_name = toks[i++].text;
@@ -266,7 +258,7 @@ class PlanBuilder {
                 i = end;
             }
             if (i < toks.size()) {
-                if (!toks[i].is_punct(",")) syntax_near(toks, i);
+                if (!toks[i].is_punct(",")) syntax_error_near(toks, i);
                 ++i;
             }
         }
@@ -274,7 +266,7 @@ class PlanBuilder {
     }
 
     PlanNode assignment(const std::string& name, const Toks& expr) {
-        if (expr.empty()) syntax_near(t_, p_);
+        if (expr.empty()) syntax_error_near(t_, p_);
         PlanNode n;
         n.kind = PlanNode::Kind::Set;
         n.variable = name;

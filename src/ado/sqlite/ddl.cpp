@@ -86,8 +86,7 @@ class DdlParser {
             return create_index(unique);
         }
         if (accept("DROP")) return drop();
-        throw Error(kErrProvider,
-                    "The embedded engine does not support " + std::string(t_[0].text) + " statements.");
+        unsupported(std::string(t_[0].text) + " statements");
     }
 
   private:

@@ -10,7 +10,7 @@ void syntax_error_near(const std::vector<Token>& toks, std::size_t i) {
         near = std::string(toks[i].text);
     else if (!toks.empty())
         near = std::string(toks.back().text);
-    throw Error(kErrProvider, "Incorrect syntax near '" + near + "'.");
+    incorrect_syntax_near(near);
 }
 
 Parens::Parens(const std::vector<Token>& toks) : match_(toks.size(), kNone) {

@@ -28,10 +28,6 @@ bool is_compound(const Token& t) {
     return t.is_word("UNION") || t.is_word("EXCEPT") || t.is_word("INTERSECT");
 }
 
-[[noreturn]] void unsupported(std::string_view what) {
-    throw Error(kErrProvider, "The embedded engine does not support " + std::string(what) + ".");
-}
-
 bool any_of_tokens(const Toks& t, bool (*pred)(const Token&)) {
     for (const Token& k : t)
         if (pred(k)) return true;

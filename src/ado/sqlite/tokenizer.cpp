@@ -5,6 +5,14 @@
 #include "ado/error.h"
 
 namespace ado::sqlite {
+
+void incorrect_syntax_near(std::string_view text) {
+    throw Error(kErrProvider, "Incorrect syntax near '" + std::string(text) + "'.");
+}
+
+void unsupported(std::string_view what) {
+    throw Error(kErrProvider, "The embedded engine does not support " + std::string(what) + ".");
+}
 namespace {
 
 // Character classes, looked up: the tokenizer runs on every statement sent.
@@ -169,8 +177,7 @@ class Scanner {
             }
         }
         if (pos_ < s_.size() && is_word_start(s_[pos_]))
-            throw Error(kErrProvider,
-                        "Incorrect syntax near '" + std::string(s_.substr(start, pos_ - start + 1)) + "'.");
+            incorrect_syntax_near(s_.substr(start, pos_ - start + 1));
         return make(TokKind::Number, start);
     }
 
@@ -183,7 +190,7 @@ class Scanner {
             pos_ += 2;
             return make(TokKind::Punct, start);
         }
-        if (!has(c, kPunct)) throw Error(kErrProvider, "Incorrect syntax near '" + std::string(1, c) + "'.");
+        if (!has(c, kPunct)) incorrect_syntax_near(std::string_view(&c, 1));
         ++pos_;
         return make(TokKind::Punct, start);
     }

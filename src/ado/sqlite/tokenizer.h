@@ -9,6 +9,10 @@
 
 namespace ado::sqlite {
 
+// The engine's refusals of statement text, in the server's wording (ado::Error).
+[[noreturn]] void incorrect_syntax_near(std::string_view text);
+[[noreturn]] void unsupported(std::string_view what);
+
 enum class TokKind : std::uint8_t {
     Word,         // keyword, identifier, #temp name
     QuotedIdent,  // [name] or "name"

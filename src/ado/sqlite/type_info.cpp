@@ -12,10 +12,6 @@ namespace {
 constexpr long kMaxWide = 1073741823;
 constexpr long kMaxNarrow = 2147483647;
 
-[[noreturn]] void syntax_near(std::string_view text) {
-    throw Error(kErrProvider, "Incorrect syntax near '" + std::string(text) + "'.");
-}
-
 // Argument `i` of a type as a number (MAX: -1; beyond the range of long: LONG_MAX, which
 // every range check below refuses); `fallback` when not given.
 long arg_number(const std::vector<std::string>& args, std::size_t i, long fallback) {
@@ -24,9 +20,9 @@ long arg_number(const std::vector<std::string>& args, std::size_t i, long fallba
     if (iequals(a, "MAX")) return -1;
     long v = 0;
     const auto res = std::from_chars(a.data(), a.data() + a.size(), v);
-    if (res.ptr != a.data() + a.size() || a.empty()) syntax_near(a);
+    if (res.ptr != a.data() + a.size() || a.empty()) incorrect_syntax_near(a);
     if (res.ec == std::errc::result_out_of_range) return std::numeric_limits<long>::max();
-    if (res.ec != std::errc()) syntax_near(a);
+    if (res.ec != std::errc()) incorrect_syntax_near(a);
     return v;
 }
 
@@ -145,11 +141,11 @@ std::vector<std::string> type_arguments(const std::vector<Token>& toks, std::siz
     std::vector<std::string> args;
     for (std::size_t k = open + 1; k < close; k += 2) {
         const Token& a = toks[k];
-        if (a.kind != TokKind::Number && !a.is_word("MAX")) syntax_near(a.text);
+        if (a.kind != TokKind::Number && !a.is_word("MAX")) incorrect_syntax_near(a.text);
         args.emplace_back(a.kind == TokKind::Number ? std::string(a.text) : std::string("MAX"));
-        if (k + 1 < close && !toks[k + 1].is_punct(",")) syntax_near(toks[k + 1].text);
+        if (k + 1 < close && !toks[k + 1].is_punct(",")) incorrect_syntax_near(toks[k + 1].text);
     }
-    if (args.empty() || toks[close - 1].is_punct(",")) syntax_near(toks[close].text);
+    if (args.empty() || toks[close - 1].is_punct(",")) incorrect_syntax_near(toks[close].text);
     return args;
 }
 

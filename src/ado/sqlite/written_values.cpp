@@ -45,9 +45,8 @@ std::string piece(const Toks& t, std::size_t begin, std::size_t end) {
 }
 
 [[noreturn]] void refuse(const std::string& construct, std::string_view preposition, const TableMeta& table) {
-    throw Error(kErrProvider, "The embedded engine does not support " + construct + " " +
-                                  std::string(preposition) + " a table with date, decimal or GUID columns (" +
-                                  table.name + ").");
+    unsupported(construct + " " + std::string(preposition) + " a table with date, decimal or GUID columns (" +
+                table.name + ")");
 }
 
 [[noreturn]] void invalid_column(const std::string& name) {
@@ -152,8 +151,7 @@ void convert_select(Toks& t, std::size_t cols_open, std::size_t cols_close, std:
 void convert_insert(Toks& t, Catalog& catalog) {
     // INSERT ... EXEC runs a procedure, which the engine has none of, whatever the table.
     for (const Token& k : t)
-        if (k.is_word("EXEC") || k.is_word("EXECUTE"))
-            throw Error(kErrProvider, "The embedded engine does not support INSERT ... EXEC.");
+        if (k.is_word("EXEC") || k.is_word("EXECUTE")) unsupported("INSERT ... EXEC");
     const auto [table, after_name] = table_named_at(t, 2, catalog);
     if (!table || !has_converted_columns(*table)) return;
     const std::size_t open = after_name;
