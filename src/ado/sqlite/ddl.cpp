@@ -23,10 +23,6 @@ std::string sql_string(std::string_view s) {
     return enclosed(s, '\'');
 }
 
-[[noreturn]] void syntax(const Toks& t, std::size_t i) {
-    syntax_error_near(t, i);
-}
-
 // SQLite text of a piece of a definition (a default, a check): values in definitions are
 // never parameters, and a definition has no variables.
 std::string definition_sql(Toks g) {
@@ -98,10 +94,10 @@ class DdlParser {
         return true;
     }
     void expect(std::string_view w) {
-        if (!accept(w)) syntax(t_, p_);
+        if (!accept(w)) syntax_error_near(t_, p_);
     }
     void expect_punct(std::string_view w) {
-        if (!at_punct(w)) syntax(t_, p_);
+        if (!at_punct(w)) syntax_error_near(t_, p_);
         ++p_;
     }
     bool if_not_exists() {
@@ -117,7 +113,7 @@ class DdlParser {
         std::string n;
         do {
             if (p_ >= t_.size() || !(t_[p_].kind == TokKind::Word || t_[p_].kind == TokKind::QuotedIdent))
-                syntax(t_, p_);
+                syntax_error_near(t_, p_);
             n = t_[p_].kind == TokKind::QuotedIdent ? ident_value(t_[p_].text) : std::string(t_[p_].text);
             ++p_;
         } while (at_punct(".") && ++p_);
@@ -128,7 +124,7 @@ class DdlParser {
 
     // Tokens of a parenthesised group starting at p_ (the "(" itself included).
     Toks group() {
-        if (!at_punct("(")) syntax(t_, p_);
+        if (!at_punct("(")) syntax_error_near(t_, p_);
         const std::size_t close = parens_.partner(p_);
         Toks g(t_.begin() + static_cast<long>(p_), t_.begin() + static_cast<long>(close + 1));
         p_ = close + 1;
@@ -162,7 +158,7 @@ class DdlParser {
     static std::string expression(Toks g) { return definition_sql(std::move(g)); }
 
     TypeInfo type() {
-        if (p_ >= t_.size() || t_[p_].kind != TokKind::Word) syntax(t_, p_);
+        if (p_ >= t_.size() || t_[p_].kind != TokKind::Word) syntax_error_near(t_, p_);
         const std::string_view type_name = t_[p_++].text;
         std::vector<std::string> args;
         if (at_punct("(")) {
@@ -196,7 +192,7 @@ std::int64_t DdlParser::identity_number(std::size_t& k, std::size_t close, std::
                                         const ColumnDef& c) const {
     bool negative = false;
     if (k < close && (t_[k].is_punct("-") || t_[k].is_punct("+"))) negative = t_[k++].is_punct("-");
-    if (k >= close || t_[k].kind != TokKind::Number) syntax(t_, k);
+    if (k >= close || t_[k].kind != TokKind::Number) syntax_error_near(t_, k);
     const std::string text = (negative ? "-" : "") + std::string(t_[k++].text);
     std::int64_t v = 0;
     const auto res = std::from_chars(text.data(), text.data() + text.size(), v);
@@ -225,10 +221,10 @@ void DdlParser::identity(ColumnDef& c) {
     const std::size_t close = parens_.partner(p_);
     std::size_t k = p_ + 1;
     c.seed = identity_number(k, close, "seed", c);
-    if (k >= close || !t_[k].is_punct(",")) syntax(t_, k);
+    if (k >= close || !t_[k].is_punct(",")) syntax_error_near(t_, k);
     ++k;
     const std::int64_t increment = identity_number(k, close, "increment", c);
-    if (k != close) syntax(t_, k);
+    if (k != close) syntax_error_near(t_, k);
     if (increment != 1)
         throw Error(kErrProvider, "The embedded engine supports identity increments of 1 only.");
     // SQLite numbers an empty table's first row 1 whatever the sequence holds below that.
@@ -247,7 +243,7 @@ std::string DdlParser::references() {
     }
     while (at_word("ON")) {
         ++p_;
-        if (!at_word("DELETE") && !at_word("UPDATE")) syntax(t_, p_);
+        if (!at_word("DELETE") && !at_word("UPDATE")) syntax_error_near(t_, p_);
         out += " ON " + upper(t_[p_++].text);
         if (accept("CASCADE"))
             out += " CASCADE";
@@ -259,7 +255,7 @@ std::string DdlParser::references() {
             else
                 expect("DEFAULT"), out += " SET DEFAULT";
         } else
-            syntax(t_, p_);
+            syntax_error_near(t_, p_);
     }
     return out;
 }
@@ -277,7 +273,7 @@ void DdlParser::column(ColumnDef& c, std::vector<std::string>& pk) {
                 expect("NULL"), c.not_null = true;
         } else if (accept("NULL") || accept("ROWGUIDCOL") || accept("SPARSE")) {
         } else if (accept("COLLATE")) {
-            if (p_ >= t_.size() || t_[p_].kind != TokKind::Word) syntax(t_, p_);
+            if (p_ >= t_.size() || t_[p_].kind != TokKind::Word) syntax_error_near(t_, p_);
             ++p_;  // text columns all take the database collation
         } else if (accept("CONSTRAINT")) {
             name();
@@ -288,7 +284,7 @@ void DdlParser::column(ColumnDef& c, std::vector<std::string>& pk) {
             } else {
                 const std::size_t start = p_;
                 if (at_punct("-") || at_punct("+")) ++p_;
-                if (p_ >= t_.size() || at_punct(",") || at_punct(")")) syntax(t_, p_);
+                if (p_ >= t_.size() || at_punct(",") || at_punct(")")) syntax_error_near(t_, p_);
                 ++p_;
                 if (at_punct("(")) group();
                 g.assign(t_.begin() + static_cast<long>(start), t_.begin() + static_cast<long>(p_));
@@ -314,7 +310,7 @@ void DdlParser::column(ColumnDef& c, std::vector<std::string>& pk) {
         } else if (accept("REFERENCES")) {
             c.extra.push_back(references());
         } else {
-            syntax(t_, p_);
+            syntax_error_near(t_, p_);
         }
     }
 }
@@ -408,7 +404,7 @@ std::vector<std::string> DdlParser::create_table() {
         } else if (accept("CHECK")) {
             constraints.push_back(constraint_name + "CHECK " + expression(group()));
         } else {
-            if (!constraint_name.empty()) syntax(t_, p_);
+            if (!constraint_name.empty()) syntax_error_near(t_, p_);
             cols.emplace_back();
             column(cols.back(), pk);
         }
@@ -472,7 +468,7 @@ std::vector<std::string> DdlParser::create_index(bool unique) {
             where = " WHERE " + expression(Toks(t_.begin() + static_cast<long>(p_), t_.end()));
             p_ = t_.size();
         } else
-            syntax(t_, p_);
+            syntax_error_near(t_, p_);
     }
     return {std::string("CREATE ") + (unique ? "UNIQUE " : "") + "INDEX " + (ine ? "IF NOT EXISTS " : "") +
             (is_temp(table) ? "temp." : "") + quote(index) + " ON " + quote(table) + " (" + list + ")" +
@@ -508,7 +504,7 @@ std::vector<std::string> DdlParser::drop() {
     else if (accept("INDEX"))
         what = "INDEX";
     else
-        syntax(t_, p_);
+        syntax_error_near(t_, p_);
     bool if_exists = false;
     if (accept("IF")) {
         expect("EXISTS");
@@ -525,7 +521,7 @@ std::vector<std::string> DdlParser::drop() {
         if (!at_punct(",")) break;
         ++p_;
     }
-    if (p_ < t_.size() && !at_punct(";")) syntax(t_, p_);
+    if (p_ < t_.size() && !at_punct(";")) syntax_error_near(t_, p_);
     return out;
 }
 
