@@ -89,28 +89,18 @@ TEST_F(Definitions, IdentitySeedsAcrossTheirTypesRange) {
     EXPECT_EQ(scalar(*db_, "SELECT IDENT_CURRENT('SIGNED')").to_long(), 32767);
 }
 
-struct Refused {
-    const char* name;
-    const char* sql;
-    const char* error;
-};
-
-void PrintTo(const Refused& c, std::ostream* os) {
-    *os << c.sql;
-}
-
-class RefusedDefinitions : public DbTest, public ::testing::WithParamInterface<Refused> {};
+class RefusedDefinitions : public DbTest, public ::testing::WithParamInterface<SqlCase> {};
 
 // Nothing is defined, and the message names what the engine refused.
 TEST_P(RefusedDefinitions, GiveOneProviderErrorAndDefineNothing) {
     const Thrown e = thrown([&] { db_->execute(GetParam().sql); });
     EXPECT_EQ(e.number, kErrProvider);
-    EXPECT_EQ(e.description, GetParam().error);
+    EXPECT_EQ(e.description, GetParam().expected);
     EXPECT_EQ(db_->errors().size(), 1U);
     EXPECT_TRUE(scalar(*db_, "SELECT OBJECT_ID('T')").is_null());
 }
 
-const Refused kRefused[] = {
+const SqlCase kRefused[] = {
     {"AlterTable", "ALTER TABLE T ADD X INT NULL", "The embedded engine does not support ALTER statements."},
     {"IncrementOtherThanOne", "CREATE TABLE T (A INT IDENTITY(1, 2) NOT NULL)",
      "The embedded engine supports identity increments of 1 only."},
@@ -168,16 +158,16 @@ INSTANTIATE_TEST_SUITE_P(Definitions, RefusedDefinitions, ::testing::ValuesIn(kR
                          [](const auto& p) { return std::string(p.param.name); });
 
 // Sizes in statements other than definitions are checked alike.
-class RefusedTypes : public DbTest, public ::testing::WithParamInterface<Refused> {};
+class RefusedTypes : public DbTest, public ::testing::WithParamInterface<SqlCase> {};
 
 TEST_P(RefusedTypes, GiveOneProviderError) {
     const Thrown e = thrown([&] { db_->execute(GetParam().sql); });
     EXPECT_EQ(e.number, kErrProvider);
-    EXPECT_EQ(e.description, GetParam().error);
+    EXPECT_EQ(e.description, GetParam().expected);
     EXPECT_EQ(scalar(*db_, "SELECT 1").to_long(), 1);
 }
 
-const Refused kRefusedTypes[] = {
+const SqlCase kRefusedTypes[] = {
     {"CastSizeBeyond64Bits", "SELECT CAST(1 AS VARCHAR(99999999999999999999))",
      "The size (99999999999999999999) given to the type 'VARCHAR' is outside 1 to 8000 (or MAX)."},
     {"ConvertPrecisionBeyondItsLimit", "SELECT CONVERT(DECIMAL(39, 2), 1)",

@@ -33,23 +33,13 @@ class Failures : public DbTest {
     }
 };
 
-struct BadStatement {
-    const char* name;
-    const char* sql;
-    const char* message;
-};
-
-void PrintTo(const BadStatement& c, std::ostream* os) {
-    *os << c.sql;
-}
-
-class BadStatements : public Failures, public ::testing::WithParamInterface<BadStatement> {};
+class BadStatements : public Failures, public ::testing::WithParamInterface<SqlCase> {};
 
 TEST_P(BadStatements, EachGivesOneProviderError) {
-    expect_failure(*db_, GetParam().sql, GetParam().message);
+    expect_failure(*db_, GetParam().sql, GetParam().expected);
 }
 
-const BadStatement kBadStatements[] = {
+const SqlCase kBadStatements[] = {
     {"MisspelledKeyword", "SELEC * FROM PARENT", "Incorrect syntax near 'SELEC'."},
     {"CutShort", "SELECT * FROM PARENT WHERE", "incomplete input"},
     {"UnclosedQuote", "SELECT * FROM PARENT WHERE NAME = 'open",

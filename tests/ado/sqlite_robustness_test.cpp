@@ -45,23 +45,13 @@ class Robustness : public DbTest {
     void TearDown() override { EXPECT_EQ(outcome(*db_, "SELECT COUNT(*) FROM T"), "0"); }
 };
 
-struct Truncated {
-    const char* name;
-    const char* sql;
-    const char* error;
-};
-
-void PrintTo(const Truncated& c, std::ostream* os) {
-    *os << c.sql;
-}
-
-class TruncatedStatements : public Robustness, public ::testing::WithParamInterface<Truncated> {};
+class TruncatedStatements : public Robustness, public ::testing::WithParamInterface<SqlCase> {};
 
 TEST_P(TruncatedStatements, EndInOneProviderError) {
-    EXPECT_EQ(outcome(*db_, GetParam().sql), std::string("error: ") + GetParam().error);
+    EXPECT_EQ(outcome(*db_, GetParam().sql), std::string("error: ") + GetParam().expected);
 }
 
-const Truncated kTruncated[] = {
+const SqlCase kTruncated[] = {
     {"TopOpenParenthesis", "SELECT TOP (", "Incorrect syntax near '('."},
     {"TopAlone", "SELECT TOP", "Incorrect syntax near 'TOP'."},
     {"TopUnclosedCount", "SELECT TOP (1", "Incorrect syntax near '1'."},

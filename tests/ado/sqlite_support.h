@@ -7,6 +7,7 @@
 #include <fstream>
 #include <initializer_list>
 #include <memory>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -40,6 +41,18 @@ class DbTest : public ::testing::Test {
 };
 
 // The first result with rows.
+// A statement of a table test: what it covers, its text, and the message (or result) it
+// must give. A failing case prints its text.
+struct SqlCase {
+    const char* name;
+    const char* sql;
+    const char* expected;
+};
+
+inline void PrintTo(const SqlCase& c, std::ostream* os) {
+    *os << c.sql;
+}
+
 // A value as the tests compare it: NULL, dates in their stored form, else the text.
 inline std::string render(const Variant& v) {
     if (v.is_null()) return "NULL";

@@ -185,25 +185,15 @@ TEST_F(TranslationTemp, SeenOnlyByTheirConnection) {
     EXPECT_TRUE(scalar(*db_, exists).is_null());
 }
 
-struct Unsupported {
-    const char* name;
-    const char* sql;
-    const char* message;
-};
-
-void PrintTo(const Unsupported& c, std::ostream* os) {
-    *os << c.sql;
-}
-
-class UnsupportedText : public DbTest, public ::testing::WithParamInterface<Unsupported> {};
+class UnsupportedText : public DbTest, public ::testing::WithParamInterface<SqlCase> {};
 
 TEST_P(UnsupportedText, IsRefusedWithAProviderError) {
-    EXPECT_EQ(thrown([&] { db_->execute(GetParam().sql); }).description, GetParam().message);
+    EXPECT_EQ(thrown([&] { db_->execute(GetParam().sql); }).description, GetParam().expected);
     ASSERT_EQ(db_->errors().size(), 1U);
     EXPECT_EQ(db_->errors()[0].number, kErrProvider);
 }
 
-const Unsupported kUnsupported[] = {
+const SqlCase kUnsupported[] = {
     {"TransactionInText", "BEGIN TRANSACTION",
      "The embedded engine does not support transactions in statement text (use the connection's "
      "BeginTrans)."},
