@@ -36,6 +36,10 @@ class Connection {
     // the error the server would give, before anything reaches the engine.
     RecordsetPtr Execute(const SqlText& sql, long* records_affected = nullptr);
 
+    // Fails as Execute(const SqlText&) does when a value inserted verbatim holds a quote
+    // (for built text that reaches the engine another way, such as a record set's Open).
+    void CheckText(const SqlText& sql) { check_sql(sql); }
+
     void BeginTrans();
     void CommitTrans();
     void RollbackTrans();

@@ -22,6 +22,7 @@ namespace ado {
 
 class Connection;
 class Recordset;
+class SqlText;
 using RecordsetPtr = std::shared_ptr<Recordset>;
 
 namespace detail {
@@ -101,6 +102,9 @@ class Recordset : public std::enable_shared_from_this<Recordset> {
     // On a SELECT through a connection. With a lock type other than read-only the record
     // set is updatable (written through to the table at Update/Delete).
     void Open(std::string_view source, Connection& conn, int cursor_type = adOpenForwardOnly,
+              int lock_type = adLockReadOnly);
+    // Same for built text: a value inserted verbatim that holds a quote fails before the engine.
+    void Open(const SqlText& source, Connection& conn, int cursor_type = adOpenForwardOnly,
               int lock_type = adLockReadOnly);
     // Closing discards a pending new row silently.
     void Close();

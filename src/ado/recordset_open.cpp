@@ -6,6 +6,11 @@
 
 namespace ado {
 
+void Recordset::Open(const SqlText& source, Connection& conn, int cursor_type, int lock_type) {
+    conn.CheckText(source);
+    Open(std::string_view(source.text()), conn, cursor_type, lock_type);
+}
+
 void Recordset::Open(std::string_view source, Connection& conn, int cursor_type, int lock_type) {
     if (State() == adStateOpen) throw detail::object_open();
     if (cursor_type == adOpenUnspecified) cursor_type = cursor_type_;

@@ -163,6 +163,38 @@ const Case kCases[] = {
      " SELECT COUNT(*) FROM T1 WHERE ID IN (SELECT TOP 1 T2_T1 FROM T2 ORDER BY T2_ID DESC)",
      {"1"}},
     {"GroupByCount", " SELECT T2_T1, COUNT(*) FROM T2 GROUP BY T2_T1 ORDER BY T2_T1", {"1|2", "2|1"}},
+    {"ExistenceProbeWithLiteralAlias",
+     " SELECT 'OK' AS ESISTE\r\n FROM T1 WITH (NOLOCK)\r\n WHERE NUM = 5\r\n     AND CODE = \r\n'A1  '\r\n",
+     {"OK"}},
+    {"TrimOfCoalesceFallsBackToTheCode",
+     " SELECT LTRIM(RTRIM(COALESCE(EXTRA, CODE, ''))) AS FALLBACK\r\n FROM T1 WITH (NOLOCK)\r\n ORDER BY ID",
+     {"Mario", "B2", ""}},
+    {"LeftJoinOnAConstantOrdered",
+     " SELECT *\r\n FROM T1 WITH (NOLOCK)\r\n LEFT OUTER JOIN T2 WITH (NOLOCK)\r\n     ON T2_T1 = 2\r\n"
+     "     AND T2_T1 = ID\r\n ORDER BY CODE\r\n",
+     {"1|A1  | Rossi |Mario|5|20240131 10:11:12|20240101|NULL|NULL|NULL|NULL",
+      "2|B2  |Bianchi|NULL|7|20230615|NULL|20231231|20|2|two",
+      "3|C3  |Verdi||NULL|NULL|NULL|NULL|NULL|NULL|NULL"}},
+    {"MatchBranchesWithVariablesInTheJoin",
+     " DECLARE @PI AS VARCHAR(20)\r\n DECLARE @RS AS NVARCHAR(60)\r\n DECLARE @N AS CHAR(1)\r\n\r\n"
+     " SET @PI = 'Mario'\r\n SET @RS = 'l''Bianchi'\r\n SET @N = 1\r\n\r\n"
+     " SELECT 1 AS ORDINE\r\n     , T2_ID\r\n     , CODE\r\n FROM T1 WITH (NOLOCK)\r\n"
+     " LEFT OUTER JOIN T2 WITH (NOLOCK)\r\n     ON T2_T1 = @N\r\n         AND T2_T1 = ID\r\n"
+     " WHERE ISNULL(@PI, '') <> ''\r\n     AND COALESCE(EXTRA, NAME, '') = ISNULL(@PI, '')\r\n\r\n "
+     "UNION\r\n\r\n"
+     " SELECT 2 AS ORDINE\r\n     , T2_ID\r\n     , CODE\r\n FROM T1 WITH (NOLOCK)\r\n"
+     " LEFT OUTER JOIN T2 WITH (NOLOCK)\r\n     ON T2_T1 = @N\r\n         AND T2_T1 = ID\r\n"
+     " WHERE (ISNULL(EXTRA, '') = '' OR ISNULL(@PI, '') = '')\r\n     AND 'l' + ISNULL(NAME, '') = "
+     "SUBSTRING(@RS, 1, 1) + "
+     "SUBSTRING(@RS, 3, 20)\r\n\r\n",
+     {"1|10|A1  ", "1|11|A1  ", "2|NULL|B2  "}},
+    {"UpdateOneColumnByCode",
+     " UPDATE T1\r\n SET CODE = 'Z9  '\r\n WHERE CODE = 'C3  '\r\n SELECT COUNT(*) FROM T1 WHERE CODE = 'Z9'",
+     {"1"}},
+    {"InsertOverLinesWithTrailingBlankText",
+     " INSERT INTO T2 (\r\n     T2_ID\r\n     , T2_T1\r\n     , T2_TEXT\r\n     )\r\n VALUES (\r\n"
+     "     40\r\n     , 5\r\n     , 'ITA '\r\n     )\r\n SELECT T2_TEXT + '|' FROM T2 WHERE T2_ID = 40",
+     {"ITA |"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Constructs, Translation, ::testing::ValuesIn(kCases),
