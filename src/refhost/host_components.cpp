@@ -3,6 +3,7 @@
 #include "ado/connection.h"
 #include "refhost/host_services.h"
 #include "refhost/host_ui.h"
+#include "refhost/numbering_services.h"
 
 namespace refhost {
 
@@ -63,6 +64,14 @@ std::shared_ptr<host::ActivityParametersService> Components::CreateActivityParam
 
 std::shared_ptr<host::ExerciseService> Components::CreateExerciseService() {
     return std::make_shared<ExerciseService>(connection_string_);
+}
+
+std::shared_ptr<host::NumberingRequest> Components::CreateNumberingRequest() {
+    return std::make_shared<NumberingRequest>(connection_string_);
+}
+
+std::shared_ptr<host::ProgressiveNumberService> Components::CreateProgressiveNumberService() {
+    return std::make_shared<ProgressiveNumberService>(connection_string_);
 }
 
 }  // namespace refhost

@@ -1,8 +1,8 @@
 #pragma once
 // The classes of the reference host: log objects that show through the front end,
-// connections, date and utility objects, and the activity-parameters and exercise
-// services. Numbering, progressive numbers, rebuild, grid layout and file services belong
-// to later steps of the import and are not provided yet (nullptr).
+// connections, date and utility objects, the activity-parameters and exercise services,
+// and the numbering and progressive-number services. Rebuild, grid layout and file
+// services belong to later steps of the import and are not provided yet (nullptr).
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -88,10 +88,8 @@ class Components final : public host::Components {
     std::shared_ptr<host::UtilityObject> CreateUtilityObject() override;
     std::shared_ptr<host::ActivityParametersService> CreateActivityParametersService() override;
     std::shared_ptr<host::ExerciseService> CreateExerciseService() override;
-    std::shared_ptr<host::NumberingRequest> CreateNumberingRequest() override { return nullptr; }
-    std::shared_ptr<host::ProgressiveNumberService> CreateProgressiveNumberService() override {
-        return nullptr;
-    }
+    std::shared_ptr<host::NumberingRequest> CreateNumberingRequest() override;
+    std::shared_ptr<host::ProgressiveNumberService> CreateProgressiveNumberService() override;
     std::shared_ptr<host::RebuildService> CreateRebuildService() override { return nullptr; }
     std::shared_ptr<host::GridLayout> CreateGridLayout() override { return nullptr; }
     std::shared_ptr<host::FileObject> CreateFileObject() override { return nullptr; }

@@ -28,7 +28,8 @@ class HostTest : public DatabaseTest {
     std::shared_ptr<RecordingUi> ui_ = std::make_shared<RecordingUi>();
 };
 
-// Also: the classes of later steps are absent and the navigator allows every close.
+// Also: the numbering services are there, the classes of later steps are absent, and the
+// navigator allows every close.
 TEST_F(HostTest, AnswersFromTheCompanyAndUserRows) {
     auto host = make_host();
     auto global = host->global_services();
@@ -56,7 +57,8 @@ TEST_F(HostTest, AnswersFromTheCompanyAndUserRows) {
 
     auto classes = global->Classes();
     EXPECT_EQ(classes->CreateConnectionFactory()->NewConnection()->State(), ado::adStateClosed);
-    EXPECT_EQ(classes->CreateNumberingRequest(), nullptr);
+    EXPECT_NE(classes->CreateNumberingRequest(), nullptr);
+    EXPECT_NE(classes->CreateProgressiveNumberService(), nullptr);
     EXPECT_EQ(classes->CreateRebuildService(), nullptr);
     auto forms = host->navigator()->Forms();
     ASSERT_TRUE(forms);
