@@ -4,9 +4,15 @@
 // activity parameters and the year.
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "ado/recordset.h"
 #include "importfile/import_document.h"
+
+namespace host {
+class NumberingRequest;
+class ProgressiveNumberService;
+}  // namespace host
 
 namespace importfile {
 
@@ -25,6 +31,22 @@ struct ImportState {
     ado::RecordsetPtr activity_parameters;
     // The current company manages account statements or portfolio: imports stay disabled.
     bool statements_portfolio = false;
+
+    // The account-proposal table (CreaRecordSetPropostaConti), built at the first activation
+    // and unchanged for the window's life.
+    ado::RecordsetPtr account_proposal;
+    // The customers' and suppliers' mastro codes of the file header, 10 characters each
+    // (set by the verification driver).
+    std::string customers_mastro;
+    std::string suppliers_mastro;
+    // The member's customer and supplier codes with the group company's codes (TIPOCF,
+    // CLIFOR, CF_SORGENTE), built by the customer/supplier check for the journal import.
+    ado::RecordsetPtr customer_supplier_map;
+    // Host components created on first use and kept for the window's life: the numbering
+    // request that hands out customer and supplier codes, and the progressive-number service
+    // that hands out registry codes.
+    std::shared_ptr<host::NumberingRequest> code_numbering;
+    std::shared_ptr<host::ProgressiveNumberService> progressive_numbers;
 
     // Closes the record sets and drops the document (window unload).
     void release() noexcept;

@@ -11,6 +11,9 @@
 namespace host {
 class UtilityObject;
 }
+namespace importlog {
+class ImportLog;
+}
 namespace module {
 class ErrorReporter;
 class ModuleContext;
@@ -28,6 +31,9 @@ class ImportWindowContext {
     virtual module::ErrorReporter& error_reporter() noexcept = 0;
     virtual module::ImportWindowControls& controls() noexcept = 0;
     virtual ImportState& import_state() noexcept = 0;
+    // The window's import log: opened by the verification and by the journal import, closed
+    // when the window unloads.
+    virtual importlog::ImportLog& import_log() noexcept = 0;
     // The window's host utility object (date display formats); nullptr when the host gave none.
     virtual const host::UtilityObject* utility() const noexcept = 0;
 

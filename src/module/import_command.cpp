@@ -4,6 +4,7 @@
 #include "importfile/file_opener.h"
 #include "importfile/window_context.h"
 #include "modulebase/error_trap.h"
+#include "verify/verification.h"
 
 namespace module {
 
@@ -24,8 +25,20 @@ void ImportCommand::Run(ImportOutcome& outcome) noexcept {
     }
     outcome.completed_step = ImportOutcome::ActivityParameters;
 
-    // 2-4. Verification of the master tables, journal import and rebuild of the totals
-    // are not in this build yet: the command stops here and says so in the outcome.
+    // 2. Verification of the master tables (the log is shown when it holds an error row).
+    if (!trap.run([&] { verify::Verification(window_).VerificaTabelleImportazioneFileXML(error); })) return;
+    if (error) {
+        outcome.failed_step = ImportOutcome::Verification;
+        Message message{.kind = kKindPlain, .code = kMsgTranscodingMissing};
+        message.p1 = std::string(kLineBreak);
+        window_.ShowMessage(message);
+        trap.run([&] { window_.controls().TXT_NOMEFILE.Refresh(); });
+        return;
+    }
+    outcome.completed_step = ImportOutcome::Verification;
+
+    // 3-4. The journal import and the rebuild of the totals are not in this build yet: the
+    // command stops here and says so in the outcome.
     outcome.steps_missing = true;
     trap.run([&] { importfile::FileOpener(window_).ImpostaSuggerimentoUltimoFolder(); });
 }

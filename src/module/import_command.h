@@ -2,9 +2,9 @@
 // The import command (CMD_IMPORTA): runs the import steps in their fixed order, each with
 // the shared error flag, and stops at the first that fails with that step's message.
 //
-// In this build only the first step exists (the activity parameters). The verification of
-// the master tables, the journal import and the rebuild of the totals come with later
-// issues: until then the command stops after the first step without any message, marks
+// In this build the first two steps exist (the activity parameters and the verification of
+// the master tables). The journal import and the rebuild of the totals come with later
+// issues: until then the command stops after the verification without any message, marks
 // the outcome `steps_missing`, and proposes the last folder again. It never reports an
 // import that did not happen.
 #include <cstdint>

@@ -7,6 +7,7 @@
 #include "modulebase/error_trap.h"
 #include "modulebase/host_access.h"
 #include "modulebase/module_context.h"
+#include "proposal/account_proposal.h"
 
 namespace module {
 
@@ -22,7 +23,7 @@ constexpr int kStatementPortfolioIndicators = 4;
 
 }  // namespace
 
-ImportWindow::ImportWindow(ModuleContext& context) : ImportWindowShell(context) {}
+ImportWindow::ImportWindow(ModuleContext& context) : ImportWindowShell(context), log_(context) {}
 
 ImportWindow::~ImportWindow() = default;
 
@@ -75,7 +76,7 @@ bool ImportWindow::company_manages_statements_or_portfolio() {
 
 void ImportWindow::FirstActivationBeforeRegistration(ErrorTrap& trap) noexcept {
     begin_event();
-    CreaRecordSetPropostaConti();
+    proposal::AccountProposal(*this).CreaRecordSetPropostaConti();
     if (!trap.run([&] { CMD_IMPORTA.enabled = false; })) return;
     if (!trap.run([&] { LBL_HELP.text = kNotice; })) return;
     trap.run([&] {
@@ -138,7 +139,8 @@ void ImportWindow::QRV_RESIZEFORM_Resize() noexcept {
 }
 
 void ImportWindow::OnUnload() noexcept {
-    // The window's own record sets and the file go first, then what the shell releases.
+    // The window's own record sets, log and file go first, then what the shell releases.
+    log_.EliminaTabellaLogTemporanea();
     import_.release();
     ImportWindowShell::OnUnload();
 }

@@ -17,6 +17,7 @@
 
 #include "importfile/import_state.h"
 #include "importfile/window_context.h"
+#include "log/import_log.h"
 #include "module/import_command.h"
 #include "modulebase/import_window_controls.h"
 #include "modulebase/import_window_shell.h"
@@ -74,6 +75,7 @@ class ImportWindow final : public ImportWindowShell,
     ErrorReporter& error_reporter() noexcept override { return *this; }
     ImportWindowControls& controls() noexcept override { return *this; }
     importfile::ImportState& import_state() noexcept override { return import_; }
+    importlog::ImportLog& import_log() noexcept override { return log_; }
     const host::UtilityObject* utility() const noexcept override { return utility_object(); }
 
   protected:
@@ -82,14 +84,12 @@ class ImportWindow final : public ImportWindowShell,
     void OnUnload() noexcept override;
 
   private:
-    // The account-proposal record set of the first activation comes with a later issue;
-    // this is where it will be built.
-    void CreaRecordSetPropostaConti() noexcept {}
     // True when any of the company's four statement/portfolio indicators equals 1.
     bool company_manages_statements_or_portfolio();
     void begin_event() { outcome_ = ImportOutcome{}; }
 
     importfile::ImportState import_;
+    importlog::ImportLog log_;
     ImportOutcome outcome_;
 };
 

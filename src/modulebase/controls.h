@@ -5,6 +5,7 @@
 // (path box refresh, container placement, resize) record what they were asked to do.
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -51,7 +52,18 @@ struct ProgressBar {
     long max = 0;
     long value = 0;
     bool visible = false;
+    // Asks the front end to repaint the bar (it is told through on_repaint when it set one).
+    void Refresh() {
+        ++repaints;
+        if (on_repaint) on_repaint(*this);
+    }
+    int repaints = 0;
+    std::function<void(const ProgressBar&)> on_repaint{};
 };
+
+// The window's mouse pointer (MousePointer): 0 default, 11 hourglass.
+inline constexpr int kPointerDefault = 0;
+inline constexpr int kPointerHourglass = 11;
 
 // A text box holding the path of a file, with a browse button in the front end.
 class PathBox {

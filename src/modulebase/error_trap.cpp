@@ -44,6 +44,8 @@ ErrorTrap& ErrorTrap::on_error(std::function<void()> action) {
 
 ErrorTrap::Resume ErrorTrap::handle(host::ErrorInfo error) noexcept {
     ++errors_;
+    // Set first, so that an action can take the error's description (a log row's message).
+    last_error_ = error;
     for (auto& action : actions_) {
         try {
             action();
@@ -53,11 +55,10 @@ ErrorTrap::Resume ErrorTrap::handle(host::ErrorInfo error) noexcept {
     }
     std::int32_t answer = host::kAnswerAbort;
     try {
-        answer = reporter_.VisualizzaErrore(error, procedure_);
+        answer = reporter_.VisualizzaErrore(last_error_, procedure_);
     } catch (...) {
         answer = host::kAnswerAbort;
     }
-    last_error_ = std::move(error);
     switch (answer) {
         case host::kAnswerRetry:
             return Resume::Retry;

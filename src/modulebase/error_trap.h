@@ -82,6 +82,7 @@ class ErrorTrap {
     bool left() const noexcept { return left_; }
     // Number of errors trapped so far (each retry that fails again counts).
     int errors() const noexcept { return errors_; }
+    // The last trapped error; already set while the on_error actions run.
     const host::ErrorInfo& last_error() const noexcept { return last_error_; }
 
   private:

@@ -21,6 +21,8 @@ struct ImportWindowControls {
     Button CMD_STORICO{.caption = "&Storico",
                        .enabled = false};  // the history window is not part of this build
     ProgressBar PROGRESS_BAR{.caption = "Elaborazione in corso ..."};
+    // The window's mouse pointer (kPointerDefault, kPointerHourglass).
+    int MousePointer = kPointerDefault;
 
     // The exporting company, read from the file.
     Frame FRAME_INFOCOLL{.caption = "Informazioni file sorgente"};

@@ -15,6 +15,7 @@
 #include "modulebase/ui.h"
 #include "scripted_host.h"
 #include "temp_dir.h"
+#include "viewer_ui.h"
 
 namespace {
 
@@ -22,20 +23,7 @@ using ado::Variant;
 using importlog::ImportLog;
 using Texts = std::vector<std::string>;
 
-// A front end whose Ui also shows logs: it records what it was given.
-class ViewerUi final : public module::Ui, public importlog::LogViewer {
-  public:
-    void WindowCreated(module::Window&) override {}
-    void ShowModeless(module::Window&) override {}
-    void RunModal(module::Window&) override {}
-    std::int32_t MessageBox(const std::string&, const std::string&, std::int32_t) override { return 1; }
-    void ShowLog(const std::string& text, const ado::RecordsetPtr& rows) override {
-        texts.push_back(text);
-        row_counts.push_back(rows ? rows->RecordCount() : -1);
-    }
-    Texts texts;
-    std::vector<long> row_counts;
-};
+using scripted::ViewerUi;
 
 class ImportLogTest : public ::testing::Test {
   protected:

@@ -117,7 +117,7 @@ TEST_F(ImportWindowTest, ShowMessageUsesALogObjectOfItsOwnAndReplacesOnlyTheArgu
 }
 
 // Closing the window afterwards closes the record sets it holds and releases the file.
-TEST_F(ImportWindowTest, TheImportCommandStopsAfterTheActivityParametersWithoutClaimingSuccess) {
+TEST_F(ImportWindowTest, TheImportCommandStopsAfterTheVerificationWithoutClaimingSuccess) {
     add_history(1, "/srv/imports/last.xml");
     host.components().activity->result = activities(2);
     auto& w = open_with_file();
@@ -136,7 +136,7 @@ TEST_F(ImportWindowTest, TheImportCommandStopsAfterTheActivityParametersWithoutC
     EXPECT_EQ(messages_since(mark), Texts{});
     const Outcome outcome = w.last_outcome();
     EXPECT_TRUE(outcome.steps_missing);
-    EXPECT_EQ(outcome.completed_step, Outcome::ActivityParameters);
+    EXPECT_EQ(outcome.completed_step, Outcome::Verification);
     EXPECT_EQ(outcome.failed_step, Outcome::None);
     EXPECT_EQ(w.import_state().activity_parameters, service.result);
     // The window goes back to the last folder, ready for another file.
@@ -150,6 +150,32 @@ TEST_F(ImportWindowTest, TheImportCommandStopsAfterTheActivityParametersWithoutC
     EXPECT_EQ(service.result->State(), ado::adStateClosed);
     EXPECT_EQ(w.import_state().group_structure, nullptr);
     EXPECT_EQ(w.import_state().document, nullptr);
+}
+
+// A code the group company cannot resolve fails the verification: message 109, the
+// following steps never run, and the path box is refreshed.
+TEST_F(ImportWindowTest, AnUnresolvedCodeStopsTheImportWithMessage109) {
+    host.components().activity->result = activities(1);
+    exec("UPDATE CGG5_STRUTGR SET CGG5_INDDEFAULTSEZ = 0");
+    std::string xml = module_test::import_xml({});
+    xml.replace(xml.find("<CG41_PRIMANOTA/>"), 17,
+                "<CG68_NUMERDESC><Row><CG68_SEZIONALE>01</CG68_SEZIONALE></Row></CG68_NUMERDESC>");
+    auto& w = open();
+    ASSERT_FALSE(choose(w, module_test::write_text(dir / "in" / "sections.xml", xml)));
+    const auto mark = host.calls->size();
+    const int refreshes = w.TXT_NOMEFILE.text_refreshes;
+
+    w.CMD_IMPORTA_ButtonClick();
+
+    const Outcome outcome = w.last_outcome();
+    EXPECT_EQ(outcome.failed_step, Outcome::Verification);
+    EXPECT_EQ(outcome.completed_step, Outcome::ActivityParameters);
+    EXPECT_FALSE(outcome.steps_missing);
+    EXPECT_EQ(
+        messages_since(mark),
+        Texts{"109,3,Impossibile proseguire con l'importazione!\nRiscontrata l'assenza di transcodifiche. "});
+    EXPECT_EQ(w.TXT_NOMEFILE.text_refreshes, refreshes + 1);
+    EXPECT_FALSE(w.import_log().is_open());
 }
 
 struct ActivityFailure {

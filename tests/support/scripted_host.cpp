@@ -99,7 +99,23 @@ void Numbering::SetConnection(std::shared_ptr<ado::Connection> c) {
 ado::Variant Numbering::Run() {
     ++runs;
     calls_->add("Numbering.Run");
+    if (!numbers.empty()) {
+        number = numbers.front();
+        numbers.pop_front();
+    }
     return {};
+}
+
+std::vector<ado::Variant> Progressive::Reserve(const std::string& connection_string, const std::string& table,
+                                               const std::vector<std::pair<std::string, ado::Variant>>& keys,
+                                               const std::vector<std::string>& value_columns) {
+    reservations.push_back({connection_string, table, keys, value_columns});
+    calls_->add("Progressive.Reserve");
+    if (!values.empty()) {
+        last = values.front();
+        values.pop_front();
+    }
+    return {last};
 }
 
 std::shared_ptr<host::LogObject> Components::CreateLogObject() {
@@ -135,11 +151,20 @@ ado::Variant Company::StatementPortfolioIndicator(int index) const {
     return index >= 1 && index <= 4 ? indicators[index - 1] : ado::Variant();
 }
 
+ado::Variant AccountingParameters::ParametroProposta(int index) const {
+    ++reads;
+    calls_->may_fail("Accounting.ParametroProposta");
+    if (index < 1 || index > 13)
+        throw host::Error(host::kErrHostCall, "No proposal setting " + std::to_string(index) + ".");
+    return proposal[index - 1];
+}
+
 Global::Global(CallLogPtr calls)
     : database(std::make_shared<scripted::Database>()),
       company(std::make_shared<scripted::Company>()),
       settings(std::make_shared<scripted::Settings>()),
       accounts(std::make_shared<scripted::Accounts>()),
+      accounting(std::make_shared<scripted::AccountingParameters>(calls)),
       messages(std::make_shared<scripted::Messages>(calls)),
       components(std::make_shared<scripted::Components>(calls)),
       calls_(std::move(calls)) {}

@@ -204,9 +204,34 @@ class Numbering final : public host::NumberingRequest {
     std::shared_ptr<ado::Connection> connection;
     int runs = 0;
     ado::Variant error_code = 0, number, prefix;
+    // Numbers handed out by the runs in turn (each run moves the next into `number`);
+    // `number` stays as it is once they run out.
+    std::deque<ado::Variant> numbers;
 
   private:
     void set(const char* role, const ado::Variant& v) { properties.emplace_back(role, v); }
+    CallLogPtr calls_;
+};
+
+// A progressive-number service: each reservation is recorded ("Progressive.Reserve", which
+// a test can make fail) and answers the next of `values` in turn, then `last` for good.
+class Progressive final : public host::ProgressiveNumberService {
+  public:
+    explicit Progressive(CallLogPtr calls) : calls_(std::move(calls)) {}
+    std::vector<ado::Variant> Reserve(const std::string& connection_string, const std::string& table,
+                                      const std::vector<std::pair<std::string, ado::Variant>>& keys,
+                                      const std::vector<std::string>& value_columns) override;
+
+    struct Reservation {
+        std::string connection_string, table;
+        std::vector<std::pair<std::string, ado::Variant>> keys;
+        std::vector<std::string> value_columns;
+    };
+    std::vector<Reservation> reservations;
+    std::deque<ado::Variant> values;
+    ado::Variant last;
+
+  private:
     CallLogPtr calls_;
 };
 
@@ -287,6 +312,21 @@ class Accounts final : public host::AccountTexts {
     ado::Variant SupplierAccount() const override { return supplier; }
     ado::Variant customer = "1101";
     ado::Variant supplier = "2101";
+};
+
+// The accounting parameters: the standard proposal codes ParametroProposta01..13 (index
+// 1..13), Empty until a test sets them. Every read may be made to fail with
+// calls->fail("Accounting.ParametroProposta", n): the n-th read from then on throws.
+class AccountingParameters final : public host::AccountingParameters {
+  public:
+    explicit AccountingParameters(CallLogPtr calls) : calls_(std::move(calls)) {}
+    ado::Variant ParametroProposta(int index) const override;
+    // proposal[0] is ParametroProposta01.
+    ado::Variant proposal[13];
+    mutable int reads = 0;
+
+  private:
+    CallLogPtr calls_;
 };
 
 class Database final : public host::DatabaseSettings {
