@@ -2,12 +2,15 @@
 
 #include <cctype>
 #include <fstream>
+#include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "ado/datetime.h"
 #include "demo/demo_data.h"
 #include "demo/demo_database.h"
+#include "demo/master_data.h"
 #include "demo/member_file.h"
 #include "exit_status.h"
 #include "import_command.h"
@@ -40,6 +43,31 @@ bool write_file(const std::filesystem::path& path, const std::string& text) {
     return static_cast<bool>(out);
 }
 
+// The group company's master data; none when the database cannot be read, which the
+// import reports in its own words.
+std::optional<demo::MasterData> master_data(const std::filesystem::path& db) {
+    try {
+        return demo::read_master_data(db, demo::group().company_code);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+// What the import added to the master data it started from.
+void report_created(const std::filesystem::path& db, const std::optional<demo::MasterData>& before,
+                    Console& console) {
+    const std::optional<demo::MasterData> after = master_data(db);
+    if (!before || !after) return;
+    const std::vector<std::string> lines = demo::created_lines(*before, *after);
+    if (lines.empty()) {
+        console.out << "The import created no master data in company " << demo::group().company_code
+                    << ": the books already held everything the file names.\n";
+        return;
+    }
+    console.out << "Master data the import created in company " << demo::group().company_code << ":\n";
+    for (const auto& line : lines) console.out << "  " << line << '\n';
+}
+
 }  // namespace
 
 int run_demo(const DemoOptions& options, Console& console) {
@@ -59,7 +87,7 @@ int run_demo(const DemoOptions& options, Console& console) {
         return kExitDatabase;
     }
 
-    std::filesystem::path first_file;
+    std::vector<std::filesystem::path> files;
     for (const demo::Member& member : demo::members()) {
         demo::MemberFileOptions file_options;
         file_options.entries = options.entries;
@@ -71,9 +99,12 @@ int run_demo(const DemoOptions& options, Console& console) {
             return kExitDatabase;
         }
         console.out << "Member file: " << path.string() << " (" << member.name << ", " << options.entries
-                    << " entries)\n";
-        if (first_file.empty()) first_file = path;
+                    << " entries)\n  " << member.import_shows << '\n';
+        files.push_back(path);
     }
+    const std::filesystem::path& first_file = files.front();
+
+    const std::optional<demo::MasterData> before = master_data(db);
 
     console.out << "\nImporting " << first_file.string() << " into company " << demo::group().company_code
                 << " as user " << demo::kDemoUser << ":\n";
@@ -84,10 +115,13 @@ int run_demo(const DemoOptions& options, Console& console) {
     import.user = demo::kDemoUser;
     import.yes = true;
     const int status = run_import(import, console);
+    report_created(db, before, console);
     console.out << "\nThe import ended with exit status " << status
                 << " (docs/cli.md explains each status).\n"
-                << "Try it yourself: " << program_path() << " import --db " << db.string() << " "
-                << first_file.string() << '\n';
+                << "Try it yourself:\n";
+    for (const auto& file : files)
+        console.out << "  " << program_path() << " import --db " << db.string() << " " << file.string()
+                    << '\n';
     return status;
 }
 

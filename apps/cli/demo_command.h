@@ -1,7 +1,8 @@
 #pragma once
 // `ledgerintake demo`: a demo database with a VAT group and its books, the members'
-// export files, and the import of the first member's file, in one folder. Running it again
-// on the same folder keeps the database and writes the files anew.
+// export files, and the import of the first member's file with the master data it created,
+// in one folder. Running it again on the same folder keeps the database and writes the
+// files anew.
 #include <filesystem>
 
 #include "console.h"

@@ -70,8 +70,7 @@ struct ImportReport {
 };
 
 inline constexpr const char* kStepsMissingText =
-    "The import stopped after the activity parameters: the verification, the journal import and the rebuild "
-    "of "
+    "The import stopped after the verification of the master tables: the journal import and the rebuild of "
     "the totals are not part of this build yet.";
 
 // The exit status a string-table message stands for; nullopt for the others.

@@ -247,30 +247,46 @@ void CausalVatCheck::InserisceNuovoElementoTabellaCodiciIVA(const std::string& c
 void CausalVatCheck::VerificaTabellaCausaliContabili(bool& error) noexcept {
     module::ErrorTrap trap(window_.error_reporter(), kCausals);
     stop_on_error(trap, window_, error);
-    Transcoding transcoding(window_);
-    std::int32_t indicator = kUnchanged;
-    if (!trap.run([&] { indicator = transcoding.defaults_of(kKindCausal).indicator; })) return;
     ado::RecordsetPtr linked_causals;
+    check_codes(kCausal, trap, &linked_causals);
+    if (!trap.left()) write_links(linked_causals);
+    module::ChiudiRecordset(linked_causals);
+}
 
-    for_each_row(window_.import_state().document.get(), kCausalTable, [&](long, const importfile::Node& row) {
+void CausalVatCheck::VerificaTabellaCodiciIVA(bool& error) noexcept {
+    module::ErrorTrap trap(window_.error_reporter(), kVatCodes);
+    stop_on_error(trap, window_, error);
+    check_codes(kVatCode, trap, nullptr);
+}
+
+// The walk both checks make. Indicator 0 and 1 create the missing code; only VAT codes have
+// a fixed value (checked, never created).
+void CausalVatCheck::check_codes(const Table& t, module::ErrorTrap& trap, ado::RecordsetPtr* linked_causals) {
+    Transcoding transcoding(window_);
+    const std::int32_t kind = t.causal ? kKindCausal : kKindVatCode;
+    KindDefaults defaults;
+    if (!trap.run([&] { defaults = transcoding.defaults_of(kind); })) return;
+    const std::string fixed = module::TrimStringa(ado::Variant(defaults.fixed_value));
+    const std::string key_text = t.causal ? "Codice causale: " : "Codice Iva: ";
+
+    for_each_row(window_.import_state().document.get(), t.name, [&](long, const importfile::Node& row) {
         std::int16_t state = importlog::kNoVerdict;
         std::string message;
-        const std::string raw = row.text_or_empty("CG33_CODICE");
-        const std::string key = "Codice causale: " + code4(raw);
+        const std::string raw = row.text_or_empty(t.code_column);
+        const std::string key = key_text + code4(raw);
         const auto create_if_missing = [&](const std::string& code) {
-            if (!exists(true, code))
-                InserisceNuovoElementoTabellaCausaliContabili(code, row, linked_causals, state, message);
+            if (!exists(t.causal, code)) create(t, code, row, linked_causals, state, message);
         };
         const bool go_on = trap.run([&] {
             std::string internal;
-            switch (indicator) {
+            switch (defaults.indicator) {
                 case kUnchanged:
                     state = importlog::kExisting;
                     create_if_missing(raw);
                     break;
                 case kTranscoded:
                     state = importlog::kExisting;
-                    if (transcoding.IsPresenteTranscodifica(transcoding_filter(kKindCausal, raw), internal)) {
+                    if (transcoding.IsPresenteTranscodifica(transcoding_filter(kind, raw), internal)) {
                         // Created under the code the journal will write.
                         create_if_missing(internal);
                     } else {
@@ -279,19 +295,28 @@ void CausalVatCheck::VerificaTabellaCausaliContabili(bool& error) noexcept {
                         message = kTextNoTranscoding;
                     }
                     break;
-                default:  // causals have no fixed-value rule
+                case kFixedValue:
+                    if (t.causal) {  // causals have no fixed-value rule
+                        message = kTextKindNotProvided;
+                        break;
+                    }
+                    state = importlog::kExisting;
+                    if (!exists(false, fixed)) {
+                        state = importlog::kTranscodingTargetMissing;
+                        message = kTextFixedMissing;
+                    }
+                    break;
+                default:
                     message = kTextKindNotProvided;
                     break;
             }
         });
         if (!go_on) return false;
-        if (!trap.run([&] { window_.import_log().GeneraNuovaRigaLog(kCausalTable, 0, state, key, message); }))
+        if (!trap.run([&] { window_.import_log().GeneraNuovaRigaLog(t.name, 0, state, key, message); }))
             return false;
         importfile::AggiornaProgressBar(window_, importfile::kProgressStep);
         return true;
     });
-    if (!trap.left()) write_links(linked_causals);
-    module::ChiudiRecordset(linked_causals);
 }
 
 void CausalVatCheck::write_links(ado::RecordsetPtr& linked_causals) noexcept {
@@ -306,8 +331,13 @@ void CausalVatCheck::write_links(ado::RecordsetPtr& linked_causals) noexcept {
             std::string message;
             const std::string linked = module::TrimStringa(list["CG33_CAUSALECOLL"].Value());
             const std::string code = module::TrimStringa(list["CG33_CODICE"].Value());
+            // The link names the causal the group company keeps for the member's one: under
+            // transcoding, the code its value row gives (the member's own when it has none).
+            std::string target = Transcoding(window_).GetValoreInternoTranscodifica(
+                kKindCausal, ado::Variant(linked), ado::Variant(""), 0);
+            if (target.empty()) target = linked;
             try {
-                module_connection(window_).Execute(link_statement(code, linked));
+                module_connection(window_).Execute(link_statement(code, target));
                 state = importlog::kInserted;
             } catch (...) {
                 state = importlog::kWriteFailed;
@@ -316,60 +346,6 @@ void CausalVatCheck::write_links(ado::RecordsetPtr& linked_causals) noexcept {
             window_.import_log().GeneraNuovaRigaLog(
                 kCausalTable, 1, state, "Codice causale: " + code + " - Causale coll.: " + linked, message);
         }
-    });
-}
-
-void CausalVatCheck::VerificaTabellaCodiciIVA(bool& error) noexcept {
-    module::ErrorTrap trap(window_.error_reporter(), kVatCodes);
-    stop_on_error(trap, window_, error);
-    Transcoding transcoding(window_);
-    KindDefaults defaults;
-    if (!trap.run([&] { defaults = transcoding.defaults_of(kKindVatCode); })) return;
-    const std::string fixed = module::TrimStringa(ado::Variant(defaults.fixed_value));
-
-    for_each_row(window_.import_state().document.get(), kVatTable, [&](long, const importfile::Node& row) {
-        std::int16_t state = importlog::kNoVerdict;
-        std::string message;
-        const std::string raw = row.text_or_empty("CG28_CODICE");
-        const std::string key = "Codice Iva: " + code4(raw);
-        const auto create_if_missing = [&](const std::string& code) {
-            if (!exists(false, code)) InserisceNuovoElementoTabellaCodiciIVA(code, row, state, message);
-        };
-        const bool go_on = trap.run([&] {
-            std::string internal;
-            switch (defaults.indicator) {
-                case kUnchanged:
-                    state = importlog::kExisting;
-                    create_if_missing(raw);
-                    break;
-                case kTranscoded:
-                    state = importlog::kExisting;
-                    if (transcoding.IsPresenteTranscodifica(transcoding_filter(kKindVatCode, raw),
-                                                            internal)) {
-                        create_if_missing(internal);
-                    } else {
-                        create_if_missing(raw);
-                        state = importlog::kNoTranscoding;
-                        message = kTextNoTranscoding;
-                    }
-                    break;
-                case kFixedValue:
-                    state = importlog::kExisting;
-                    if (!exists(false, fixed)) {
-                        state = importlog::kTranscodingTargetMissing;
-                        message = kTextFixedMissing;
-                    }
-                    break;
-                default:
-                    message = kTextKindNotProvided;
-                    break;
-            }
-        });
-        if (!go_on) return false;
-        if (!trap.run([&] { window_.import_log().GeneraNuovaRigaLog(kVatTable, 0, state, key, message); }))
-            return false;
-        importfile::AggiornaProgressBar(window_, importfile::kProgressStep);
-        return true;
     });
 }
 

@@ -13,6 +13,10 @@
 #include "importfile/import_document.h"
 #include "importfile/window_procedure.h"
 
+namespace module {
+class ErrorTrap;
+}
+
 namespace verify {
 
 class CausalVatCheck : public importfile::WindowProcedure {
@@ -49,6 +53,7 @@ class CausalVatCheck : public importfile::WindowProcedure {
   private:
     void create(const Table& table, const std::string& code, const importfile::Node& row,
                 ado::RecordsetPtr* linked_causals, std::int16_t& state, std::string& message) noexcept;
+    void check_codes(const Table& table, module::ErrorTrap& trap, ado::RecordsetPtr* linked_causals);
     void write_links(ado::RecordsetPtr& linked_causals) noexcept;
     bool exists(bool causal, std::string_view code);
 };

@@ -102,26 +102,41 @@ INSTANTIATE_TEST_SUITE_P(
                    "99999999999999999999999"}),
     scripted::ByName());
 
+// The second run keeps the books, rewrites the files and imports the good file again: the
+// verification then finds everything the first run created.
 TEST(Demo, RunsTwiceOnTheSameFolder) {
     scripted::TempDir dir;
     const auto first = run_ledgerintake(dir.path(), {"demo", "--entries", "8"});
     EXPECT_EQ(first.status, 69) << first.out << first.err;
     EXPECT_TRUE(contains(first.out, "File accepted:")) << first.out;
     EXPECT_TRUE(contains(first.out, "8 entries")) << first.out;
+    EXPECT_TRUE(contains(first.out,
+                         "Master data the import created in company 1:\n"
+                         "  causals: NCC Nota credito a cliente (linked causal RIMC), RIMC Rimborso a "
+                         "cliente\n  VAT codes: N2 Non soggetto art.7\n"))
+        << first.out;
+    EXPECT_TRUE(contains(first.out,
+                         "  suppliers: 2 Carta e Penna S.p.A. (registry 1006), 3 Tipografia Rapida "
+                         "S.r.l. (registry 1005), 4 Ottica Moderna S.n.c. (registry 1001)\n"))
+        << first.out;
     const fs::path folder = dir / "ledgerintake-demo";
+    const std::string db = (folder / "ledgerintake.db").string();
+    const std::string count =
+        "SELECT (SELECT COUNT(*) FROM CGG5_STRUTGR) AS G, (SELECT COUNT(*) FROM HOST_COMPANY) AS C, "
+        "(SELECT COUNT(*) FROM IE42_IMPCOGE) AS H, (SELECT COUNT(*) FROM CG33_TABCAU) AS CAU, "
+        "(SELECT COUNT(*) FROM CG28_TABCODIVA) AS IVA, (SELECT COUNT(*) FROM CG16_ANAGGEN) AS ANAG, "
+        "(SELECT COUNT(*) FROM CG44_CLIFOR) AS CF";
+    const std::string after_first = "G,C,H,CAU,IVA,ANAG,CF\n6,1,0,6,4,9,8\n";
+    EXPECT_EQ(sql(dir.path(), count, db), after_first);
+
     const auto second = run_ledgerintake(dir.path(), {"demo", "--entries", "8"});
     EXPECT_EQ(second.status, 69) << second.out << second.err;
     EXPECT_TRUE(contains(second.out, "already holds the VAT group")) << second.out;
-    const std::string db = (folder / "ledgerintake.db").string();
-    EXPECT_EQ(
-        sql(dir.path(),
-            "SELECT (SELECT COUNT(*) FROM CGG5_STRUTGR) AS G, (SELECT COUNT(*) FROM HOST_COMPANY) AS C, "
-            "(SELECT COUNT(*) FROM IE42_IMPCOGE) AS H",
-            db),
-        "G,C,H\n4,1,0\n");
+    EXPECT_TRUE(contains(second.out, "The import created no master data in company 1")) << second.out;
+    EXPECT_EQ(sql(dir.path(), count, db), after_first);
     int xml_files = 0;
     for (const auto& entry : fs::directory_iterator(folder)) xml_files += entry.path().extension() == ".xml";
-    EXPECT_EQ(xml_files, 2);
+    EXPECT_EQ(xml_files, 3);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The import command run as a program on a demo database: every exit status this build can
-// produce, what it prints, and that a refused file leaves the database as it was.
+// produce, what it prints, that a refused file leaves the database as it was, and what the
+// verification of the demo's member files prints and creates.
 #include <gtest/gtest.h>
 
 #include <ctime>
@@ -37,9 +38,14 @@ const fs::path& demo_folder() {
     return demo;
 }
 
-// The member's file the demo wrote for this year.
+// A member's file the demo wrote for this year: "alfa", "beta" or "gamma".
+std::string demo_file(const std::string& member) {
+    return read_file(demo_folder() / (member + "-" + kYear + ".xml"));
+}
+
+// The good member's file, which the demo imported once already.
 const std::string& member_file() {
-    static const std::string text = read_file(demo_folder() / ("alfa-" + kYear + ".xml"));
+    static const std::string text = demo_file("alfa");
     return text;
 }
 
@@ -80,6 +86,8 @@ void PrintTo(const ImportCase& c, std::ostream* os) {
 }
 
 const std::string kNotFound = "File non trovato.";
+const std::string kTranscodingsMissing =
+    "Impossibile proseguire con l'importazione!\nRiscontrata l'assenza di transcodifiche. ";
 const std::string kNotValid = "File non valido.";
 const std::string kXmlError = "Errore in lettura file xml.";
 const std::string kNotPertinent = "File NON pertinente o versione NON corretta.";
@@ -90,6 +98,9 @@ const std::string kNotInGroup =
 std::vector<ImportCase> import_cases() {
     const auto text = [](std::string content) {
         return [content](Case& c) { write_file(c.dir / c.file, content); };
+    };
+    const auto member = [](std::string name) {
+        return [name](Case& c) { write_file(c.dir / c.file, demo_file(name)); };
     };
     const auto edited = [](std::string from, std::string to) {
         return [from, to](Case& c) { write_file(c.dir / c.file, replaced(member_file(), from, to)); };
@@ -106,7 +117,10 @@ std::vector<ImportCase> import_cases() {
     const std::string to_date = "<IE40_ADATA>31/12/" + kYear;
     return {
         {"accepted_then_stops_where_this_build_ends", [](Case&) {}, 69,
-         "The import stopped after the activity parameters", "", false},
+         "The import stopped after the verification of the master tables", "", false},
+        {"second_member_passes_the_verification", member("beta"), 69,
+         "The import stopped after the verification of the master tables", "", false},
+        {"third_member_lacks_two_transcodings", member("gamma"), 2, kTranscodingsMissing, "", true},
         {"missing_file", [](Case& c) { c.file = "absent.xml"; }, 66, kNotFound, "", true},
         {"folder", [](Case& c) { fs::create_directory(c.dir / (c.file = "folder")); }, 66, kNotFound, "",
          true},
@@ -191,6 +205,10 @@ TEST_P(ImportCommand, JsonIsOneObjectWithTheStatus) {
     if (expected.out_has == kNotInGroup) {
         EXPECT_TRUE(contains(run.out, "\"message\":{\"id\":106,\"text\":\"L'azienda indicata")) << run.out;
     }
+    if (expected.out_has == kTranscodingsMissing) {
+        EXPECT_TRUE(contains(run.out, "\"message\":{\"id\":109,")) << run.out;
+        EXPECT_TRUE(contains(run.out, "\"log_rows\":16,\"log_errors\":2}")) << run.out;
+    }
     for (const char* key : {"\"message\":{\"id\":", "\"counts\":{", "\"log\":[", "\"messages\":["})
         EXPECT_TRUE(contains(run.out, key)) << key << " in " << run.out;
 }
@@ -207,7 +225,7 @@ TEST(ImportTrace, WritesTheModuleStatementsFromTheWindowLoadAndJsonCountsTheFile
         run_ledgerintake(dir.path(), {"import", "alfa.xml", "--trace-sql", "trace.sql", "--json"}, "",
                          {{"LEDGERINTAKE_DB", (dir / "books.db").string()}});
     EXPECT_EQ(run.status, 69) << run.err;
-    EXPECT_TRUE(contains(run.out, "\"counts\":{\"entries\":12,\"sections\":3,\"accounts\":5,\"causals\":4"))
+    EXPECT_TRUE(contains(run.out, "\"counts\":{\"entries\":12,\"sections\":3,\"accounts\":5,\"causals\":6"))
         << run.out;
     const std::string trace = read_file(dir / "trace.sql");
     // From the window's load on: the first activation's folder suggestion comes before the
@@ -217,6 +235,98 @@ TEST(ImportTrace, WritesTheModuleStatementsFromTheWindowLoadAndJsonCountsTheFile
     ASSERT_NE(structure, std::string::npos) << trace;
     EXPECT_LT(suggestion, structure) << trace;
     EXPECT_TRUE(contains(trace, "\r\nGO\r\n")) << trace;
+}
+
+// The printed log is the contract: compared line for line with the golden file, whose first
+// line says what it covers.
+TEST(DemoImport, TheBadFilePrintsTheLogNamingItsMissingTranscodingsThenMessage109) {
+    scripted::TempDir dir;
+    const fs::path db = copy_demo(dir.path());
+    write_file(dir / "gamma.xml", demo_file("gamma"));
+    const auto run = run_ledgerintake(dir.path(), {"import", "gamma.xml", "--db", db.string()});
+    EXPECT_EQ(run.status, 2) << run.out << run.err;
+    EXPECT_EQ(run.err, "");
+    const auto log = run.out.find("Import log (");
+    ASSERT_NE(log, std::string::npos) << run.out;
+    std::string golden = read_file(fs::path(LEDGERINTAKE_GOLDEN_DIR) / "gamma_import_log.txt");
+    ASSERT_EQ(golden.rfind("# ", 0), 0u) << "the golden file starts with a line saying what it covers";
+    golden.erase(0, golden.find('\n') + 1);
+    EXPECT_EQ(run.out.substr(log), golden);
+}
+
+// Everything of the group company's master data an import may create or change.
+std::string master_data(const fs::path& dir, const fs::path& db) {
+    std::string all;
+    for (const char* table : {"CG33_TABCAU ORDER BY CG33_IDPROV", "CG28_TABCODIVA ORDER BY CG28_IDPROV",
+                              "CG0L_DESLINGUA ORDER BY CG0L_PROVID, CG0L_IDPROV",
+                              "CG16_ANAGGEN ORDER BY CG16_CODICE", "CG44_CLIFOR ORDER BY CG44_IDCLIFOR"}) {
+        const auto run =
+            run_ledgerintake(dir, {"db", "sql", "--db", db.string(), std::string("SELECT * FROM ") + table});
+        EXPECT_EQ(run.status, 0) << table << ": " << run.err;
+        all += run.out;
+    }
+    return all;
+}
+
+// The demo imported the good file once: what the books lacked is there, under the group's
+// codes, and importing the file again finds it all and creates nothing.
+TEST(DemoImport, TheGoodFileCreatedItsMissingMasterDataAndASecondImportCreatesNothing) {
+    scripted::TempDir dir;
+    const fs::path db = copy_demo(dir.path());
+    const auto sql = [&](const std::string& statement) {
+        const auto run = run_ledgerintake(dir.path(), {"db", "sql", "--db", db.string(), statement});
+        EXPECT_EQ(run.status, 0) << statement << ": " << run.err;
+        return run.out;
+    };
+    // The causal and its linked causal, new in the same file, with their descriptions; the
+    // other four were the group's and were found through their transcoding values.
+    EXPECT_EQ(
+        sql("SELECT CG33_CODICE, CG33_DESCR, CG33_CAUSALEIVA, CG33_CAUSALECOLL, CG33_DATAINS, CG33_UTENTEINS "
+            "FROM CG33_TABCAU WHERE CG33_UTENTEINS <> 'admin' ORDER BY CG33_CODICE"),
+        "CG33_CODICE,CG33_DESCR,CG33_CAUSALEIVA,CG33_CAUSALECOLL,CG33_DATAINS,CG33_UTENTEINS\n"
+        "NCC ,Nota credito a cliente,2,RIMC," +
+            kYear + "-01-02 09:00:00,export\nRIMC,Rimborso a cliente,,," + kYear +
+            "-01-02 09:00:00,export\n");
+    EXPECT_EQ(sql("SELECT COUNT(*) AS N FROM CG33_TABCAU"), "N\n6\n");
+    EXPECT_EQ(sql("SELECT CG33_CODICE, CG0L_CODLINGUA_MG52, CG0L_DESCRIZIONE FROM CG0L_DESLINGUA "
+                  "JOIN CG33_TABCAU ON CG33_IDPROV = CG0L_IDPROV WHERE CG0L_PROVID = 5 ORDER BY CG33_CODICE"),
+              "CG33_CODICE,CG0L_CODLINGUA_MG52,CG0L_DESCRIZIONE\nNCC ,ITA ,Nota credito a cliente\n"
+              "RIMC,ITA ,Rimborso a cliente\n");
+    EXPECT_EQ(
+        sql("SELECT CG28_CODICE, CG28_DESCR, CG28_ALIQUOTA, CG28_INDTIPO, CG28_DATAINIZIO, CG0L_DESCRIZIONE "
+            "FROM CG28_TABCODIVA LEFT OUTER JOIN CG0L_DESLINGUA ON CG0L_PROVID = 4 AND CG0L_IDPROV = "
+            "CG28_IDPROV ORDER BY CG28_CODICE"),
+        "CG28_CODICE,CG28_DESCR,CG28_ALIQUOTA,CG28_INDTIPO,CG28_DATAINIZIO,CG0L_DESCRIZIONE\n"
+        "10  ,Aliquota 10%,10,0,2000-01-01,\n22  ,Aliquota 22%,22,0,2000-01-01,\n"
+        "4   ,Aliquota 4%,4,0,2000-01-01,\nN2  ,Non soggetto art.7,0,2,2000-01-01,Non soggetto art.7\n");
+    // New customers and suppliers take the group's next codes and no account or payment terms
+    // of the member's; Tipografia Rapida is one registry record as customer and supplier, and
+    // Ottica Moderna, the group's customer, became a supplier on its registry record.
+    EXPECT_EQ(sql("SELECT CG44_TIPOCF, CG44_CLIFOR, CG44_CODICE_CG16, CG16_RAGSOANAG, CG44_DATAINS, "
+                  "CG44_CONTO_CG24, "
+                  "CG44_CODPAG_CG62 FROM CG44_CLIFOR JOIN CG16_ANAGGEN ON CG16_CODICE = CG44_CODICE_CG16 "
+                  "WHERE CG44_DITTA_CG18 = 1 ORDER BY CG44_TIPOCF, CG44_CLIFOR"),
+              "CG44_TIPOCF,CG44_CLIFOR,CG44_CODICE_CG16,CG16_RAGSOANAG,CG44_DATAINS,CG44_CONTO_CG24,CG44_"
+              "CODPAG_CG62\n"
+              "0,1,1001,Ottica Moderna S.n.c.,,1101000000,\n"
+              "0,2,1003,Bar Centrale di Neri Luca,2020-05-04,,\n"
+              "0,3,1004,L'Angolo del Libro S.a.s.,2021-09-21,,\n"
+              "0,4,1005,Tipografia Rapida S.r.l.,2022-02-15,,\n"
+              "1,1,1002,Trasporti Veloci S.r.l.,,2101000000,\n"
+              "1,2,1006,Carta e Penna S.p.A.,2020-03-03,,\n"
+              "1,3,1005,Tipografia Rapida S.r.l.,2022-02-15,,\n"
+              "1,4,1001,Ottica Moderna S.n.c.,2023-06-07,,\n");
+    EXPECT_EQ(sql("SELECT CG16_CODICE, CG16_INDPERSFISICA, CG16_DATANASCITA, CG16_COMFIS_CG01, "
+                  "CG16_COMNASCITA_CG01 "
+                  "FROM CG16_ANAGGEN WHERE CG16_CODFISCALE = 'NRELCU70A01D612X'"),
+              "CG16_CODICE,CG16_INDPERSFISICA,CG16_DATANASCITA,CG16_COMFIS_CG01,CG16_COMNASCITA_CG01\n"
+              "1003,1,1970-01-01,D612,D612\n");
+
+    const std::string before = master_data(dir.path(), db);
+    const auto again = run_ledgerintake(dir.path(), {"import", "alfa.xml", "--db", db.string()});
+    EXPECT_EQ(again.status, 69) << again.out << again.err;
+    EXPECT_FALSE(contains(again.out, "Import log")) << again.out;
+    EXPECT_EQ(master_data(dir.path(), db), before);
 }
 
 TEST(ImportDatabase, AReadOnlyDatabaseExits74) {

@@ -85,6 +85,22 @@ TEST_F(CausalVatTest, LinksAreWrittenOnceBothCausalsExist) {
               (std::vector<std::string>{"B1  ", "null"}));
 }
 
+// Under transcoding the link names the group's code of the linked causal, as the causal
+// itself is created under the group's code.
+TEST_F(CausalVatTest, ALinkUnderTranscodingNamesTheGroupsCode) {
+    set_structure({.causals = "1"});
+    add_transcoding(2, "A1", "'GA'");
+    add_transcoding(2, "B1", "'GB'");
+    module::ImportWindow& window = open_with(
+        "<CG33_TABCAU><Row><CG33_CODICE>A1</CG33_CODICE><CG33_CAUSALECOLL>B1</CG33_CAUSALECOLL></Row>"
+        "<Row><CG33_CODICE>B1</CG33_CODICE></Row></CG33_TABCAU>");
+    run_causals(window);
+    EXPECT_EQ(causals(), (std::vector<std::string>{"GA  ", "GB  "}));
+    EXPECT_EQ(column("SELECT ISNULL(CG33_CAUSALECOLL, '-') FROM CG33_TABCAU ORDER BY CG33_CODICE"),
+              (std::vector<std::string>{"GB  ", "-"}));
+    EXPECT_EQ(log_texts(window).back(), "CG33_TABCAU|1|0|Codice causale: GA - Causale coll.: B1|");
+}
+
 struct FailedCreation {
     const char* name;
     const char* row;  // the causal's Row content

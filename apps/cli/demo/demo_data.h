@@ -1,7 +1,9 @@
 #pragma once
-// The demo's books: one VAT-group company and two member companies, each member with
+// The demo's books: one VAT-group company and three member companies, each member with
 // its own codes and the transcoding rules the group keeps for it. Both the demo database
-// and the member files are generated from these tables, so they always agree.
+// and the member files are generated from these tables, so they always agree. A member's
+// master data that the group lacks (causals, VAT codes, customers, suppliers) is what its
+// import creates; a code of a member without a transcoding value is what stops one.
 #include <string>
 #include <vector>
 
@@ -16,6 +18,7 @@ struct Causal {
     std::string code;
     std::string description;
     std::string vat_causal;  // empty for causals without VAT
+    std::string linked;      // the linked causal (CG33_CAUSALECOLL), empty for none
 };
 
 struct VatCode {
@@ -28,6 +31,8 @@ struct Party {  // a customer or supplier with its registry data
     int code = 0;
     int type = 0;  // 0 customer, 1 supplier
     std::string name, address, cap, city, province, fiscal_code, vat_number, municipality;
+    std::string since;       // dd/mm/yyyy: when the member recorded it; empty for none
+    std::string birth_date;  // dd/mm/yyyy for a natural person (born in `municipality`)
 };
 
 // A code of the member and the group code it stands for (transcoding value).
@@ -49,10 +54,13 @@ struct Member {
     std::string section_sales, section_purchases, section_general;
     std::string account_revenue, account_cost, account_vat_sales, account_vat_purchases, account_bank;
     std::string account_customers, account_suppliers;  // the member's control accounts (mastri)
-    std::vector<Causal> causals;                       // sale, purchase, payment, receipt: in this order
-    std::vector<VatCode> vat_codes;
-    std::vector<Party> parties;
-    std::string numreg_prefix;  // the member's registration numbers: prefix + digits
+    // Sale, purchase, payment, receipt first, in this order (the entries use them), then
+    // any others the member's causal table holds.
+    std::vector<Causal> causals;
+    std::vector<VatCode> vat_codes;  // the entries use the first two
+    std::vector<Party> parties;      // customers before suppliers
+    std::string numreg_prefix;       // the member's registration numbers: prefix + digits
+    std::string import_shows;        // what importing its file shows, for the demo's report
 };
 
 struct Group {

@@ -128,34 +128,67 @@ class Writer {
                                  m_.account_vat_purchases, m_.account_bank}) {
             add(pdc.append_child("Row"), "CG24_CONTO", code);
         }
-        auto cau = root.append_child("CG33_TABCAU");
+        write_causals(root.append_child("CG33_TABCAU"));
+        write_vat_codes(root.append_child("CG28_TABCODIVA"));
+        write_parties(root.append_child("CG44_CLIFOR"));
+    }
+
+    // Each row is the member's record, one element per column; the ids are the member's
+    // own (the group assigns its own).
+    void write_causals(pugi::xml_node section) {
+        int id = 0;
         for (const auto& c : m_.causals) {
-            auto r = cau.append_child("Row");
+            auto r = section.append_child("Row");
+            add(r, "CG33_IDPROV", std::to_string(++id));
             add(r, "CG33_CODICE", c.code);
             add(r, "CG33_DESCR", c.description);
             if (!c.vat_causal.empty()) add(r, "CG33_CAUSALEIVA", c.vat_causal);
+            if (!c.linked.empty()) add(r, "CG33_CAUSALECOLL", c.linked);
             add(r, "CG33_INDTIPOREG", c.vat_causal.empty() ? "0" : "1");
             add(r, "CG33_DATAINS", "02/01/" + std::to_string(o_.year) + " 09:00:00");
-            add(r, "CG33_IDPROV", "77");  // the member's own id: never copied
+            add(r, "CG33_UTENTEINS", o_.user);
         }
-        auto iva = root.append_child("CG28_TABCODIVA");
+    }
+
+    void write_vat_codes(pugi::xml_node section) {
+        int id = 0;
         for (const auto& v : m_.vat_codes) {
-            auto r = iva.append_child("Row");
+            auto r = section.append_child("Row");
+            add(r, "CG28_IDPROV", std::to_string(++id));
             add(r, "CG28_CODICE", v.code);
             add(r, "CG28_DESCR", v.description);
             add(r, "CG28_ALIQUOTA", v.rate);
             add(r, "CG28_INDTIPO", v.rate == "0" ? "2" : "0");
             add(r, "CG28_DATAINIZIO", "01/01/2000 00:00:00");
         }
-        auto cf = root.append_child("CG44_CLIFOR");
+    }
+
+    // A customer or supplier row: the member's CG44_CLIFOR columns, and its registry record
+    // as the child CG16_ANAGGEN. A legal person that is both customer and supplier has one
+    // registry record in the member's books, so both rows carry the same registry code.
+    void write_parties(pugi::xml_node section) {
+        std::map<std::string, int> registry_codes;
+        int id = 0;
         for (const auto& p : m_.parties) {
-            auto r = cf.append_child("Row");
-            add(r, "CG44_CLIFOR", std::to_string(p.code));
+            const int registry =
+                registry_codes.emplace(p.fiscal_code, 5001 + static_cast<int>(registry_codes.size()))
+                    .first->second;
+            const bool person = !p.birth_date.empty();
+            auto r = section.append_child("Row");
+            add(r, "CG44_IDCLIFOR", std::to_string(++id));
+            add(r, "CG44_DITTA_CG18", std::to_string(m_.own_company_code));
             add(r, "CG44_TIPOCF", std::to_string(p.type));
+            add(r, "CG44_CLIFOR", std::to_string(p.code));
+            add(r, "CG44_CODICE_CG16", std::to_string(registry));
             add(r, "CG44_DESCRBREVE", p.name.substr(0, 40));
-            add(r, "CG44_CODPAG_CG62", "RB60");  // payment terms of the member: never copied
+            add(r, "CG44_FLGBLOCCATO", "0");
+            if (!p.since.empty()) add(r, "CG44_DATAINS", p.since + " 00:00:00");
+            // The member's own chart and payment terms: never copied into the group's books.
+            add(r, "CG44_GRUPPO_CG10", "1");
+            add(r, "CG44_CONTO_CG24", p.type == 0 ? m_.account_customers : m_.account_suppliers);
+            add(r, "CG44_CODPAG_CG62", "RB60");
             auto a = r.append_child("CG16_ANAGGEN");
-            add(a, "CG16_CODICE", std::to_string(5000 + p.code));
+            add(a, "CG16_CODICE", std::to_string(registry));
             add(a, "CG16_RAGSOANAG", p.name);
             add(a, "CG16_INDIRIZZO", p.address);
             add(a, "CG16_CAP", p.cap);
@@ -163,7 +196,12 @@ class Writer {
             add(a, "CG16_PROV", p.province);
             add(a, "CG16_CODFISCALE", p.fiscal_code);
             add(a, "CG16_PARTIVA", p.vat_number);
+            add(a, "CG16_INDPERSFISICA", person ? "1" : "0");
             add(a, "CG16_COMFIS_CG01", p.municipality);
+            if (person) {
+                add(a, "CG16_DATANASCITA", p.birth_date + " 00:00:00");
+                add(a, "CG16_COMNASCITA_CG01", p.municipality);
+            }
         }
     }
 

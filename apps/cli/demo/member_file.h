@@ -1,8 +1,10 @@
 #pragma once
 // Writes a member company's export file in the member's own codes: the settings header,
-// the company record, the master-data sections the journal uses and N journal entries
-// (sales and purchase invoices with their VAT rows, payments and receipts linked to the
-// invoice they settle). Amounts balance; output is the same for the same arguments.
+// the company record, the master-data sections (causal, VAT code and customer/supplier
+// rows carry the member's whole record, element names as the database columns, dates
+// day-first) and N journal entries (sales and purchase invoices with their VAT rows,
+// payments and receipts linked to the invoice they settle). Amounts balance; output is
+// the same for the same arguments.
 #include <cstdint>
 #include <string>
 
