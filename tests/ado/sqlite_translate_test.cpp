@@ -148,6 +148,9 @@ const Case kCases[] = {
     {"NewIdIsAGuid", "SELECT LEN(NEWID()), LEN(REPLACE(NEWID(), '-', ''))", {"36|32"}},
     {"IdentCurrent", "SELECT IDENT_CURRENT('T1')", {"3"}},
     {"IdentCurrentOfTableWithoutIdentity", "SELECT IDENT_CURRENT('T2')", {"NULL"}},
+    {"ScopeIdentityOfTheInsertInTheSameBatch",
+     " INSERT INTO T1 (CODE, NAME) VALUES ('D4', 'Neri')\r\n SELECT SCOPE_IDENTITY()",
+     {"4"}},
     {"ObjectIdOfMissingTempTable", " SELECT OBJECT_ID(N'tempdb..#NOPE', N'U')", {"NULL"}},
     {"TempTableLifecycle",
      " CREATE TABLE #WORK\r\n      (PROGR   DECIMAL(10, 0) NULL\r\n     , TXT NVARCHAR(50)   COLLATE "
@@ -215,6 +218,21 @@ TEST_F(TranslationTemp, SeenOnlyByTheirConnection) {
     db_.reset();
     db_ = open_db(path());
     EXPECT_TRUE(scalar(*db_, exists).is_null());
+}
+
+using TranslationIdentity = DbTest;
+
+// SCOPE_IDENTITY() is the identity this connection inserted, whoever inserted after it;
+// IDENT_CURRENT is the table's latest, whichever connection inserted it.
+TEST_F(TranslationIdentity, ScopeIdentityStaysWithItsConnection) {
+    auto other = open_db(path());
+    db_->execute("CREATE TABLE H (H_ID INT IDENTITY(1,1) NOT NULL PRIMARY KEY, H_NAME VARCHAR(10) NULL)");
+    EXPECT_TRUE(scalar(*db_, "SELECT SCOPE_IDENTITY()").is_null());
+    db_->execute("INSERT INTO H (H_NAME) VALUES ('mine')");
+    other->execute("INSERT INTO H (H_NAME) VALUES ('theirs')");
+    EXPECT_EQ(scalar(*db_, "SELECT SCOPE_IDENTITY()").to_long(), 1);
+    EXPECT_EQ(scalar(*other, "SELECT SCOPE_IDENTITY()").to_long(), 2);
+    EXPECT_EQ(scalar(*db_, "SELECT IDENT_CURRENT('H')").to_long(), 2);
 }
 
 class UnsupportedText : public DbTest, public ::testing::WithParamInterface<SqlCase> {};

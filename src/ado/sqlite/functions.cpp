@@ -205,6 +205,16 @@ void fn_ident_current(sqlite3_context* ctx, int, sqlite3_value** argv) {
     });
 }
 
+// SCOPE_IDENTITY(): the rowid of this connection's last INSERT, NULL while it has inserted
+// nothing. Confined to the connection (another connection's insert never shows here), and
+// a trigger's insert is forgotten when the trigger ends; read it right after the insert
+// into the table with the identity, in the insert's own batch, as the server's scope asks.
+void fn_scope_identity(sqlite3_context* ctx, int, sqlite3_value**) {
+    const sqlite3_int64 rowid = sqlite3_last_insert_rowid(sqlite3_context_db_handle(ctx));
+    if (rowid == 0) return sqlite3_result_null(ctx);
+    sqlite3_result_int64(ctx, rowid);
+}
+
 // Exact SUM: integers and the decimals held as REAL add up without binary rounding.
 // The aggregate context is only 8-byte aligned, so the total is copied in and out.
 static_assert(std::is_trivially_copyable_v<Decimal>);
@@ -312,6 +322,7 @@ void register_functions(sqlite3* db) {
     scalar(db, "li_object_id", 1, false, fn_object_id);
     scalar(db, "li_object_id", 2, false, fn_object_id);
     scalar(db, "li_ident_current", 1, false, fn_ident_current);
+    scalar(db, "li_scope_identity", 0, false, fn_scope_identity);
     check(db,
           sqlite3_create_window_function(db, "sum", 1, SQLITE_UTF8 | SQLITE_INNOCUOUS | SQLITE_DETERMINISTIC,
                                          nullptr, sum_step, sum_final, sum_value, sum_inverse, nullptr));

@@ -1,8 +1,8 @@
 #pragma once
 // The collation and the SQL functions every connection registers, so that translated
 // T-SQL finds what it relies on: case- and trailing-blank-insensitive text comparison,
-// NEWID(), GETDATE(), IDENT_CURRENT, OBJECT_ID, LEN/LEFT/RIGHT, conversions to the
-// storage forms, and an exact SUM.
+// NEWID(), GETDATE(), IDENT_CURRENT, SCOPE_IDENTITY, OBJECT_ID, LEN/LEFT/RIGHT, conversions
+// to the storage forms, and an exact SUM.
 #include <string_view>
 
 struct sqlite3;

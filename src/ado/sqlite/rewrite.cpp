@@ -322,6 +322,7 @@ void rewrite_functions(Toks& t) {
         {"GETDATE", "li_now"},
         {"SYSDATETIME", "li_now"},
         {"IDENT_CURRENT", "li_ident_current"},
+        {"SCOPE_IDENTITY", "li_scope_identity"},
         {"OBJECT_ID", "li_object_id"},
         {"LEN", "li_len"},
         {"LEFT", "li_left"},
