@@ -76,13 +76,47 @@ void refuse_foreign_objects(ado::Connection& conn, const std::vector<std::string
     }
 }
 
+// The version HOST_SCHEMA records; 0 when it holds no row.
+int recorded_version(ado::Connection& conn) {
+    const auto rs = conn.Execute(" SELECT MAX(VERSION) AS VERSION FROM HOST_SCHEMA");
+    if (rs->EOF()) return 0;
+    const ado::Variant value = rs->GetFields().Item(0).Value();
+    return value.is_null() || value.is_empty() ? 0 : value.to_long();
+}
+
+// A database set up by an older version gets the tables and views it lacks; nothing that
+// exists is touched. Only CREATE TABLE / CREATE VIEW statements are run here, so a table
+// added by a later version carries its keys in its own definition.
+void upgrade_schema(ado::Connection& conn, const std::vector<std::string>& statements) {
+    if (recorded_version(conn) >= kSchemaVersion) return;
+    for (const auto& statement : statements) {
+        const auto name = created_object(statement);
+        if (name && !object_exists(conn, *name)) conn.Execute(statement);
+    }
+    ado::SqlText record;
+    record.line(" UPDATE HOST_SCHEMA SET VERSION = ").number(kSchemaVersion);
+    long changed = 0;
+    conn.Execute(record, &changed);
+    if (changed <= 0) {
+        ado::SqlText insert;
+        insert.line(" INSERT INTO HOST_SCHEMA (VERSION, CREATED) VALUES (")
+            .number(kSchemaVersion)
+            .add(", GETDATE())");
+        conn.Execute(insert);
+    }
+}
+
 void install_schema(ado::Connection& conn) {
     std::vector<std::string> statements;
     for (const auto& script : schema_scripts())
         for (auto& s : split_batches(script.text)) statements.push_back(std::move(s));
 
     ado::TransactionGuard transaction(conn);
-    if (object_exists(conn, "HOST_SCHEMA")) return;  // the guard ends the read-only transaction
+    if (object_exists(conn, "HOST_SCHEMA")) {
+        upgrade_schema(conn, statements);
+        transaction.Commit();
+        return;
+    }
     refuse_foreign_objects(conn, statements);
     for (const auto& statement : statements) conn.Execute(statement);
     ado::SqlText record;
@@ -199,7 +233,8 @@ DatabaseState check_database(const fs::path& db) {
     try {
         ado::Connection conn;
         conn.Open(checking_connection_string(db));
-        return object_exists(conn, "HOST_SCHEMA") ? DatabaseState::Ready : DatabaseState::NoSchema;
+        if (!object_exists(conn, "HOST_SCHEMA")) return DatabaseState::NoSchema;
+        return recorded_version(conn) >= kSchemaVersion ? DatabaseState::Ready : DatabaseState::NoSchema;
     } catch (const std::exception&) {
         return DatabaseState::Unreadable;
     }

@@ -6,8 +6,9 @@
 
 namespace refhost {
 
-// The version db init records in HOST_SCHEMA.
-inline constexpr int kSchemaVersion = 1;
+// The version db init records in HOST_SCHEMA. 2 added the VAT numbering record, the
+// registers of the VAT activities and the progressive totals.
+inline constexpr int kSchemaVersion = 2;
 
 // "Provider=SQLite;Data Source=PATH", plus ";Mode=Create" when `create` (only the installer
 // creates files). A path holding ";", quotes or blanks at its ends is quoted.
@@ -15,15 +16,17 @@ std::string connection_string(const std::filesystem::path& db, bool create = fal
 
 // Creates the file when it is missing and the schema when it is absent, in one transaction,
 // and records the schema version in HOST_SCHEMA. A database that already has the schema is
-// left exactly as it is. Throws ado::Error when the file cannot be opened as a database
-// (it is then left unchanged), or when it holds tables of the schema without HOST_SCHEMA.
-// A file the call created is removed again when the installation fails.
+// left exactly as it is, except that one set up by an older version gets, in one
+// transaction, the tables and views it lacks and this version recorded. Throws ado::Error when the file
+// cannot be opened as a database (it is then left unchanged), or when it holds tables of the schema without
+// HOST_SCHEMA. A file the call created is removed again when the installation fails.
 void init_database(const std::filesystem::path& db);
 
 enum class DatabaseState {
     Ready,       // a database with the schema
     Missing,     // no such file
-    NoSchema,    // a database without the schema (db init has not run)
+    NoSchema,    // a database without the schema, or with an older version of it (db init
+                 // has not run with this version)
     Unreadable,  // not a database, not a file, or it cannot be opened
 };
 

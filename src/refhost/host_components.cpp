@@ -4,6 +4,7 @@
 #include "refhost/host_services.h"
 #include "refhost/host_ui.h"
 #include "refhost/numbering_services.h"
+#include "refhost/rebuild_service.h"
 
 namespace refhost {
 
@@ -72,6 +73,11 @@ std::shared_ptr<host::NumberingRequest> Components::CreateNumberingRequest() {
 
 std::shared_ptr<host::ProgressiveNumberService> Components::CreateProgressiveNumberService() {
     return std::make_shared<ProgressiveNumberService>(connection_string_);
+}
+
+// The rebuild works on the database its parameters name, never on a default one.
+std::shared_ptr<host::RebuildService> Components::CreateRebuildService() {
+    return std::make_shared<RebuildService>();
 }
 
 }  // namespace refhost

@@ -1,8 +1,9 @@
 #pragma once
 // The classes of the reference host: log objects that show through the front end,
 // connections, date and utility objects, the activity-parameters and exercise services,
-// and the numbering and progressive-number services. Rebuild, grid layout and file
-// services belong to later steps of the import and are not provided yet (nullptr).
+// the numbering and progressive-number services and the rebuild of the progressive totals.
+// Grid layout and file services belong to later steps of the import and are not provided
+// yet (nullptr).
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -90,7 +91,7 @@ class Components final : public host::Components {
     std::shared_ptr<host::ExerciseService> CreateExerciseService() override;
     std::shared_ptr<host::NumberingRequest> CreateNumberingRequest() override;
     std::shared_ptr<host::ProgressiveNumberService> CreateProgressiveNumberService() override;
-    std::shared_ptr<host::RebuildService> CreateRebuildService() override { return nullptr; }
+    std::shared_ptr<host::RebuildService> CreateRebuildService() override;
     std::shared_ptr<host::GridLayout> CreateGridLayout() override { return nullptr; }
     std::shared_ptr<host::FileObject> CreateFileObject() override { return nullptr; }
     std::shared_ptr<host::FolderObject> CreateFolderObject() override { return nullptr; }

@@ -1,7 +1,6 @@
 #include "refhost/number_store.h"
 
 #include <charconv>
-#include <limits>
 
 #include "ado/driver.h"
 #include "ado/error.h"
@@ -142,7 +141,7 @@ std::int32_t NumberStore::take_one(const CounterKey& counter,
     const bool seen = !rs->EOF();
     std::int64_t last = seen ? rs->GetFields().Item(0).Value().to_longlong() : last_before();
     if (last < 0) last = 0;
-    if (last >= std::numeric_limits<std::int32_t>::max())
+    if (last >= counter.last_allowed)
         refuse("The counter " + describe(counter) + " in \"" + main_.store_file().string() +
                "\" has handed out its last number (" + std::to_string(last) + ").");
     const auto next = static_cast<std::int32_t>(last + 1);

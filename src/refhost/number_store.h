@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -40,10 +41,11 @@ MainDatabase main_database(const std::string& connection_string);
 bool plain_identifier(std::string_view name);
 
 // One counter of the store: its table and the values of its key columns, 32-bit integers
-// or texts without quotes.
+// or texts without quotes, and the last number it may hand out.
 struct CounterKey {
     std::string_view table;
     std::vector<std::pair<std::string_view, ado::Variant>> columns;
+    std::int32_t last_allowed = std::numeric_limits<std::int32_t>::max();
 };
 
 class NumberStore {

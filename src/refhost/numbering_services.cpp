@@ -1,14 +1,20 @@
 #include "refhost/numbering_services.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "ado/connection.h"
 #include "ado/error.h"
+#include "ado/types.h"
 #include "host/error.h"
+#include "refhost/vat_numbering.h"
 
 namespace refhost {
 namespace {
 
 constexpr const char* kSource = "ledgerintake.refhost";
-constexpr std::size_t kSectionWidth = 20;  // HOST_NUMBERING.SECTION
+constexpr std::size_t kSectionWidth = 20;  // HOST_NUMBERING.SECTION, HOST_VAT_NUMBERING.SECTION
+constexpr std::string_view kRegistrationSection = "00";
 
 // The first column of the first row as a number; 0 when there is none or it is Null.
 std::int64_t first_number(const ado::RecordsetPtr& rs) {
@@ -32,6 +38,94 @@ std::int64_t last_customer_supplier_code(const MainDatabase& main, std::int32_t 
         .line("     AND CG44_TIPOCF = ")
         .number(tipocf);
     return first_number(conn.Execute(sql));
+}
+
+// The registration-number prefix of a year: its four digits.
+std::string registration_prefix(std::int32_t year) {
+    std::string digits = std::to_string(year);
+    return std::string(digits.size() < 4 ? 4 - digits.size() : 0, '0') + digits;
+}
+
+// The number of a registration number made of `prefix` and 8 digits; -1 for any other text.
+std::int64_t registration_number(std::string_view text, std::string_view prefix) {
+    if (text.size() != prefix.size() + 8 || text.substr(0, prefix.size()) != prefix) return -1;
+    const std::string_view digits = text.substr(prefix.size());
+    std::int64_t n = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return -1;
+        n = n * 10 + (c - '0');
+    }
+    return n;
+}
+
+// Where the registration numbers of a year start: after the highest the company already has
+// with the year's prefix, in its master documents and its journal. Texts in the prefix's
+// range that are not prefix + 8 digits are passed over. Read-only, like the customer seed.
+std::int64_t last_registration_number(const MainDatabase& main, std::int32_t company,
+                                      const std::string& prefix) {
+    struct Source {
+        const char* table;
+        const char* number;
+        const char* company;
+    };
+    ado::Connection conn;
+    conn.Open(main.read_only_connection_string());
+    std::int64_t last = 0;
+    for (const Source& source : {Source{"CO99_MASTERDOC", "CO99_NUMREG", "CO99_DITTA_CG18"},
+                                 Source{"CG41_PRIMANOTA", "CG41_NUMREG", "CG41_DITTA_CG18"}}) {
+        const auto range = [&](ado::SqlText& sql) {
+            sql.line(" FROM ")
+                .add(source.table)
+                .add(" WITH (NOLOCK)")
+                .line(" WHERE ")
+                .add(source.company)
+                .add(" = ")
+                .number(company)
+                .line("     AND ")
+                .add(source.number)
+                .add(" >= '")
+                .value(prefix + "00000000")
+                .add("'")
+                .line("     AND ")
+                .add(source.number)
+                .add(" <= '")
+                .value(prefix + "99999999")
+                .add("'");
+        };
+        // Usually the highest text of the range is a number; otherwise the range is walked
+        // down to the highest one that is.
+        ado::SqlText highest;
+        highest.line(" SELECT MAX(").add(source.number).add(") AS LAST_NUMBER");
+        range(highest);
+        const auto top = conn.Execute(highest);
+        std::int64_t found =
+            top->EOF() ? -1 : registration_number(top->GetFields().Item(0).Value().text_or_empty(), prefix);
+        if (found < 0 && !top->EOF() && !top->GetFields().Item(0).Value().is_null()) {
+            ado::SqlText walk;
+            walk.line(" SELECT ").add(source.number).add(" AS NUMREG");
+            range(walk);
+            walk.line(" ORDER BY ").add(source.number).add(" DESC");
+            for (const auto rs = conn.Execute(walk); found < 0 && !rs->EOF(); rs->MoveNext())
+                found = registration_number(rs->GetFields().Item(0).Value().text_or_empty(), prefix);
+        }
+        last = std::max(last, found);
+    }
+    return last;
+}
+
+// The date recorded with a used number: the update date, else the date; Empty and Null give
+// none. Text is read as the books write dates. False when the value is not a date.
+bool recorded_date(const ado::Variant& update_date, const ado::Variant& date,
+                   std::optional<ado::DateTime>& out) {
+    const ado::Variant& v = update_date.is_empty() || update_date.is_null() ? date : update_date;
+    out.reset();
+    if (v.is_empty() || v.is_null()) return true;
+    if (v.is_date()) {
+        out = v.date();
+        return true;
+    }
+    if (v.is_string()) out = ado::DateTime::parse(ado::trim(v.str()));
+    return out.has_value();
 }
 
 bool integer_value(const ado::Variant& v) {
@@ -130,24 +224,24 @@ ado::Variant NumberingRequest::Run() {
     number_ = prefix_ = ado::Variant();
     last_error_.clear();
     if (operation_ == host::kRecordUsedNumber) {
-        error_code_ = kNumberingNotProvided;
-        last_error_ = "Recording a used number (operation 3) is not provided by the reference host yet.";
-        return ErrorCode();
-    }
-    if (operation_ != host::kTakeNewNumber) {
+        record_used_number();
+    } else if (operation_ != host::kTakeNewNumber) {
         error_code_ = kNumberingBadRequest;
         last_error_ = "Operation " + std::to_string(operation_) +
                       " is neither 2 (take a new number) nor 3 (record a used number).";
-        return ErrorCode();
-    }
-    if (std::string problem = request_problem(); !problem.empty()) {
+    } else if (std::string problem = request_problem(); !problem.empty()) {
         error_code_ = kNumberingBadRequest;
         last_error_ = std::move(problem);
-        return ErrorCode();
+    } else {
+        take_into_results();
     }
+    return ErrorCode();
+}
+
+void NumberingRequest::take_into_results() {
     try {
         number_ = ado::Variant(std::to_string(take_new_number()));
-        prefix_ = ado::Variant(std::string());
+        prefix_ = ado::Variant(kind_ == kRegistrationKind ? registration_prefix(year_) : std::string());
         error_code_ = kNumberingSuccess;
     } catch (const std::exception& e) {
         store_.reset();  // opened again by the next run
@@ -156,7 +250,53 @@ ado::Variant NumberingRequest::Run() {
         store_.reset();
         last_error_ = "No number of kind " + std::to_string(kind_) + " could be taken.";
     }
-    return ErrorCode();
+}
+
+void NumberingRequest::record_used_number() {
+    error_code_ = kNumberingBadRequest;
+    UsedNumber used;
+    if (last_error_ = used_number(used); !last_error_.empty()) return;
+    error_code_ = kNumberingFailed;
+    try {
+        refhost::record_used_number(*connection_, used);
+        error_code_ = kNumberingSuccess;
+    } catch (const std::exception& e) {
+        last_error_ = "The used number " + std::to_string(used.number) + " of kind " +
+                      std::to_string(used.kind) + " could not be recorded: " + e.what();
+    }
+}
+
+std::string NumberingRequest::used_number(UsedNumber& used) const {
+    if (!connection_ || connection_->State() != ado::adStateOpen)
+        return "A used number is recorded on the caller's connection, inside its transaction, and no open "
+               "connection was handed in.";
+    if (std::string problem = section_problem(); !problem.empty()) return problem;
+    if (year_ < 1 || year_ > 9999)
+        return "The year " + std::to_string(year_) + " of the request is not a year (1 to 9999).";
+    if (update_kind_ != 0 && kind_ != 0 && update_kind_ != kind_)
+        return "The update kind " + std::to_string(update_kind_) + " differs from the numbering kind " +
+               std::to_string(kind_) + ".";
+    used.company = company_;
+    used.year = year_;
+    used.section = section_text();
+    used.kind = update_kind_ != 0 ? update_kind_ : kind_;
+    if (!vat_numbering_kind(used.kind))
+        return "Kind " + std::to_string(used.kind) +
+               " is not a VAT numbering kind (1 to 14; there is no 12).";
+    std::string why;
+    const auto first = document_number(document_number_, why);
+    const bool range = !document_number_second_.is_empty() && !document_number_second_.is_null();
+    const auto second = range ? document_number(document_number_second_, why) : first;
+    if (!first || !second) return "No used number was recorded: " + why + ".";
+    if (*second < *first)
+        return "The second document number " + std::to_string(*second) + " is below the first, " +
+               std::to_string(*first) + ".";
+    used.number = *second;
+    if (!recorded_date(update_date_, date_, used.date))
+        return "The date '" +
+               (update_date_.is_empty() || update_date_.is_null() ? date_ : update_date_).to_string() +
+               "' of the used number is not a date.";
+    return {};
 }
 
 std::string NumberingRequest::main_connection_string() const {
@@ -173,13 +313,18 @@ std::string NumberingRequest::section_text() const {
     return section_.is_null() || section_.is_empty() ? std::string() : ado::rtrim(section_.to_string());
 }
 
-std::string NumberingRequest::request_problem() const {
+std::string NumberingRequest::section_problem() const {
     const std::string section = section_text();
     if (section.empty()) return "The request names no section.";
     if (section.find('\'') != std::string::npos) return "The section '" + section + "' holds a quote.";
     if (ado::utf8_length(section) > kSectionWidth)
         return "The section '" + section + "' is longer than " + std::to_string(kSectionWidth) +
                " characters.";
+    return {};
+}
+
+std::string NumberingRequest::request_problem() const {
+    if (std::string problem = section_problem(); !problem.empty()) return problem;
     if (!across_years() && (year_ < 1 || year_ > 9999))
         return "The year " + std::to_string(year_) + " of the request is not a year (1 to 9999).";
     return {};
@@ -187,12 +332,18 @@ std::string NumberingRequest::request_problem() const {
 
 std::int32_t NumberingRequest::take_new_number() {
     NumberStore& store = store_for(main_connection_string());
-    const CounterKey counter{kNumberingTable,
-                             {{"COMPANY", ado::Variant::long_value(company_)},
-                              {"KIND", ado::Variant::long_value(kind_)},
-                              {"SECTION", ado::Variant(section_text())},
-                              {"YEAR", ado::Variant::long_value(across_years() ? 0 : year_)}}};
+    const bool registration = kind_ == kRegistrationKind;
+    // Registration numbers are one sequence per company and year whatever the section: they
+    // share the year's prefix, so two sections would hand out the same number.
+    const CounterKey counter{
+        kNumberingTable,
+        {{"COMPANY", ado::Variant::long_value(company_)},
+         {"KIND", ado::Variant::long_value(kind_)},
+         {"SECTION", ado::Variant(registration ? std::string(kRegistrationSection) : section_text())},
+         {"YEAR", ado::Variant::long_value(across_years() ? 0 : year_)}},
+        registration ? kLastRegistrationNumber : std::numeric_limits<std::int32_t>::max()};
     const auto last_before = [&](std::size_t) -> std::int64_t {
+        if (registration) return last_registration_number(store.main(), company_, registration_prefix(year_));
         if (!across_years()) return 0;
         return last_customer_supplier_code(store.main(), company_, kind_ == kCustomerCodeKind ? 0 : 1);
     };

@@ -11,27 +11,38 @@
 
 #include "host/services.h"
 #include "refhost/number_store.h"
+#include "refhost/vat_numbering.h"
 
 namespace refhost {
 
 // Customer and supplier codes: master-data codes, numbered across years.
 inline constexpr std::int32_t kCustomerCodeKind = 901;
 inline constexpr std::int32_t kSupplierCodeKind = 902;
+// Registration numbers: one sequence per company and year, the year as prefix.
+inline constexpr std::int32_t kRegistrationKind = 999;
+inline constexpr std::int32_t kLastRegistrationNumber = 99999999;  // 8 digits after the prefix
 
 // What ErrorCode() reports after Run().
 enum NumberingErrorCode : std::int32_t {
     kNumberingSuccess = 0,
-    kNumberingFailed = 1,       // the store could not hand out a number (see last_error())
-    kNumberingBadRequest = 2,   // not run yet, an unknown operation, or a property it cannot use
-    kNumberingNotProvided = 3,  // recording a used number (operation 3) is not provided yet
+    kNumberingFailed = 1,      // the store or the database could not do it (see last_error())
+    kNumberingBadRequest = 2,  // not run yet, an unknown operation, or a property it cannot use
 };
 
-// One request: properties by role, then Run(). Operation 2 takes the next number of the
-// counter (company, kind, section, year; kinds 901 and 902 ignore the year). A counter
-// seen for the first time starts after the highest customer (901) or supplier (902) code
-// of the company in CG44_CLIFOR, any other kind after 0. Number() is the number as text
-// and Prefix() the empty text. The two company properties name the same company: the
-// later one set counts.
+// One request: properties by role, then Run().
+//
+// Operation 2 takes the next number of the counter (company, kind, section, year; kinds 901
+// and 902 ignore the year, kind 999 the section). A counter seen for the first time starts
+// after the highest customer (901) or supplier (902) code of the company in CG44_CLIFOR,
+// or after the highest registration number of the company with the year's prefix in
+// CO99_MASTERDOC and CG41_PRIMANOTA (999); any other kind after 0. Number() is the number as
+// text; Prefix() is the year in four digits for kind 999 (prefix and the number padded to 8
+// digits fill the 12 characters of a registration number) and the empty text otherwise.
+//
+// Operation 3 records a used document number of a VAT numbering kind (vat_numbering.h) on
+// the connection handed in, inside the caller's transaction.
+//
+// The two company properties name the same company: the later one set counts.
 class NumberingRequest final : public host::NumberingRequest {
   public:
     // `default_connection_string`: the database when neither a connection string nor a
@@ -51,7 +62,10 @@ class NumberingRequest final : public host::NumberingRequest {
     void SetCompanyAgain(std::int32_t company) override { company_ = company; }
     void SetSection(const ado::Variant& section) override { section_ = section; }
     void SetNumberingKind(std::int32_t kind) override { kind_ = kind; }
-    // Taken and kept for recording a used number; taking a new one does not need them.
+    // Recording a used number: the update kind, when set, must be the numbering kind; the
+    // update date, else the date, is the date recorded; the second document number, when
+    // set, closes a range that starts at the first, and the higher is recorded. Taking a
+    // new number does not use them.
     void SetUpdateKind(std::int32_t kind) override { update_kind_ = kind; }
     void SetUpdateDate(const ado::Variant& date) override { update_date_ = date; }
     void SetDate(const ado::Variant& date) override { date_ = date; }
@@ -71,8 +85,13 @@ class NumberingRequest final : public host::NumberingRequest {
     std::string main_connection_string() const;
     bool across_years() const;            // customer and supplier codes
     std::string section_text() const;     // without trailing blanks; empty when none
+    std::string section_problem() const;  // empty when the section can be used
     std::string request_problem() const;  // empty when the request can take a number
     std::int32_t take_new_number();
+    void take_into_results();
+    void record_used_number();
+    // Fills `used` from the request; empty when it can be recorded, else what is wrong.
+    std::string used_number(UsedNumber& used) const;
     NumberStore& store_for(const std::string& connection_string);
 
     std::string default_connection_string_;

@@ -70,6 +70,36 @@ TEST_F(DatabaseTest, CheckTellsTheStateAndInitRefusesWhatIsNotItsDatabase) {
         hand_made.Execute(" SELECT COUNT(*) FROM CG01_ANAGCOMUNI")->GetFields().Item(0).Value().to_long(), 1);
 }
 
+// A database set up by version 1 lacks the tables version 2 added: it is not ready until
+// db init has added them, which keeps everything it holds.
+TEST_F(DatabaseTest, InitAddsWhatAnOlderVersionLacks) {
+    const std::vector<std::string> added = {
+        "HOST_VAT_NUMBERING", "HOST_ACTIVITY_SECTION",  "HOST_PROG_CONTI",       "HOST_PROG_ESERCIZIO",
+        "HOST_PROG_IVA",      "HOST_PROG_IVA_ATTIVITA", "HOST_PROG_REGISTRI_IVA"};
+    exec("INSERT INTO HOST_COMPANY (COMPANY_CODE, NAME) VALUES (1, 'Gruppo')");
+    for (const auto& table : added)
+        if (table != "HOST_PROG_IVA") exec("DROP TABLE " + table);  // one already there stays as it is
+    exec(
+        "INSERT INTO HOST_PROG_IVA (COMPANY_CODE, VAT_CODE, SECTION, YEAR, MONTH, TAXABLE, TAX) "
+        "VALUES (1, '22', '01', 2024, 1, 0.1, 0.022)");
+    exec("UPDATE HOST_SCHEMA SET VERSION = 1, CREATED = '20200102 03:04:05'");
+    conn_.Close();
+    EXPECT_EQ(refhost::check_database(db_path()), DatabaseState::NoSchema);
+
+    refhost::init_database(db_path());
+    EXPECT_EQ(refhost::check_database(db_path()), DatabaseState::Ready);
+    conn_.Open(refhost::connection_string(db_path()));
+    for (const auto& table : added) EXPECT_NO_THROW(conn_.Execute("SELECT COUNT(*) FROM " + table)) << table;
+    const auto rs = conn_.Execute(" SELECT VERSION, CREATED FROM HOST_SCHEMA");
+    ASSERT_EQ(rs->RecordCount(), 1);
+    EXPECT_EQ(rs->GetFields().Item("VERSION").Value().to_long(), refhost::kSchemaVersion);
+    EXPECT_EQ(rs->GetFields().Item("CREATED").Value().to_date().compact(), "20200102 03:04:05");
+    EXPECT_EQ(conn_.Execute("SELECT COUNT(*) FROM HOST_COMPANY")->GetFields().Item(0).Value().to_long(), 1);
+    EXPECT_EQ(
+        conn_.Execute("SELECT TAX FROM HOST_PROG_IVA")->GetFields().Item(0).Value().to_decimal().to_string(),
+        "0.022");
+}
+
 TEST_F(DatabaseTest, PathsWithSeparatorsOrQuotesWork) {
     for (const std::string name : {"a;b.db", "it's \"here\".db", " blank.db"}) {
         SCOPED_TRACE(name);
@@ -106,7 +136,14 @@ TEST_F(DatabaseTest, EveryTableExistsWithItsKeyColumns) {
         {"CG43_MOVIVA", "CG43_DITTA_CG18, CG43_NUMREG_CG41, CG43_NUMRIGAIVA, CG43_IMPONIBILE, CG43_IMPOSTA"},
         {"HOST_COMPANY", "COMPANY_CODE, CHART_GROUP, FLG_PORTFOLIO_PAYABLE, PROPOSAL_13"},
         {"HOST_EXERCISE", "COMPANY_CODE, START_DATE, END_DATE, EXERCISE_VALUE1, EXERCISE_VALUE2"},
-        {"CG86_ATTIVITAIVA", "CG86_IDATTIVITA, CG86_DITTA_CG18, CG86_ANNO, CG86_CODATTIVITA"}};
+        {"CG86_ATTIVITAIVA", "CG86_IDATTIVITA, CG86_DITTA_CG18, CG86_ANNO, CG86_CODATTIVITA"},
+        {"HOST_VAT_NUMBERING", "COMPANY_CODE, YEAR, SECTION, KIND, LAST_NUMBER, LAST_DATE"},
+        {"HOST_ACTIVITY_SECTION", "COMPANY_CODE, SECTION, ACTIVITY_CODE"},
+        {"HOST_PROG_CONTI", "COMPANY_CODE, ACCOUNT_GROUP, ACCOUNT, YEAR, MONTH, DEBIT, CREDIT"},
+        {"HOST_PROG_ESERCIZIO", "COMPANY_CODE, EXERCISE_VALUE1, EXERCISE_VALUE2, ACCOUNT, DEBIT, CREDIT"},
+        {"HOST_PROG_IVA", "COMPANY_CODE, VAT_CODE, SECTION, YEAR, MONTH, TAXABLE, TAX"},
+        {"HOST_PROG_IVA_ATTIVITA", "COMPANY_CODE, ACTIVITY_ID, ACTIVITY_CODE, VAT_CODE, TAXABLE, TAX"},
+        {"HOST_PROG_REGISTRI_IVA", "COMPANY_CODE, ACTIVITY_ID, SECTION, TAXABLE, TAX, LAST_PROTOCOL"}};
     for (const auto& [table, columns] : tables) {
         SCOPED_TRACE(table);
         EXPECT_NO_THROW(conn_.Execute(" SELECT " + columns + " FROM " + table + " WHERE 1 = 0"));

@@ -85,7 +85,7 @@ TEST_F(NumberingTest, NumbersIncreaseAndNeverRepeatAcrossRequests) {
         EXPECT_EQ(kept.Run().to_long(), 0) << kept.last_error();
         EXPECT_EQ(kept.ErrorCode().to_long(), 0);
         EXPECT_EQ(kept.Number(), Variant(std::to_string(expected)));
-        EXPECT_EQ(kept.Prefix(), Variant(std::string()));
+        EXPECT_EQ(kept.Prefix(), Variant("2024"));
     }
     EXPECT_EQ(take({999, "00", 2024}), 4);  // a new request goes on from the store
     EXPECT_TRUE(fs::is_regular_file(store_path()));
@@ -153,6 +153,60 @@ INSTANTIATE_TEST_SUITE_P(
                       SeedCase{"registration numbers start at 1", {999, "00", 2024}, 1},
                       SeedCase{"any other kind starts at 1", {1, "00", 2024}, 1}),
     scripted::ByName());
+
+// Registration numbers of company 7 already in the books: in the master documents and the
+// journal, of 2024 and 2025, one of another company, and texts in the 2024 range that are
+// not the year and 8 digits.
+class RegistrationNumbers : public NumberingTest {
+  protected:
+    void SetUp() override {
+        NumberingTest::SetUp();
+        for (const char* numreg : {"202400000040", "202400000041", "20240000009A", "202500000900"})
+            exec(std::string("INSERT INTO CO99_MASTERDOC (CO99_DITTA_CG18, CO99_NUMREG) VALUES (7, '") +
+                 numreg + "')");
+        exec("INSERT INTO CO99_MASTERDOC (CO99_DITTA_CG18, CO99_NUMREG) VALUES (8, '202400000500')");
+        for (const char* numreg : {"202400000039", "202400000045", "2024999999 9"})
+            exec(std::string("INSERT INTO CG41_PRIMANOTA (CG41_DITTA_CG18, CG41_NUMREG, CG41_DATAREG, "
+                             "CG41_SEZIONALE, CG41_CODICE_CG33) VALUES (7, '") +
+                 numreg + "', '20240101', '01', 'FA')");
+    }
+    // Prefix and number, as the module makes the registration number.
+    std::string registration(const Take& t) {
+        refhost::NumberingRequest request(main_cs());
+        prepare(request, t);
+        if (request.Run().to_long() != 0) return "failed: " + request.last_error();
+        const std::string number = "00000000" + request.Number().to_string();
+        return request.Prefix().to_string() + number.substr(number.size() - 8);
+    }
+};
+
+TEST_F(RegistrationNumbers, StartAfterTheHighestOfTheYearInTheBooks) {
+    EXPECT_EQ(registration({999, "00", 2024}), "202400000046");
+    EXPECT_EQ(registration({999, "00", 2024}), "202400000047");
+    EXPECT_EQ(registration({999, "00", 2025}), "202500000901");
+    EXPECT_EQ(registration({999, "00", 2026}), "202600000001");
+    EXPECT_EQ(registration({999, "00", 2024, 8}), "202400000501");
+    EXPECT_EQ(registration({999, "00", 999}), "099900000001");  // the prefix keeps four digits
+}
+
+// One sequence per company and year: a number taken for another section is still unique.
+TEST_F(RegistrationNumbers, SectionsShareTheYearsSequence) {
+    EXPECT_EQ(registration({999, "00", 2024}), "202400000046");
+    EXPECT_EQ(registration({999, "07", 2024}), "202400000047");
+    EXPECT_EQ(stored_last("HOST_NUMBERING", "KIND = 999 AND YEAR = 2024 AND SECTION = '00'"), 47);
+}
+
+// Past 8 digits the number would no longer fit after its prefix: nothing is handed out.
+TEST_F(RegistrationNumbers, StopAtTheLastEightDigitNumber) {
+    EXPECT_EQ(registration({999, "00", 2030}), "203000000001");
+    ado::Connection store(refhost::connection_string(store_path()));
+    store.Open();
+    store.Execute("UPDATE HOST_NUMBERING SET LAST_NUMBER = 99999998 WHERE KIND = 999 AND YEAR = 2030");
+    EXPECT_EQ(registration({999, "00", 2030}), "203099999999");
+    EXPECT_NE(registration({999, "00", 2030}).find("handed out its last number (99999999)"),
+              std::string::npos);
+    EXPECT_EQ(stored_last("HOST_NUMBERING", "KIND = 999 AND YEAR = 2030"), 99999999);
+}
 
 struct CounterCase {
     const char* name;
@@ -296,8 +350,9 @@ TEST_P(NumberingRefusals, GiveAnErrorCodeAndTakeNothing) {
 INSTANTIATE_TEST_SUITE_P(
     Requests, NumberingRefusals,
     ::testing::Values(
-        BadRequest{"record a used number", [](auto& r) { r.SetOperation(host::kRecordUsedNumber); },
-                   refhost::kNumberingNotProvided, "Recording a used number (operation 3) is not provided"},
+        BadRequest{"record a used number without a connection",
+                   [](auto& r) { r.SetOperation(host::kRecordUsedNumber); }, refhost::kNumberingBadRequest,
+                   "no open connection was handed in"},
         BadRequest{"no operation", [](auto& r) { r.SetOperation(0); }, refhost::kNumberingBadRequest,
                    "Operation 0 is neither"},
         BadRequest{"operation 4", [](auto& r) { r.SetOperation(4); }, refhost::kNumberingBadRequest,

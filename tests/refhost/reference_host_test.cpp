@@ -59,7 +59,8 @@ TEST_F(HostTest, AnswersFromTheCompanyAndUserRows) {
     EXPECT_EQ(classes->CreateConnectionFactory()->NewConnection()->State(), ado::adStateClosed);
     EXPECT_NE(classes->CreateNumberingRequest(), nullptr);
     EXPECT_NE(classes->CreateProgressiveNumberService(), nullptr);
-    EXPECT_EQ(classes->CreateRebuildService(), nullptr);
+    EXPECT_NE(classes->CreateRebuildService(), nullptr);
+    EXPECT_EQ(classes->CreateGridLayout(), nullptr);
     auto forms = host->navigator()->Forms();
     ASSERT_TRUE(forms);
     forms->Register(42, 0, 0, "");

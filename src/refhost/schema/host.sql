@@ -1,5 +1,7 @@
 -- Tables of the reference host: companies and their settings, users, fiscal years,
--- VAT activities. The module reads them only through the host's services.
+-- VAT activities and their registers, the VAT numbering and the progressive totals. The
+-- module reads them only through the host's services. A table added here is created by
+-- db init in databases of an older version too: it carries its keys in its definition.
 CREATE TABLE HOST_COMPANY (
     COMPANY_CODE INT NOT NULL PRIMARY KEY,
     NAME NVARCHAR(60) NOT NULL,
@@ -51,6 +53,93 @@ CREATE TABLE CG86_ATTIVITAIVA (
     CG86_CODATTIVITA VARCHAR(6) NOT NULL,
     CG86_DESCR NVARCHAR(60) NULL,
     CG86_FLGPRINCIPALE SMALLINT NOT NULL DEFAULT 0
+)
+GO
+-- VAT numbering as the journal import records it (numbering operation 3): per company,
+-- year, section as the member wrote it and numbering kind, the highest document number
+-- used and the date that came with it. Written inside the importing entry's transaction.
+CREATE TABLE HOST_VAT_NUMBERING (
+    COMPANY_CODE INT NOT NULL,
+    YEAR INT NOT NULL,
+    SECTION NVARCHAR(20) NOT NULL,
+    KIND INT NOT NULL,
+    LAST_NUMBER BIGINT NOT NULL,
+    LAST_DATE DATETIME NULL,
+    PRIMARY KEY (COMPANY_CODE, YEAR, SECTION, KIND)
+)
+GO
+-- Which VAT activity a register (section) belongs to; a register without a row belongs to
+-- the year's main activity. Read by the rebuild's per-activity operations.
+CREATE TABLE HOST_ACTIVITY_SECTION (
+    COMPANY_CODE INT NOT NULL,
+    SECTION CHAR(2) NOT NULL,
+    ACTIVITY_CODE VARCHAR(6) NOT NULL,
+    PRIMARY KEY (COMPANY_CODE, SECTION)
+)
+GO
+-- Progressive totals rebuilt by the rebuild service from the journal (CG41, CG42, CG43).
+-- Accounting: debit and credit per account and month.
+CREATE TABLE HOST_PROG_CONTI (
+    COMPANY_CODE INT NOT NULL,
+    ACCOUNT_GROUP SMALLINT NOT NULL,
+    ACCOUNT CHAR(10) NOT NULL,
+    YEAR INT NOT NULL,
+    MONTH SMALLINT NOT NULL,
+    DEBIT DECIMAL(19, 4) NOT NULL,
+    CREDIT DECIMAL(19, 4) NOT NULL,
+    PRIMARY KEY (COMPANY_CODE, ACCOUNT_GROUP, ACCOUNT, YEAR, MONTH)
+)
+GO
+-- Accounting: debit and credit per account over a whole exercise.
+CREATE TABLE HOST_PROG_ESERCIZIO (
+    COMPANY_CODE INT NOT NULL,
+    EXERCISE_VALUE1 SMALLINT NOT NULL,
+    EXERCISE_VALUE2 SMALLINT NOT NULL,
+    ACCOUNT_GROUP SMALLINT NOT NULL,
+    ACCOUNT CHAR(10) NOT NULL,
+    DEBIT DECIMAL(19, 4) NOT NULL,
+    CREDIT DECIMAL(19, 4) NOT NULL,
+    PRIMARY KEY (COMPANY_CODE, EXERCISE_VALUE1, EXERCISE_VALUE2, ACCOUNT_GROUP, ACCOUNT)
+)
+GO
+-- VAT: taxable and tax per VAT code, register and month.
+CREATE TABLE HOST_PROG_IVA (
+    COMPANY_CODE INT NOT NULL,
+    VAT_CODE CHAR(4) NOT NULL,
+    SECTION CHAR(2) NOT NULL,
+    YEAR INT NOT NULL,
+    MONTH SMALLINT NOT NULL,
+    TAXABLE DECIMAL(19, 4) NOT NULL,
+    TAX DECIMAL(19, 4) NOT NULL,
+    PRIMARY KEY (COMPANY_CODE, VAT_CODE, SECTION, YEAR, MONTH)
+)
+GO
+-- VAT of one activity (its registers): taxable and tax per VAT code and month.
+CREATE TABLE HOST_PROG_IVA_ATTIVITA (
+    COMPANY_CODE INT NOT NULL,
+    ACTIVITY_ID INT NOT NULL,
+    ACTIVITY_CODE VARCHAR(6) NOT NULL,
+    VAT_CODE CHAR(4) NOT NULL,
+    YEAR INT NOT NULL,
+    MONTH SMALLINT NOT NULL,
+    TAXABLE DECIMAL(19, 4) NOT NULL,
+    TAX DECIMAL(19, 4) NOT NULL,
+    PRIMARY KEY (COMPANY_CODE, ACTIVITY_ID, VAT_CODE, YEAR, MONTH)
+)
+GO
+-- VAT registers of one activity: taxable, tax and the highest protocol number per register
+-- and month.
+CREATE TABLE HOST_PROG_REGISTRI_IVA (
+    COMPANY_CODE INT NOT NULL,
+    ACTIVITY_ID INT NOT NULL,
+    ACTIVITY_CODE VARCHAR(6) NOT NULL,
+    SECTION CHAR(2) NOT NULL,
+    YEAR INT NOT NULL,
+    MONTH SMALLINT NOT NULL,
+    TAXABLE DECIMAL(19, 4) NOT NULL,
+    TAX DECIMAL(19, 4) NOT NULL,
+    LAST_PROTOCOL INT NULL,
+    PRIMARY KEY (COMPANY_CODE, ACTIVITY_ID, SECTION, YEAR, MONTH)
 )
 GO
 CREATE TABLE HOST_SCHEMA (
