@@ -13,7 +13,6 @@ enum ExitStatus : int {
     kExitFileRefused = 65,    // messages 100, 102, 103, 106, a declined re-import, a path with a quote
     kExitDataError = 65,      // db sql: the engine refused the statement
     kExitFileNotFound = 66,   // message 101
-    kExitStepsMissing = 69,   // the import stopped where this build ends (temporary)
     kExitInternal = 70,       // an unexpected failure
     kExitDatabase = 74,       // the database is missing, unreadable or without the schema
 };

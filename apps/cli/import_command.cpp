@@ -51,7 +51,9 @@ std::optional<std::string> database_problem(const std::filesystem::path& db) {
         case refhost::DatabaseState::Missing:
             return "no database at " + name + ": create it with `ledgerintake db init --db " + name + "`";
         case refhost::DatabaseState::NoSchema:
-            return "the database " + name + " has no ledgerintake tables: run `ledgerintake db init --db " +
+            return "the database " + name +
+                   " has no ledgerintake tables, or those of an older version: run `ledgerintake db init "
+                   "--db " +
                    name + "`";
         case refhost::DatabaseState::Unreadable:
             return "cannot read the database " + name + ": it is not a database or cannot be opened";
@@ -218,12 +220,7 @@ class Import {
         report_.import_run = true;
         const module::ImportOutcome outcome = window.last_outcome();
         note_message(outcome);
-        if (outcome.steps_missing) {
-            report_.status = kExitStepsMissing;
-            report_.steps_missing = true;
-            report_.detail = kStepsMissingText;
-            if (!options_.json) console_.out << report_.detail << '\n';
-        } else if (const auto status = status_for_message(outcome.message_id)) {
+        if (const auto status = status_for_message(outcome.message_id)) {
             report_.status = *status;
         } else {
             fail(kExitInternal, errors_shown() ? "the import stopped on an error" + last_error()

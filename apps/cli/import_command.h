@@ -62,16 +62,11 @@ struct ImportReport {
     std::string detail;
     bool file_accepted = false;
     bool import_run = false;
-    bool steps_missing = false;
     FileSummary summary;
     std::vector<ShownMessage> messages;
     std::vector<ShownError> errors;
     std::vector<LogRow> log;
 };
-
-inline constexpr const char* kStepsMissingText =
-    "The import stopped after the verification of the master tables: the journal import and the rebuild of "
-    "the totals are not part of this build yet.";
 
 // The exit status a string-table message stands for; nullopt for the others.
 std::optional<int> status_for_message(std::int32_t message_id);

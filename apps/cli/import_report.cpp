@@ -142,7 +142,7 @@ std::string report_json(const ImportReport& report) {
     json.field("id", static_cast<std::int64_t>(report.message_id)).field("text", report.message_text);
     json.end_object();
     json.field("detail", report.detail).field("file_accepted", report.file_accepted);
-    json.field("import_run", report.import_run).field("steps_missing", report.steps_missing);
+    json.field("import_run", report.import_run);
     write_member(json, report);
     write_counts(json, report);
     write_messages(json, report);

@@ -11,8 +11,10 @@ void ImportState::release() noexcept {
     module::ChiudiRecordset(activity_parameters);
     module::ChiudiRecordset(account_proposal);
     module::ChiudiRecordset(customer_supplier_map);
-    if (code_numbering) module::suppress([&] { code_numbering->SetConnection(nullptr); });
-    code_numbering.reset();
+    for (auto* request : {&code_numbering, &registration_numbering, &numbering_update}) {
+        if (*request) module::suppress([&] { (*request)->SetConnection(nullptr); });
+        request->reset();
+    }
     progressive_numbers.reset();
     document.reset();
     file_accepted = false;

@@ -47,6 +47,10 @@ struct ImportState {
     // that hands out registry codes.
     std::shared_ptr<host::NumberingRequest> code_numbering;
     std::shared_ptr<host::ProgressiveNumberService> progressive_numbers;
+    // The numbering request that hands out registration numbers (kept for the window's
+    // life) and the one of the last numbering update (replaced on every update).
+    std::shared_ptr<host::NumberingRequest> registration_numbering;
+    std::shared_ptr<host::NumberingRequest> numbering_update;
 
     // Closes the record sets and drops the document (window unload).
     void release() noexcept;

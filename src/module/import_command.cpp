@@ -3,6 +3,8 @@
 #include "importfile/activity_parameters.h"
 #include "importfile/file_opener.h"
 #include "importfile/window_context.h"
+#include "journal/journal_import.h"
+#include "journal/rebuild.h"
 #include "modulebase/error_trap.h"
 #include "verify/verification.h"
 
@@ -37,9 +39,29 @@ void ImportCommand::Run(ImportOutcome& outcome) noexcept {
     }
     outcome.completed_step = ImportOutcome::Verification;
 
-    // 3-4. The journal import and the rebuild of the totals are not in this build yet: the
-    // command stops here and says so in the outcome.
-    outcome.steps_missing = true;
+    // 3. The journal import (the log is shown when it holds an error row).
+    if (!trap.run([&] { journal::JournalImport(window_).ImportazioneMovimentiFileXML(error); })) return;
+    if (error) {
+        outcome.failed_step = ImportOutcome::Journal;
+        Message message{.kind = kKindPlainSevere, .code = kMsgImportErrors};
+        message.p1 = std::string(kLineBreak);
+        window_.ShowMessage(message);
+        trap.run([&] { window_.controls().TXT_NOMEFILE.Refresh(); });
+        return;
+    }
+    outcome.completed_step = ImportOutcome::Journal;
+
+    // 4. The rebuild of the progressive totals; the entries stay whatever its outcome.
+    if (!trap.run([&] { journal::Rebuild(window_).RicostruzioneProgressiviContabiliIVA(error); })) return;
+    if (error) {
+        outcome.failed_step = ImportOutcome::Rebuild;
+        Message message{.kind = kKindPlainSevere, .code = kMsgRebuildError};
+        message.p1 = std::string(kLineBreak);
+        window_.ShowMessage(message);
+    } else {
+        outcome.completed_step = ImportOutcome::Rebuild;
+        window_.ShowMessage(Message{.kind = kKindPlain, .code = kMsgImportDone});
+    }
     trap.run([&] { importfile::FileOpener(window_).ImpostaSuggerimentoUltimoFolder(); });
 }
 

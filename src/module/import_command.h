@@ -2,11 +2,10 @@
 // The import command (CMD_IMPORTA): runs the import steps in their fixed order, each with
 // the shared error flag, and stops at the first that fails with that step's message.
 //
-// In this build the first two steps exist (the activity parameters and the verification of
-// the master tables). The journal import and the rebuild of the totals come with later
-// issues: until then the command stops after the verification without any message, marks
-// the outcome `steps_missing`, and proposes the last folder again. It never reports an
-// import that did not happen.
+// The four steps: the activity parameters (message 112 when they fail), the verification of
+// the master tables (109), the journal import (108) and the rebuild of the progressive
+// totals (110, else 107). After a failing step the path box is refreshed; after the rebuild,
+// whatever its outcome, the last folder is proposed again.
 #include <cstdint>
 #include <string>
 
@@ -30,8 +29,6 @@ struct ImportOutcome {
     // when no step failed).
     Step completed_step = None;
     Step failed_step = None;
-    // Import command: stopped because the following steps are not part of this build.
-    bool steps_missing = false;
 };
 
 class ImportCommand : public importfile::WindowProcedure {

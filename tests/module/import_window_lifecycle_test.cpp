@@ -3,6 +3,8 @@
 // activity parameters, the fiscal year, and the release of what the window holds.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include <string>
 #include <vector>
 
@@ -117,9 +119,13 @@ TEST_F(ImportWindowTest, ShowMessageUsesALogObjectOfItsOwnAndReplacesOnlyTheArgu
 }
 
 // Closing the window afterwards closes the record sets it holds and releases the file.
-TEST_F(ImportWindowTest, TheImportCommandStopsAfterTheVerificationWithoutClaimingSuccess) {
+TEST_F(ImportWindowTest, TheImportCommandRunsEveryStepAndEndsWithMessage107) {
     add_history(1, "/srv/imports/last.xml");
     host.components().activity->result = activities(2);
+    auto calls = host.calls;
+    host.components().rebuild = [calls] {
+        return std::make_shared<scripted::Rebuild>(calls, std::map<std::int32_t, std::int32_t>{});
+    };
     auto& w = open_with_file();
     const ado::RecordsetPtr group = w.import_state().group_structure;
     const auto mark = host.calls->size();
@@ -133,13 +139,14 @@ TEST_F(ImportWindowTest, TheImportCommandStopsAfterTheVerificationWithoutClaimin
     EXPECT_EQ(service.company, 1);
     EXPECT_EQ(service.year, 2024);
     EXPECT_TRUE(service.option);
-    EXPECT_EQ(messages_since(mark), Texts{});
+    EXPECT_EQ(messages_since(mark), Texts{"107,3,Importazione ESEGUITA con successo."});
     const Outcome outcome = w.last_outcome();
-    EXPECT_TRUE(outcome.steps_missing);
-    EXPECT_EQ(outcome.completed_step, Outcome::Verification);
+    EXPECT_EQ(outcome.completed_step, Outcome::Rebuild);
     EXPECT_EQ(outcome.failed_step, Outcome::None);
     EXPECT_EQ(w.import_state().activity_parameters, service.result);
-    // The window goes back to the last folder, ready for another file.
+    // The file had no entry: no history header stays. The window goes back to the last
+    // folder, ready for another file.
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM IE42_IMPCOGE"), 1);
     EXPECT_EQ(w.TXT_NOMEFILE.text, "/srv/imports/");
     EXPECT_FALSE(w.CMD_IMPORTA.enabled);
     EXPECT_EQ(w.TXT_CODANAIMP.text, "");
@@ -170,12 +177,29 @@ TEST_F(ImportWindowTest, AnUnresolvedCodeStopsTheImportWithMessage109) {
     const Outcome outcome = w.last_outcome();
     EXPECT_EQ(outcome.failed_step, Outcome::Verification);
     EXPECT_EQ(outcome.completed_step, Outcome::ActivityParameters);
-    EXPECT_FALSE(outcome.steps_missing);
     EXPECT_EQ(
         messages_since(mark),
         Texts{"109,3,Impossibile proseguire con l'importazione!\nRiscontrata l'assenza di transcodifiche. "});
     EXPECT_EQ(w.TXT_NOMEFILE.text_refreshes, refreshes + 1);
     EXPECT_FALSE(w.import_log().is_open());
+}
+
+// A rebuild that fails leaves the entries as written and ends with message 110.
+TEST_F(ImportWindowTest, AFailingRebuildEndsWithMessage110) {
+    host.components().activity->result = activities(1);
+    auto calls = host.calls;
+    host.components().rebuild = [calls] {
+        return std::make_shared<scripted::Rebuild>(calls, std::map<std::int32_t, std::int32_t>{{3, 9}});
+    };
+    auto& w = open_with_file();
+    const auto mark = host.calls->size();
+    w.CMD_IMPORTA_ButtonClick();
+    EXPECT_EQ(w.last_outcome().failed_step, Outcome::Rebuild);
+    EXPECT_EQ(w.last_outcome().completed_step, Outcome::Journal);
+    EXPECT_EQ(
+        messages_since(mark),
+        Texts{"110,2,ERRORE nella ricostruzione dei progressivi contabili e dei progressivi IVA.\nEseguire "
+              "le ricostruzioni dal programma presente nelle utility di contabilità."});
 }
 
 struct ActivityFailure {
@@ -205,7 +229,6 @@ TEST_P(ActivityParametersFailure, StopsTheImportWithMessage112) {
     EXPECT_EQ(errors_shown(), c.errors);
     EXPECT_EQ(w.last_outcome().failed_step, Outcome::ActivityParameters);
     EXPECT_EQ(w.last_outcome().completed_step, Outcome::None);
-    EXPECT_FALSE(w.last_outcome().steps_missing);
     EXPECT_EQ(w.import_state().activity_parameters, nullptr);
     EXPECT_EQ(w.TXT_NOMEFILE.list_refreshes, refreshes + 1);
 }

@@ -235,6 +235,49 @@ class Progressive final : public host::ProgressiveNumberService {
     CallLogPtr calls_;
 };
 
+// A rebuild service: every parameter given and every operation run is written, in order,
+// to `calls` ("Rebuild.Run(3)", "Rebuild.Year(2024)", ...); result codes come from
+// `results` by operation (0 when not set). "Rebuild.Run" may be made to fail.
+class Rebuild final : public host::RebuildService, public host::RebuildParameters {
+  public:
+    Rebuild(CallLogPtr calls, std::map<std::int32_t, std::int32_t> results)
+        : calls_(std::move(calls)), results_(std::move(results)) {}
+    host::RebuildParameters& Parameters() override { return *this; }
+    void Run(std::int32_t operation) override {
+        calls_->add("Rebuild.Run(" + std::to_string(operation) + ")");
+        result_ = results_.count(operation) ? results_.at(operation) : 0;
+    }
+    std::int32_t ResultCode() const override { return result_; }
+    void ClearObjectProperties() override { calls_->add("Rebuild.Clear"); }
+
+    void SetConnectionString(const std::string& cs) override {
+        calls_->add("Rebuild.ConnectionString(" + cs + ")");
+    }
+    void SetCompany(std::int32_t v) override { calls_->add("Rebuild.Company(" + std::to_string(v) + ")"); }
+    void SetRunFlag(bool v) override { calls_->add(std::string("Rebuild.RunFlag(") + (v ? "1" : "0") + ")"); }
+    void SetFirstExercise(std::int16_t v) override {
+        calls_->add("Rebuild.First(" + std::to_string(v) + ")");
+    }
+    void SetSecondExercise(std::int16_t v) override {
+        calls_->add("Rebuild.Second(" + std::to_string(v) + ")");
+    }
+    void SetYear(std::int32_t v) override { calls_->add("Rebuild.Year(" + std::to_string(v) + ")"); }
+    void SetActivityFlag(bool v) override {
+        calls_->add(std::string("Rebuild.ActivityFlag(") + (v ? "1" : "0") + ")");
+    }
+    void SetActivityCode(const ado::Variant& v) override {
+        calls_->add("Rebuild.ActivityCode(" + (v.is_null() ? std::string("null") : v.text_or_empty()) + ")");
+    }
+    void SetActivityId(const ado::Variant& v) override {
+        calls_->add("Rebuild.ActivityId(" + (v.is_null() ? std::string("null") : v.text_or_empty()) + ")");
+    }
+
+  private:
+    CallLogPtr calls_;
+    std::map<std::int32_t, std::int32_t> results_;
+    std::int32_t result_ = 0;
+};
+
 // The host's classes. Each Create* hands out what the matching member holds (log objects
 // and date objects are made fresh each time and kept in `logs`/`dates`); a class whose
 // `refuse_*` flag is set is not created (nullptr). Services not scripted here return the
