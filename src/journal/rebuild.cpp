@@ -91,18 +91,22 @@ void Rebuild::RicostruzioneProgressiviContabiliIVA(bool& error) noexcept {
     }
     step();
 
+    // The parameters of the rebuilds of the year (2 to 5), the activity flag for 4 and 5.
+    const auto year_instance = [&](bool per_activity, std::unique_ptr<RebuildInstance>& instance) {
+        return trap.run([&] { instance = new_instance(); }) && trap.run([&] {
+            host::RebuildParameters& p = instance->parameters();
+            p.SetConnectionString(shared.connection_string);
+            p.SetCompany(company);
+            p.SetYear(year);
+            p.SetRunFlag(true);
+            if (per_activity) p.SetActivityFlag(true);
+        });
+    };
+
     // 2 and 3. The year.
     for (const std::int32_t operation : {3, 4}) {
         std::unique_ptr<RebuildInstance> instance;
-        if (!trap.run([&] { instance = new_instance(); })) return;
-        if (!trap.run([&] {
-                host::RebuildParameters& p = instance->parameters();
-                p.SetConnectionString(shared.connection_string);
-                p.SetCompany(company);
-                p.SetYear(year);
-                p.SetRunFlag(true);
-            }))
-            return;
+        if (!year_instance(false, instance)) return;
         if (!run(*instance, operation)) return;
         step();
     }
@@ -110,16 +114,7 @@ void Rebuild::RicostruzioneProgressiviContabiliIVA(bool& error) noexcept {
     // 4 and 5. Once per VAT activity of the company; without any the rebuild has failed.
     for (const std::int32_t operation : {5, 6}) {
         std::unique_ptr<RebuildInstance> instance;
-        if (!trap.run([&] { instance = new_instance(); })) return;
-        if (!trap.run([&] {
-                host::RebuildParameters& p = instance->parameters();
-                p.SetConnectionString(shared.connection_string);
-                p.SetCompany(company);
-                p.SetYear(year);
-                p.SetRunFlag(true);
-                p.SetActivityFlag(true);
-            }))
-            return;
+        if (!year_instance(true, instance)) return;
         module::ScopedRecordset activities;
         if (!trap.run([&] {
                 const ado::RecordsetPtr& source = window_.import_state().activity_parameters;

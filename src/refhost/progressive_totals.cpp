@@ -101,17 +101,23 @@ void ProgressiveTotals::add_registers_of(ado::SqlText& sql, const ActivityOfYear
     }
 }
 
+// The totals a table holds for one month of the company, before they are computed again.
+void ProgressiveTotals::remove_month(const char* table, Month m) {
+    ado::SqlText remove;
+    remove.line(" DELETE FROM ")
+        .add(table)
+        .line(" WHERE COMPANY_CODE = ")
+        .number(company_)
+        .add(" AND YEAR = ")
+        .number(m.year)
+        .add(" AND MONTH = ")
+        .number(m.month);
+    conn_.Execute(remove);
+}
+
 void ProgressiveTotals::account_months(Month first, Month last) {
     for (Month m = first; m <= last; m = m.next()) {
-        ado::SqlText remove;
-        remove.line(" DELETE FROM HOST_PROG_CONTI")
-            .line(" WHERE COMPANY_CODE = ")
-            .number(company_)
-            .add(" AND YEAR = ")
-            .number(m.year)
-            .add(" AND MONTH = ")
-            .number(m.month);
-        conn_.Execute(remove);
+        remove_month("HOST_PROG_CONTI", m);
         ado::SqlText insert;
         insert
             .line(
@@ -162,15 +168,7 @@ void ProgressiveTotals::exercise_accounts(const ExerciseRange& exercise) {
 
 void ProgressiveTotals::vat_months(Month first, Month last) {
     for (Month m = first; m <= last; m = m.next()) {
-        ado::SqlText remove;
-        remove.line(" DELETE FROM HOST_PROG_IVA")
-            .line(" WHERE COMPANY_CODE = ")
-            .number(company_)
-            .add(" AND YEAR = ")
-            .number(m.year)
-            .add(" AND MONTH = ")
-            .number(m.month);
-        conn_.Execute(remove);
+        remove_month("HOST_PROG_IVA", m);
         // Grouped on the columns themselves, so that codes and registers group as the books
         // compare them; a VAT row without a code counts under the empty code.
         ado::SqlText insert;

@@ -70,6 +70,7 @@ class ProgressiveTotals {
     // Registration dates from the first day to the end of the last (days as 'YYYYMMDD').
     void add_days(ado::SqlText& sql, const std::string& first_day, const std::string& last_day) const;
     void add_month(ado::SqlText& sql, Month month) const;
+    void remove_month(const char* table, Month month);
     void add_registers_of(ado::SqlText& sql, const ActivityOfYear& activity) const;
     void remove_activity_year(const char* table, const ActivityOfYear& activity);
 

@@ -103,6 +103,9 @@ std::vector<ImportCase> import_cases() {
     const auto member = [](std::string name) {
         return [name](Case& c) { write_file(c.dir / c.file, demo_file(name)); };
     };
+    const auto edited_member = [](std::string name, std::string from, std::string to) {
+        return [name, from, to](Case& c) { write_file(c.dir / c.file, replaced(demo_file(name), from, to)); };
+    };
     const auto edited = [](std::string from, std::string to) {
         return [from, to](Case& c) { write_file(c.dir / c.file, replaced(member_file(), from, to)); };
     };
@@ -120,6 +123,13 @@ std::vector<ImportCase> import_cases() {
         {"entries_taken_over_before_are_skipped", [](Case&) {}, 0, kImported, "", false},
         {"second_member_is_imported", member("beta"), 0, kImported, "", false},
         {"third_member_lacks_two_transcodings", member("gamma"), 2, kTranscodingsMissing, "", true},
+        // A document number the VAT numbering cannot record: those entries are rolled back,
+        // the others are written.
+        {"entries_refused_end_with_message_108",
+         edited_member("beta", "<CG41_NUMDOC>1</CG41_NUMDOC>", "<CG41_NUMDOC>1/A</CG41_NUMDOC>"), 1,
+         "Sono stati riscontrati errori.\nImportazione NON eseguita o eseguita in modo parziale!", "", false},
+        {"totals_not_rebuilt_end_with_message_110", sql("DELETE FROM HOST_EXERCISE"), 3,
+         "ERRORE nella ricostruzione dei progressivi contabili e dei progressivi IVA.", "", false},
         {"missing_file", [](Case& c) { c.file = "absent.xml"; }, 66, kNotFound, "", true},
         {"folder", [](Case& c) { fs::create_directory(c.dir / (c.file = "folder")); }, 66, kNotFound, "",
          true},

@@ -19,12 +19,13 @@ using Texts = std::vector<std::string>;
 
 class RebuildTest : public verify_test::VerifyFixture {
   protected:
+    // Activities as the service returns them; -1: one activity whose values are Null.
     static ado::RecordsetPtr activities(int rows) {
+        if (rows >= 0) return scripted::activity_rows(rows);
         ado::RowSet set;
         set.columns = {scripted::column("CG86_CODATTIVITA", ado::adVarChar, 6),
                        scripted::column("CG86_IDATTIVITA", ado::adInteger)};
-        for (int i = 1; i <= rows; ++i) set.rows.push_back({"47110" + std::to_string(i), i});
-        if (rows < 0) set.rows.push_back({ado::Variant(ado::Null), ado::Variant(ado::Null)});
+        set.rows.push_back({ado::Variant(ado::Null), ado::Variant(ado::Null)});
         return ado::Recordset::from_rows(set);
     }
     // Runs the rebuild with the service answering `results` by operation; the calls it made.

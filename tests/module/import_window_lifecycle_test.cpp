@@ -19,13 +19,7 @@ using Outcome = module::ImportOutcome;
 class ImportWindowTest : public module_test::ImportWindowFixture {
   protected:
     // The VAT activities the activity-parameters service returns.
-    static ado::RecordsetPtr activities(int rows) {
-        ado::RowSet set;
-        set.columns = {scripted::column("CG86_CODATTIVITA", ado::adVarChar, 6),
-                       scripted::column("CG86_IDATTIVITA", ado::adInteger)};
-        for (int i = 1; i <= rows; ++i) set.rows.push_back({"47110" + std::to_string(i), i});
-        return ado::Recordset::from_rows(set);
-    }
+    static ado::RecordsetPtr activities(int rows) { return scripted::activity_rows(rows); }
 
     module::ImportWindow& open_with_file() {
         auto& w = open();

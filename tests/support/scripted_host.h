@@ -33,6 +33,15 @@ inline ado::ColumnInfo column(const char* name, int type, long size = 0, int pre
     return c;
 }
 
+// The VAT activities an activity-parameters service returns: `rows` activities ("471101",
+// 1), ("471102", 2)...
+inline ado::RecordsetPtr activity_rows(int rows) {
+    ado::RowSet set;
+    set.columns = {column("CG86_CODATTIVITA", ado::adVarChar, 6), column("CG86_IDATTIVITA", ado::adInteger)};
+    for (int i = 1; i <= rows; ++i) set.rows.push_back({"47110" + std::to_string(i), i});
+    return ado::Recordset::from_rows(set);
+}
+
 class CallLog {
   public:
     // Records a call ("Forms.Register(1001,0,1,'')"); throws when it was told to fail.
