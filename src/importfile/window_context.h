@@ -8,6 +8,9 @@
 #include "modulebase/import_window_controls.h"
 #include "modulebase/string_table.h"
 
+namespace ado {
+class Connection;
+}
 namespace host {
 class UtilityObject;
 }
@@ -42,5 +45,9 @@ class ImportWindowContext {
     // Empties the information frames (PuliziaComponenti).
     virtual void PuliziaComponenti() noexcept = 0;
 };
+
+// The module connection the window's procedures write through; throws ado::Error when it is
+// not open (a window whose load could not open the database).
+ado::Connection& module_connection(ImportWindowContext& window);
 
 }  // namespace importfile

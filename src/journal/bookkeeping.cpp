@@ -21,6 +21,8 @@
 
 namespace journal {
 
+using importfile::module_connection;
+
 namespace {
 
 // Registration numbers are numbering kind 999 of the fixed section "00".
@@ -36,12 +38,6 @@ constexpr std::pair<int, std::int16_t> kNumberingKinds[] = {
     {81, 3}, {82, 3}, {90, 3},  {5, 4},  {63, 4}, {285, 4}, {35, 5},  {42, 5}, {52, 5},  {92, 5},
     {97, 5}, {7, 6},  {37, 7},  {9, 8},  {39, 9}, {62, 10}, {32, 11}, {2, 13}, {33, 14},
 };
-
-ado::Connection& module_connection(importfile::ImportWindowContext& window) {
-    const auto& connection = window.module_context().state().connection;
-    if (!connection) throw ado::Error(ado::kErrNotOpen, "The module connection is not open.");
-    return *connection;
-}
 
 host::GlobalServices& global_services(importfile::ImportWindowContext& window) {
     return module::cls_global(window.module_context().module_object());

@@ -13,18 +13,14 @@
 
 namespace journal {
 
+using importfile::module_connection;
+
 namespace {
 
 constexpr long kFieldWidth = 12;
 constexpr const char* kEntryTable = "CG41_PRIMANOTA";
 constexpr std::int16_t kLinkLevel = 1;
 constexpr const char* kFields[] = {"CG41_RIFPADRE", "CG41_RIFFIGLIA", "CG41_NUMREG", "CG41_NRSORGENTE"};
-
-ado::Connection& module_connection(importfile::ImportWindowContext& window) {
-    const auto& connection = window.module_context().state().connection;
-    if (!connection) throw ado::Error(ado::kErrNotOpen, "The module connection is not open.");
-    return *connection;
-}
 
 // The list of pending references: four fixed-length texts of 12 characters admitting Null.
 ado::RecordsetPtr new_link_list() {

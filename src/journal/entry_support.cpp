@@ -14,12 +14,6 @@
 
 namespace journal {
 
-ado::Connection& module_connection(importfile::ImportWindowContext& window) {
-    const auto& connection = window.module_context().state().connection;
-    if (!connection) throw ado::Error(ado::kErrNotOpen, "The module connection is not open.");
-    return *connection;
-}
-
 std::string required_text(const importfile::Node& element, std::string_view name, std::string_view where) {
     std::optional<std::string> text = element.text(name);
     if (!text)

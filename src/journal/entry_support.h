@@ -1,6 +1,6 @@
 #pragma once
-// What the writers of an entry's header and rows share: the module connection, required
-// elements of the file, the customer/supplier map, padded codes and new GUIDs.
+// What the writers of an entry's header and rows share: required elements of the file, the customer/supplier
+// map, padded codes and new GUIDs.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -9,6 +9,7 @@
 #include "ado/recordset.h"
 #include "ado/variant.h"
 #include "importfile/import_document.h"
+#include "importfile/window_context.h"
 
 namespace ado {
 class Connection;
@@ -20,8 +21,7 @@ struct ImportState;
 
 namespace journal {
 
-// The module connection; fails when it is not open.
-ado::Connection& module_connection(importfile::ImportWindowContext& window);
+using importfile::module_connection;
 
 // The text of a child element the import cannot do without; a missing one fails with a
 // message that names the element and `where` it was expected.

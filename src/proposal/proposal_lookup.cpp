@@ -71,8 +71,7 @@ bool ProposalLookup::IsPresenteElementoTranscodificaPropostaConti(const ado::Var
 
     module::ScopedRecordset causals;
     if (!trap.run([&] {
-            causals = module::need(window_.module_context().state().connection, "the module connection")
-                          .Execute(vat_causal_statement(causal_code));
+            causals = importfile::module_connection(window_).Execute(vat_causal_statement(causal_code));
         }))
         return proposed;
     std::string vat_causal_text;

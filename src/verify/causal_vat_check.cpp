@@ -20,6 +20,8 @@
 
 namespace verify {
 
+using importfile::module_connection;
+
 namespace {
 
 constexpr int kCodeWidth = 4;
@@ -28,12 +30,6 @@ constexpr const char* kVatTable = "CG28_TABCODIVA";
 
 std::string code4(std::string_view code) {
     return module::StringaFissa(ado::Variant(code), kCodeWidth);
-}
-
-ado::Connection& module_connection(importfile::ImportWindowContext& window) {
-    const auto& connection = window.module_context().state().connection;
-    if (!connection) throw ado::Error(ado::kErrNotOpen, "The module connection is not open.");
-    return *connection;
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "importfile/progress.h"
 #include "importfile/window_context.h"
 #include "log/import_log.h"
+#include "log/log_states.h"
 #include "modulebase/error_trap.h"
 #include "modulebase/host_access.h"
 #include "modulebase/module_context.h"
@@ -22,11 +23,6 @@
 namespace verify {
 
 namespace {
-
-constexpr std::int16_t kStateCreated = 0;
-constexpr std::int16_t kStateExisting = 10;
-constexpr std::int16_t kStateFailed = 50;
-constexpr std::int16_t kStateOpen = 99;
 
 // The registry record a match found, with the company's customer or supplier on it (Null
 // or 0 when there is none).
@@ -59,7 +55,7 @@ struct CustomerSupplierCheck::RowOutcome {
     bool active = false;  // a row is being checked: an error's description becomes its message
     std::int32_t member_code = 0;
     std::int16_t type = -1;
-    std::int16_t state = kStateOpen;
+    std::int16_t state = importlog::kNoVerdict;
     std::string key;
     std::string message;
     std::int32_t group_code = 0;
@@ -146,7 +142,7 @@ void CustomerSupplierCheck::VerificaTabellaClientiFornitoriAnagraficheGenerali(b
     // The row in hand is logged as failed with the error's description, whatever the answer.
     trap.on_error([&] {
         if (!outcome.active) return;
-        outcome.state = kStateFailed;
+        outcome.state = importlog::kWriteFailed;
         outcome.message = trap.last_error().description;
     });
 
@@ -191,7 +187,7 @@ void CustomerSupplierCheck::check_row(module::ErrorTrap& trap, long index, RowOu
         text_of(row, "CG16_ANAGGEN/CG16_CODFISCALE").empty() &&
         text_of(row, "CG16_ANAGGEN/CG16_RAGSOANAG").empty()) {
         outcome.message = "Nessun dato anagrafico valorizzato!";
-        outcome.state = kStateFailed;
+        outcome.state = importlog::kWriteFailed;
         return;
     }
     match_or_create(trap, row, outcome);
@@ -218,14 +214,13 @@ void CustomerSupplierCheck::match_or_create(module::ErrorTrap& trap, const impor
             const ado::SqlText statement = registry_match_statement(values);
             module::ScopedRecordset found;
             try {
-                found = module::need(window_.module_context().state().connection, "the module connection")
-                            .Execute(statement);
+                found = importfile::module_connection(window_).Execute(statement);
             } catch (const ado::Error&) {
                 // A quote in the VAT number or tax code is the row's bad data, not a failure
                 // of the check.
                 if (statement.unsafe_value() == nullptr) throw;
                 outcome.message = module::current_error_info().description;
-                outcome.state = kStateFailed;
+                outcome.state = importlog::kWriteFailed;
                 refused = true;
                 return;
             }
@@ -251,7 +246,7 @@ void CustomerSupplierCheck::match_or_create(module::ErrorTrap& trap, const impor
         outcome.key += registry_key + (outcome.type == 0 ? " - Codice cliente:" : " - Codice fornitore:") +
                        std::to_string(existing_code);
         outcome.group_code = existing_code;
-        outcome.state = kStateExisting;
+        outcome.state = importlog::kExisting;
         return;
     }
 
@@ -262,11 +257,11 @@ void CustomerSupplierCheck::match_or_create(module::ErrorTrap& trap, const impor
                    (outcome.type == 0 ? " - Nuovo codice cliente:" : " - Nuovo codice fornitore:") +
                    std::to_string(result.code);
     // A creation left by an error keeps the state and message the trap gave the row.
-    if (trap.left() || result.state == kStateOpen) return;
+    if (trap.left() || result.state == importlog::kNoVerdict) return;
     outcome.state = result.state;
     outcome.message = result.message;
     // A code whose record was not written names no customer or supplier of the group.
-    if (result.state == kStateCreated) outcome.group_code = result.code;
+    if (result.state == importlog::kInserted) outcome.group_code = result.code;
 }
 
 void CustomerSupplierCheck::append_to_map(const RowOutcome& outcome) {

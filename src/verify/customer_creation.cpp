@@ -15,6 +15,7 @@
 #include "host/services.h"
 #include "importfile/window_context.h"
 #include "log/import_log.h"
+#include "log/log_states.h"
 #include "modulebase/error_trap.h"
 #include "modulebase/host_access.h"
 #include "modulebase/module_context.h"
@@ -30,8 +31,6 @@ constexpr const char* kRegistryTable = "CG16_ANAGGEN";
 constexpr const char* kCustomerTable = "CG44_CLIFOR";
 constexpr std::int32_t kCustomerNumbering = 901;
 constexpr std::int32_t kSupplierNumbering = 902;
-constexpr std::int16_t kStateCreated = 0;
-constexpr std::int16_t kStateFailed = 50;
 
 constexpr const char* kRegistrySuffix = " in inserimento anagrafica.";
 constexpr const char* kCustomerSuffix = " in inserimento cliente o fornitore.";
@@ -71,7 +70,7 @@ bool returns_row(ado::Connection& connection, const ado::SqlText& statement) {
 // The state and message of a record the database refused, or of a value a column refused.
 void refused(CreationResult& result, const char* suffix) noexcept {
     result.message = module::current_error_info().description + suffix;
-    result.state = kStateFailed;
+    result.state = importlog::kWriteFailed;
 }
 
 }  // namespace
@@ -102,7 +101,7 @@ std::int32_t CustomerSupplierCreation::GetNuovoCodiceAnagrafica() noexcept {
             .line(" WHERE CG16_CODICE = ")
             .number(code);
         if (!trap.run([&] {
-                if (returns_row(module_connection(), taken)) code = 0;
+                if (returns_row(importfile::module_connection(window_), taken)) code = 0;
             }))
             return code;
     }
@@ -182,28 +181,25 @@ std::int32_t CustomerSupplierCreation::GetNuovoCodiceCliFor(std::int16_t type) n
             .line("     AND CG44_CLIFOR = ")
             .number(code);
         if (!trap.run([&] {
-                if (returns_row(module_connection(), taken)) code = 0;
+                if (returns_row(importfile::module_connection(window_), taken)) code = 0;
             }))
             return code;
     }
     return code;
 }
 
-ado::Connection& CustomerSupplierCreation::module_connection() {
-    return module::need(window_.module_context().state().connection, "the module connection");
-}
-
 ado::RecordsetPtr CustomerSupplierCreation::new_record(const char* table) {
     ado::SqlText none;
     none.line(" SELECT *").line(" FROM ").add(table).add(" WITH (NOLOCK)").line(" WHERE 1 = 0");
     ado::RecordsetPtr record = ado::Recordset::create();
-    record->Open(none.text(), module_connection(), ado::adOpenKeyset, ado::adLockOptimistic);
+    record->Open(none.text(), importfile::module_connection(window_), ado::adOpenKeyset,
+                 ado::adLockOptimistic);
     record->AddNew();
     return record;
 }
 
 ado::Variant CustomerSupplierCreation::new_guid() {
-    module::ScopedRecordset guid(module_connection().Execute("SELECT NEWID()"));
+    module::ScopedRecordset guid(importfile::module_connection(window_).Execute("SELECT NEWID()"));
     return guid->GetFields().Item(0).Value();
 }
 
@@ -253,15 +249,17 @@ CreationResult CustomerSupplierCreation::create_with_new_registry(module::ErrorT
     result.registry_code = GetNuovoCodiceAnagrafica();
     if (result.registry_code == 0) {
         result.message = "Impossibile recuperare un nuovo codice per l'anagrafica!";
-        result.state = kStateFailed;
+        result.state = importlog::kWriteFailed;
     } else {
         if (!fill_registry(*registry, row, result.registry_code, trap, result)) return result;
-        if (result.state != kStateFailed) {
+        if (result.state != importlog::kWriteFailed) {
             // Never saved without its transaction: a registry record must not stay alone.
-            if (!trap.run([&] { transaction.emplace(module_connection()); }) || !transaction) return result;
+            if (!trap.run([&] { transaction.emplace(importfile::module_connection(window_)); }) ||
+                !transaction)
+                return result;
             try {
                 registry->Update();
-                result.state = kStateCreated;
+                result.state = importlog::kInserted;
             } catch (...) {
                 refused(result, kRegistrySuffix);
             }
@@ -272,10 +270,10 @@ CreationResult CustomerSupplierCreation::create_with_new_registry(module::ErrorT
                                             "Nuovo codice anagrafica:" + std::to_string(result.registry_code),
                                             result.message);
 
-    if (result.registry_code != 0 && result.state != kStateFailed) {
+    if (result.registry_code != 0 && result.state != importlog::kWriteFailed) {
         create_customer(trap, row, type, result);
         if (trap.left()) return result;
-        if (result.state == kStateCreated && transaction && transaction->active()) {
+        if (result.state == importlog::kInserted && transaction && transaction->active()) {
             try {
                 transaction->Commit();
             } catch (...) {
@@ -305,7 +303,7 @@ void CustomerSupplierCreation::create_customer(module::ErrorTrap& trap, const im
     if (result.code == 0) {
         result.message = std::string("Impossibile recuperare un nuovo codice per il ") +
                          (type == 0 ? "cliente" : "fornitore") + "!";
-        result.state = kStateFailed;
+        result.state = importlog::kWriteFailed;
         return;
     }
     ado::Variant guid;
@@ -326,7 +324,7 @@ void CustomerSupplierCreation::create_customer(module::ErrorTrap& trap, const im
     try {
         copy_columns(*customer, row, "", fill_of);
         customer->Update();
-        result.state = kStateCreated;
+        result.state = importlog::kInserted;
     } catch (...) {
         refused(result, kCustomerSuffix);
     }

@@ -15,6 +15,7 @@
 #include "ado/recordset.h"
 #include "importfile/import_document.h"
 #include "importfile/window_procedure.h"
+#include "log/log_states.h"
 
 namespace ado {
 class Connection;
@@ -27,7 +28,7 @@ namespace verify {
 
 // What a creation hands back to the check for its log row and the customer/supplier map.
 struct CreationResult {
-    std::int16_t state = 99;  // 0 created, 50 failed (message set)
+    std::int16_t state = importlog::kNoVerdict;  // kInserted, or kWriteFailed with the message set
     std::string message;
     std::int32_t registry_code = 0;
     std::int32_t code = 0;  // the new customer or supplier code (0 when none was obtained)
@@ -69,7 +70,6 @@ class CustomerSupplierCreation : public importfile::WindowProcedure {
     // Steps of path B on an open transaction or none; `result` gets state and message.
     void create_customer(module::ErrorTrap& trap, const importfile::Node& row, std::int16_t type,
                          CreationResult& result);
-    ado::Connection& module_connection();
     // Opens an updatable record set on no rows of `table` with a pending new row.
     ado::RecordsetPtr new_record(const char* table);
     // The first column of "SELECT NEWID()" on the module connection.

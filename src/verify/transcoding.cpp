@@ -11,6 +11,8 @@
 
 namespace verify {
 
+using importfile::module_connection;
+
 namespace {
 
 constexpr const char* kIsPresenteElemento = "IsPresenteElementoTranscodifica";
@@ -20,12 +22,6 @@ constexpr const char* kGetValoreInterno = "GetValoreInternoTranscodifica";
 
 bool has_rows(const ado::Recordset& rs) {
     return rs.State() == ado::adStateOpen && !rs.BOF() && !rs.EOF();
-}
-
-ado::Connection& module_connection(importfile::ImportWindowContext& window) {
-    const auto& connection = window.module_context().state().connection;
-    if (!connection) throw ado::Error(ado::kErrNotOpen, "The module connection is not open.");
-    return *connection;
 }
 
 ado::Recordset& group_structure(importfile::ImportWindowContext& window) {
