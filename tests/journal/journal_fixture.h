@@ -23,14 +23,9 @@
 
 namespace journal_test {
 
-using Elements = std::vector<std::pair<std::string, std::string>>;
 using Texts = std::vector<std::string>;
-
-inline std::string elements_xml(const Elements& elements) {
-    std::string xml;
-    for (const auto& [name, text] : elements) xml += "<" + name + ">" + text + "</" + name + ">";
-    return xml;
-}
+using verify_test::Elements;
+using verify_test::elements_xml;
 
 // One entry of the file: its header elements, account rows and VAT rows.
 struct Entry {
@@ -157,27 +152,6 @@ class JournalFixture : public verify_test::VerifyFixture {
             pos = end + 1;
         }
         return lines;
-    }
-
-    // Every row of a query, its values joined by "|" (Null as "null", dates as ISO text).
-    Texts rows(const std::string& sql) {
-        Texts texts;
-        for (ado::RecordsetPtr rs = db.Execute(sql); !rs->EOF(); rs->MoveNext()) {
-            std::string text;
-            for (int i = 0; i < rs->GetFields().Count(); ++i) {
-                const ado::Variant v = rs->GetFields().Item(i).Value();
-                text += (i > 0 ? "|" : "") + (v.is_null() ? std::string("null") : v.text_or_empty());
-            }
-            texts.push_back(text);
-        }
-        return texts;
-    }
-
-    // The first column of every row of a query.
-    Texts column(const std::string& sql) {
-        Texts texts;
-        for (const std::string& row : rows(sql)) texts.push_back(row.substr(0, row.find('|')));
-        return texts;
     }
 
     // Another member file of the same company holding `sections` (XML) and `entries`.

@@ -21,12 +21,6 @@ class CausalVatTest : public VerifyFixture {
     std::vector<std::string> causals() {
         return column("SELECT CG33_CODICE FROM CG33_TABCAU ORDER BY CG33_CODICE");
     }
-    std::vector<std::string> column(const std::string& sql) {
-        std::vector<std::string> values;
-        for (ado::RecordsetPtr rs = db.Execute(sql); !rs->EOF(); rs->MoveNext())
-            values.push_back(rs->GetFields().Item(0).Value().text_or_empty());
-        return values;
-    }
     void run_causals(module::ImportWindow& window, bool expect_error = false) {
         bool error = false;
         CausalVatCheck(window).VerificaTabellaCausaliContabili(error);

@@ -16,7 +16,8 @@
 
 namespace customer_test {
 
-using Elements = std::vector<std::pair<std::string, std::string>>;
+using verify_test::Elements;
+using verify_test::elements_xml;
 
 // One Row of the section: the member's CG44_CLIFOR columns and, unless left out, its
 // CG16_ANAGGEN child.
@@ -25,12 +26,6 @@ struct Party {
     Elements registry;
     bool with_registry = true;
 };
-
-inline std::string elements_xml(const Elements& elements) {
-    std::string xml;
-    for (const auto& [name, text] : elements) xml += "<" + name + ">" + text + "</" + name + ">";
-    return xml;
-}
 
 inline std::string section_xml(const std::vector<Party>& parties) {
     std::string xml = "<CG44_CLIFOR>";

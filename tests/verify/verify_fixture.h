@@ -27,6 +27,15 @@ struct LogRow {
     }
 };
 
+// Elements of a Row, in order: name and text.
+using Elements = std::vector<std::pair<std::string, std::string>>;
+
+inline std::string elements_xml(const Elements& elements) {
+    std::string xml;
+    for (const auto& [name, text] : elements) xml += "<" + name + ">" + text + "</" + name + ">";
+    return xml;
+}
+
 // Group structure indicators in the fixture's column order: sections, accounts, causals,
 // VAT codes.
 struct Indicators {
@@ -92,16 +101,29 @@ class VerifyFixture : public module_test::ImportWindowFixture {
         return texts;
     }
 
-    // The first row's values joined by "|" (Null as "null", dates as ISO text).
-    std::string row_text(const std::string& sql) {
-        ado::RecordsetPtr rs = db.Execute(sql);
-        if (rs->EOF()) return "<none>";
-        std::string text;
-        for (int i = 0; i < rs->GetFields().Count(); ++i) {
-            const ado::Variant v = rs->GetFields().Item(i).Value();
-            text += (i > 0 ? "|" : "") + (v.is_null() ? std::string("null") : v.text_or_empty());
+    // Every row of a query, its values joined by "|" (Null as "null", dates as ISO text).
+    std::vector<std::string> rows(const std::string& sql) {
+        std::vector<std::string> texts;
+        for (ado::RecordsetPtr rs = db.Execute(sql); !rs->EOF(); rs->MoveNext()) {
+            std::string text;
+            for (int i = 0; i < rs->GetFields().Count(); ++i) {
+                const ado::Variant v = rs->GetFields().Item(i).Value();
+                text += (i > 0 ? "|" : "") + (v.is_null() ? std::string("null") : v.text_or_empty());
+            }
+            texts.push_back(text);
         }
-        return text;
+        return texts;
+    }
+    // The first row of a query as rows() gives it; "<none>" when there is none.
+    std::string row_text(const std::string& sql) {
+        const std::vector<std::string> all = rows(sql);
+        return all.empty() ? "<none>" : all.front();
+    }
+    // The first column of every row of a query.
+    std::vector<std::string> column(const std::string& sql) {
+        std::vector<std::string> texts;
+        for (const std::string& row : rows(sql)) texts.push_back(row.substr(0, row.find('|')));
+        return texts;
     }
     std::string text_of(const std::string& sql) {
         ado::RecordsetPtr rs = db.Execute(sql);
