@@ -12,16 +12,24 @@ namespace ado {
 class DateTime {
   public:
     DateTime() = default;  // 1899-12-30 00:00:00, the platform's zero date
-    // Builds from numbers as the platform did: month and day out of range roll over
-    // (day 0 is the last day of the previous month, month 13 is January next year).
+    // Builds from numbers as the platform's DateSerial did: month and day out of range roll
+    // over (day 0 is the last day of the previous month, month 13 is January next year), and
+    // a year of 0..99 after the months have rolled into it goes through the two-digit window
+    // (so (99, 13, 1) is year 100, as there). Years from 100 on are taken as they are.
     // Throws ado::Error (overflow) when the result lies outside years 100..9999.
     static DateTime from_parts(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
     static bool valid_ymd(int year, int month, int day);
+    // The platform's two-digit year window: 0..29 are 2000..2029, 30..99 are 1930..1999;
+    // any other year is returned unchanged.
+    static int windowed_year(int year);
     static DateTime now();    // local wall clock
     static DateTime today();  // local date at midnight
 
     // Accepts ISO "YYYY-MM-DD[ HH:MM[:SS]]" (also with 'T'), "YYYYMMDD[ HH:MM:SS]" and
-    // "DD/MM/YYYY[ HH:MM[:SS]]" (day first, the books' own form). Empty optional otherwise.
+    // "DD/MM/YYYY[ HH:MM[:SS]]" (day first, the books' own form), the last also with a
+    // two-digit year through the window ("31/01/24" is 2024-01-31, "1/1/30" 1930-01-01).
+    // A two-digit year in any other form ("24-01-31") is refused, not guessed. Empty
+    // optional otherwise. The one reading of date text: CDate, IsDate and date fields.
     static std::optional<DateTime> parse(std::string_view text);
 
     int year() const;

@@ -66,6 +66,9 @@ class Variant {
 
     // Conversions with the platform's rules. All throw ado::Error: type mismatch for text
     // that is not a number/date, invalid use of Null for Null (Empty converts to 0 / "").
+    // Text becomes a number in the user's regional form ("1.234,56", see
+    // regional_number_text) and a date through DateTime::parse; a Double becomes a Decimal
+    // or text through its 15 significant digits (double_digits: CStr(0.1 + 0.2) is "0.3").
     std::string to_string() const;    // CStr: Empty -> "", Boolean -> "True"/"False"
     std::int16_t to_integer() const;  // CInt (banker's rounding, overflow checked)
     std::int32_t to_long() const;     // CLng
@@ -107,7 +110,8 @@ std::string utf8_left(std::string_view s, std::size_t chars);
 std::string rtrim(std::string_view s);
 std::string ltrim(std::string_view s);
 std::string trim(std::string_view s);
-// Collation of the database: case-insensitive (ASCII and Latin-1 letters), trailing blanks ignored.
+// Collation of the database: case-insensitive, accent-sensitive, trailing blanks ignored
+// (ado/core/collation.h has the rest of it).
 int collate_compare(std::string_view a, std::string_view b);
 
 }  // namespace ado

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/case_name.h"
 #include "ado/datetime.h"
 #include "ado_support.h"
 
@@ -46,8 +47,7 @@ TEST(DateTimeParts, RollOverLikeDateSerialWithinYears100To9999) {
                                      {2020, 1, 1, 0, 0, -1, "2019-12-31 23:59:59"},
                                      {2020, 1, 1, 10, 90, 75, "2020-01-01 11:31:15"},
                                      // outside years 100-9999: overflow
-                                     {0, 1, 1, 0, 0, 0, nullptr},
-                                     {99, 12, 31, 0, 0, 0, nullptr},
+                                     {-1, 1, 1, 0, 0, 0, nullptr},
                                      {10000, 1, 1, 0, 0, 0, nullptr},
                                      {9999, 12, 32, 0, 0, 0, nullptr},
                                      {100, 1, 0, 0, 0, 0, nullptr},
@@ -63,6 +63,55 @@ TEST(DateTimeParts, RollOverLikeDateSerialWithinYears100To9999) {
             EXPECT_EQ(thrown([&] { DateTime::from_parts(c.y, c.mo, c.d, c.h, c.mi, c.s); }).number,
                       ado::kErrOverflow);
     }
+}
+
+// DateSerial's two-digit years: 0-29 are 2000-2029, 30-99 are 1930-1999, counted after
+// the months have rolled into the year.
+struct WindowCase {
+    const char* name;
+    int y, m, d;
+    const char* iso;  // nullptr: overflow
+};
+
+void PrintTo(const WindowCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class DateTimeYearWindow : public ::testing::TestWithParam<WindowCase> {};
+
+TEST_P(DateTimeYearWindow, LikeDateSerial) {
+    const WindowCase& c = GetParam();
+    if (c.iso != nullptr)
+        EXPECT_EQ(DateTime::from_parts(c.y, c.m, c.d).iso(), c.iso);
+    else
+        EXPECT_EQ(thrown([&] { DateTime::from_parts(c.y, c.m, c.d); }).number, ado::kErrOverflow);
+}
+
+const WindowCase kWindowCases[] = {
+    {"year 0 is 2000", 0, 1, 1, "2000-01-01"},
+    {"year 0 keeps 2000's leap day", 0, 2, 29, "2000-02-29"},
+    {"year 24 is 2024", 24, 1, 31, "2024-01-31"},
+    {"year 29 is 2029", 29, 12, 31, "2029-12-31"},
+    {"year 30 is 1930", 30, 1, 1, "1930-01-01"},
+    {"year 75 is 1975", 75, 1, 31, "1975-01-31"},
+    {"year 99 is 1999", 99, 12, 31, "1999-12-31"},
+    {"year 5 is not leap as 2005", 5, 2, 29, "2005-03-01"},
+    {"month rolling past 99 gives year 100", 99, 13, 20, "0100-01-20"},
+    {"month rolling back from 30 lands in 2029", 30, 0, 1, "2029-12-01"},
+    {"days rolling come after the window", 29, 12, 32, "2030-01-01"},
+    {"year 100 taken as it is", 100, 1, 1, "0100-01-01"},
+    {"four-digit years taken as they are", 2024, 1, 31, "2024-01-31"},
+    {"year 1999 taken as it is", 1999, 12, 31, "1999-12-31"},
+    {"month rolling back from 0 leaves the range", 0, 0, 1, nullptr},
+    {"negative year", -5, 1, 1, nullptr},
+};
+
+INSTANTIATE_TEST_SUITE_P(Years, DateTimeYearWindow, ::testing::ValuesIn(kWindowCases), scripted::ByName());
+
+TEST(DateTimeYearWindow, WindowedYear) {
+    const std::vector<std::pair<int, int>> cases = {{0, 2000},  {29, 2029},   {30, 1930}, {99, 1999},
+                                                    {100, 100}, {2024, 2024}, {-1, -1}};
+    for (const auto& [year, full] : cases) EXPECT_EQ(DateTime::windowed_year(year), full);
 }
 
 struct AcceptedForm {
@@ -92,6 +141,12 @@ const AcceptedForm kAcceptedForms[] = {{"2020-02-29", "2020-02-29"},
                                        {"1/2/2020", "2020-02-01"},
                                        {"31/12/2020 23:59", "2020-12-31 23:59:00"},
                                        {"29/02/2000 7:00:01", "2000-02-29 07:00:01"},
+                                       {"31/01/24", "2024-01-31"},
+                                       {"31/01/75", "1975-01-31"},
+                                       {"31/12/29", "2029-12-31"},
+                                       {"1/1/30", "1930-01-01"},
+                                       {"29/02/00", "2000-02-29"},
+                                       {"31/01/24 10:30", "2024-01-31 10:30:00"},
                                        {"0100-01-01", "0100-01-01"},
                                        {"9999-12-31 23:59:59", "9999-12-31 23:59:59"}};
 
@@ -131,7 +186,13 @@ TEST(DateTimeParse, RejectsWhatIsNotADate) {
                              "2020013",
                              "202001311",
                              "20200131T10:00:00",
-                             "31/01/20",
+                             "24-01-31",
+                             "31-01-24",
+                             "31/01/024",
+                             "31/01/2",
+                             "29/02/30",
+                             "31/01/24T10:00",
+                             "240131",
                              "31-01-2020",
                              "2020/01/31",
                              "31/01/2020T10:00",

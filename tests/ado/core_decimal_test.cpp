@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <limits>
 #include <string>
 #include <vector>
 
+#include "../support/case_name.h"
 #include "ado/decimal.h"
 #include "ado_support.h"
 
@@ -217,15 +219,169 @@ TEST(DecimalCompare, ExactAcrossScales) {
     EXPECT_FALSE(D("12.001").is_integer());
 }
 
-TEST(DecimalDouble, ShortestTextOfTheDouble) {
-    EXPECT_EQ(Decimal::from_double(0.1).to_string(), "0.1");
-    EXPECT_EQ(Decimal::from_double(-1234.5678).to_string(), "-1234.5678");
-    EXPECT_EQ(Decimal::from_double(1e20).to_string(), "100000000000000000000");
-    EXPECT_EQ(Decimal::from_double(1e-30).to_string(), "0");
-    EXPECT_DOUBLE_EQ(D("1234.5678").to_double(), 1234.5678);
-    for (double v :
-         {1e30, std::numeric_limits<double>::quiet_NaN(), -std::numeric_limits<double>::infinity()})
-        EXPECT_EQ(thrown([v] { Decimal::from_double(v); }).number, ado::kErrOverflow);
+// A Double becomes a Decimal (CDec) and text (CStr) through its 15 significant digits.
+struct DoubleCase {
+    const char* name;
+    double value;
+    const char* decimal;  // nullptr: beyond the Decimal's range (overflow)
+    const char* text;
+};
+
+void PrintTo(const DoubleCase& c, std::ostream* os) {
+    *os << c.name;
 }
+
+class DoubleConversions : public ::testing::TestWithParam<DoubleCase> {};
+
+TEST_P(DoubleConversions, FifteenSignificantDigits) {
+    const DoubleCase& c = GetParam();
+    if (c.decimal != nullptr) {
+        const Decimal d = Decimal::from_double(c.value);
+        EXPECT_EQ(d.to_string(), c.decimal);
+        EXPECT_EQ(d, D(c.decimal));
+    } else {
+        EXPECT_EQ(thrown([&] { Decimal::from_double(c.value); }).number, ado::kErrOverflow);
+    }
+    EXPECT_EQ(ado::double_text(c.value), c.text);
+}
+
+const DoubleCase kDoubleCases[] = {
+    {"0.1 + 0.2 is 0.3", 0.1 + 0.2, "0.3", "0.3"},
+    {"1.15 * 100 is 115", 1.15 * 100, "115", "115"},
+    {"0.1 + 0.7 is 0.8", 0.1 + 0.7, "0.8", "0.8"},
+    {"1 / 3 keeps 15 digits", 1.0 / 3, "0.333333333333333", "0.333333333333333"},
+    {"2 / 3 rounds the 15th digit", 2.0 / 3, "0.666666666666667", "0.666666666666667"},
+    {"negative", -(0.1 + 0.2), "-0.3", "-0.3"},
+    {"negative with decimals", -1234.5678, "-1234.5678", "-1234.5678"},
+    {"one tenth", 0.1, "0.1", "0.1"},
+    {"zero", 0.0, "0", "0"},
+    {"negative zero", -0.0, "0", "0"},
+    {"whole number", 100.0, "100", "100"},
+    {"largest plain", 999999999999999.0, "999999999999999", "999999999999999"},
+    {"1E15 in exponent form", 1e15, "1000000000000000", "1E+15"},
+    {"rounding reaches 1E15", 999999999999999.9, "1000000000000000", "1E+15"},
+    {"rounding carries a digit", 99999999999999.99, "100000000000000", "100000000000000"},
+    {"1E20", 1e20, "100000000000000000000", "1E+20"},
+    {"123456789012345678 as double", 123456789012345678.0, "123456789012346000", "1.23456789012346E+17"},
+    {"negative large", -1.5e17, "-150000000000000000", "-1.5E+17"},
+    {"1E-4 still plain", 0.0001, "0.0001", "0.0001"},
+    {"1E-5 in exponent form", 1e-5, "0.00001", "1E-05"},
+    {"negative small", -1.25e-7, "-0.000000125", "-1.25E-07"},
+    {"tie at the 16th digit goes to even, down", 1234567890123445.0, "1234567890123440",
+     "1.23456789012344E+15"},
+    {"tie at the 16th digit goes to even, up", 1234567890123455.0, "1234567890123460",
+     "1.23456789012346E+15"},
+    {"half tie goes to even, down", 123456789012344.5, "123456789012344", "123456789012344"},
+    {"half tie goes to even, up", 123456789012345.5, "123456789012346", "123456789012346"},
+    {"below the Decimal's 28 decimals", 1e-30, "0", "1E-30"},
+    {"28 decimals kept", 1.5e-27, "0.0000000000000000000000000015", "1.5E-27"},
+    {"three digit exponent", 2.5e-300, "0", "2.5E-300"},
+    {"beyond the Decimal's range", 1.5e300, nullptr, "1.5E+300"},
+    {"just beyond the Decimal's range", 1e29, nullptr, "1E+29"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Doubles, DoubleConversions, ::testing::ValuesIn(kDoubleCases), scripted::ByName());
+
+TEST(DoubleConversions, NotFiniteIsOverflow) {
+    for (double v : {std::numeric_limits<double>::quiet_NaN(), -std::numeric_limits<double>::infinity()})
+        EXPECT_EQ(thrown([v] { Decimal::from_double(v); }).number, ado::kErrOverflow);
+    EXPECT_DOUBLE_EQ(D("1234.5678").to_double(), 1234.5678);
+}
+
+// What an engine stores as REAL is a decimal of at most 15 significant digits: through the
+// double and back it must read exactly as written, at any scale the Decimal holds.
+TEST(DoubleConversions, FifteenDigitDecimalsComeBackAsWritten) {
+    std::uint64_t seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        return seed >> 11;
+    };
+    for (int i = 0; i < 20000; ++i) {
+        const int digits = 1 + static_cast<int>(next() % 15);
+        std::string text = std::to_string(1 + next() % 9);
+        for (int k = 1; k < digits; ++k) text.push_back(static_cast<char>('0' + next() % 10));
+        const int scale = static_cast<int>(next() % 29);
+        const Decimal written = Decimal::from_parts(std::stoll(text), scale);
+        const Decimal negative = -written;
+        SCOPED_TRACE(written.to_string());
+        EXPECT_EQ(Decimal::from_double(written.to_double()).to_string(), written.to_string());
+        EXPECT_EQ(Decimal::from_double(negative.to_double()).to_string(), negative.to_string());
+    }
+    for (const char* text : {"999999999999999", "0.000000000000001", "0.0000000000000999999999999999",
+                             "99999999999999.9", "123456789.012345", "9007199254740.99"}) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(Decimal::from_double(D(text).to_double()).to_string(), text);
+    }
+}
+
+// Numbers as the user's regional settings write them (Italian): the form CDec, CDbl and
+// IsNumeric of text read.
+struct RegionalForm {
+    const char* name;
+    const char* text;
+    const char* value;  // nullptr: not a number
+};
+
+void PrintTo(const RegionalForm& f, std::ostream* os) {
+    *os << "'" << f.text << "'";
+}
+
+class DecimalRegionalForms : public ::testing::TestWithParam<RegionalForm> {};
+
+TEST_P(DecimalRegionalForms, ValueOrRefused) {
+    const RegionalForm& f = GetParam();
+    const auto d = Decimal::parse_regional(f.text);
+    const auto plain = ado::regional_number_text(f.text);
+    if (f.value == nullptr) {
+        EXPECT_FALSE(d.has_value());
+        EXPECT_FALSE(plain.has_value());
+    } else {
+        ASSERT_TRUE(d.has_value());
+        EXPECT_EQ(d->to_string(), f.value);
+        ASSERT_TRUE(plain.has_value());
+        EXPECT_EQ(Decimal::parse(*plain), d);
+    }
+}
+
+const RegionalForm kRegionalForms[] = {
+    {"comma and grouping", "1.234,56", "1234.56"},
+    {"comma without grouping", "1234,56", "1234.56"},
+    {"a group of three is grouping", "1.234", "1234"},
+    {"several groups", "1.234.567,89", "1234567.89"},
+    {"groups without comma", "123.456.789", "123456789"},
+    {"negative grouped", "-1.234,5", "-1234.5"},
+    {"sign and blanks", " +12,5 ", "12.5"},
+    {"tabs around", "\t7\t", "7"},
+    {"comma first", ",5", "0.5"},
+    {"comma last", "5,", "5"},
+    {"leading zero without grouping", "0,001", "0.001"},
+    {"exponent", "1,5E3", "1500"},
+    {"grouping and exponent", "1.234E-2", "12.34"},
+    {"plain integer", "42", "42"},
+    {"negative zero", "-0", "0"},
+    {"point with one digit after", "1.5", nullptr},
+    {"point with two digits after", "1.23,4", nullptr},
+    {"group of four", "1.2345", nullptr},
+    {"first group of four", "1234.567", nullptr},
+    {"group starting with zero", "0.123", nullptr},
+    {"point first", ".5", nullptr},
+    {"point last", "1.", nullptr},
+    {"two points", "1..234", nullptr},
+    {"point after comma", "1,234.5", nullptr},
+    {"two commas", "1,2,3", nullptr},
+    {"grouping after comma", "1.234,5.6", nullptr},
+    {"blank inside", "1 234", nullptr},
+    {"empty", "", nullptr},
+    {"blanks only", "   ", nullptr},
+    {"sign only", "-", nullptr},
+    {"comma only", ",", nullptr},
+    {"exponent without digits", "1E", nullptr},
+    {"exponent sign without digits", "1,5E+", nullptr},
+    {"letters", "abc", nullptr},
+    {"trailing letter", "12a", nullptr},
+};
+
+INSTANTIATE_TEST_SUITE_P(Texts, DecimalRegionalForms, ::testing::ValuesIn(kRegionalForms),
+                         scripted::ByName());
 
 }  // namespace

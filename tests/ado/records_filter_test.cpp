@@ -109,6 +109,45 @@ INSTANTIATE_TEST_SUITE_P(
         FilterCase{"DAY = #2024-01-05#", {1}}, FilterCase{"DAY >= #2024-01-05#", {1, 2, 5}},
         FilterCase{"DAY < '31/12/2023 00:00:01'", {3}}));
 
+// Text in filters compares as the database does: case ignored beyond Latin-1, accents
+// counted, in = and in LIKE alike; LIKE's brackets are plain characters here.
+ado::RecordsetPtr names() {
+    ado::RowSet rows;
+    rows.columns = {col("ID", ado::adInteger), col("NAME", ado::adVarWChar, 20)};
+    rows.rows = {{1, "Citt\xC3\xA0"},
+                 {2, "CITT\xC3\x80  "},
+                 {3, "citta"},
+                 {4,
+                  "\xC5\x81\xC3\x93"
+                  "D\xC5\xB9"},
+                 {5, "50%"},
+                 {6, "a[b"}};
+    return ado::Recordset::from_rows(std::move(rows));
+}
+
+class FilterCollationTest : public ::testing::TestWithParam<FilterCase> {};
+
+TEST_P(FilterCollationTest, MatchesAsTheDatabase) {
+    auto rs = names();
+    rs->SetFilter(GetParam().criteria);
+    EXPECT_EQ(visible_ids(*rs), GetParam().ids);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, FilterCollationTest,
+                         ::testing::Values(FilterCase{"NAME LIKE 'citt\xC3\xA0'", {1, 2}},
+                                           FilterCase{"NAME LIKE 'CITT*'", {1, 2, 3}},
+                                           FilterCase{"NAME LIKE '*TA'", {3}},
+                                           FilterCase{"NAME LIKE '\xC5\x82\xC3\xB3"
+                                                      "d\xC5\xBA'",
+                                                      {4}},
+                                           FilterCase{"NAME LIKE '*\xC3\xB3*'", {4}},
+                                           FilterCase{"NAME LIKE '*[b'", {6}},
+                                           FilterCase{"NAME LIKE '50*'", {5}},
+                                           FilterCase{"NAME = '\xC5\x82\xC3\xB3"
+                                                      "d\xC5\xBA  '",
+                                                      {4}},
+                                           FilterCase{"NAME > 'citta' AND NAME < 'Cittadella'", {1, 2}}));
+
 TEST(Filter, ClearingShowsEveryRowAgain) {
     auto rs = sample();
     rs->SetFilter("STATO = 10");

@@ -110,8 +110,11 @@ bool read_compact_date(Reader& r, Parts& p) {
 }
 
 bool read_dmy_date(Reader& r, Parts& p) {
-    return r.number(1, 2, p.day) && r.ch('/') && r.number(1, 2, p.month) && r.ch('/') &&
-           r.number(4, 4, p.year);
+    if (!(r.number(1, 2, p.day) && r.ch('/') && r.number(1, 2, p.month) && r.ch('/'))) return false;
+    if (r.number(4, 4, p.year)) return true;
+    if (!r.number(2, 2, p.year)) return false;
+    p.year = DateTime::windowed_year(p.year);
+    return true;
 }
 
 // "[ HH:MM[:SS[.fff]]]" after the date; `allow_t` accepts 'T' as separator (ISO form).
@@ -154,9 +157,10 @@ void put4(std::string& out, int v) {
 
 DateTime DateTime::from_parts(int year, int month, int day, int hour, int minute, int second) {
     const std::int64_t months = static_cast<std::int64_t>(month) - 1;
-    const std::int64_t y = year + floor_div(months, 12);
+    std::int64_t y = year + floor_div(months, 12);
     const auto m = static_cast<int>(floor_mod(months, 12) + 1);
     if (y < -1000000 || y > 1000000) throw Error(kErrOverflow, "Overflow");
+    y = windowed_year(static_cast<int>(y));
     std::int64_t days = days_from_civil(y, m, 1) - kEpoch + (static_cast<std::int64_t>(day) - 1);
     const std::int64_t total =
         static_cast<std::int64_t>(hour) * 3600 + static_cast<std::int64_t>(minute) * 60 + second;
@@ -166,6 +170,12 @@ DateTime DateTime::from_parts(int year, int month, int day, int hour, int minute
     dt.days_ = days;
     dt.secs_ = static_cast<int>(floor_mod(total, kSecondsPerDay));
     return dt;
+}
+
+int DateTime::windowed_year(int year) {
+    if (year >= 0 && year <= 29) return year + 2000;
+    if (year >= 30 && year <= 99) return year + 1900;
+    return year;
 }
 
 bool DateTime::valid_ymd(int year, int month, int day) {

@@ -310,15 +310,20 @@ Decimal Decimal::from_string(std::string_view text) {
     throw Error(kErrTypeMismatch, "Type mismatch");
 }
 
+std::optional<Decimal> Decimal::parse_regional(std::string_view text) {
+    const std::optional<std::string> plain = regional_number_text(text);
+    if (!plain) return std::nullopt;
+    return parse(*plain);
+}
+
 Decimal Decimal::from_double(double v) {
     if (!std::isfinite(v)) throw_overflow();
-    std::array<char, 64> buf{};
-    const auto res = std::to_chars(buf.data(), buf.data() + buf.size(), v);
-    Decimal d;
-    if (parse_number(std::string_view(buf.data(), static_cast<std::size_t>(res.ptr - buf.data())), d) !=
-        ParseStatus::Ok)
-        throw_overflow();
-    return d;
+    const DoubleDigits d = double_digits(v);
+    const auto last_power = d.exponent - static_cast<int>(d.digits.size()) + 1;
+    const std::string text = (d.negative ? "-" : "") + d.digits + "E" + std::to_string(last_power);
+    Decimal out;
+    if (parse_number(text, out) != ParseStatus::Ok) throw_overflow();
+    return out;
 }
 
 bool Decimal::is_integer() const {

@@ -1,4 +1,4 @@
-// Text helpers on UTF-8 strings, and the collation the database compares text with.
+// Text helpers on UTF-8 strings (the collation is in collation.cpp).
 #include <string>
 #include <string_view>
 
@@ -9,22 +9,6 @@ namespace {
 
 bool is_continuation(char c) {
     return (static_cast<unsigned char>(c) & 0xC0U) == 0x80U;
-}
-
-// Lower case of ASCII and Latin-1 capitals (U+00C0..U+00DE except the sign U+00D7).
-constexpr char32_t fold(char32_t c) {
-    if (c >= U'A' && c <= U'Z') return c + 32;
-    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;
-    return c;
-}
-
-// Order of the rest of a string against the blanks the shorter string is padded with.
-int rest_against_blanks(std::string_view s, std::size_t i) {
-    while (i < s.size()) {
-        const char32_t c = next_code_point(s, i);
-        if (c != U' ') return c < U' ' ? -1 : 1;
-    }
-    return 0;
 }
 
 }  // namespace
@@ -97,33 +81,6 @@ std::string trim(std::string_view s) {
     const std::size_t begin = s.find_first_not_of(' ');
     if (begin == std::string_view::npos) return std::string();
     return std::string(s.substr(begin, s.find_last_not_of(' ') - begin + 1));
-}
-
-// Compares as if the shorter text were padded with blanks, letters folded to lower case,
-// then code point by code point. ASCII pairs skip decoding.
-int collate_compare(std::string_view a, std::string_view b) {
-    std::size_t i = 0;
-    std::size_t j = 0;
-    while (i < a.size() && j < b.size()) {
-        const auto ca = static_cast<unsigned char>(a[i]);
-        const auto cb = static_cast<unsigned char>(b[j]);
-        char32_t x = 0;
-        char32_t y = 0;
-        if ((ca | cb) < 0x80U) {
-            ++i;
-            ++j;
-            if (ca == cb) continue;
-            x = fold(ca);
-            y = fold(cb);
-        } else {
-            x = fold(next_code_point(a, i));
-            y = fold(next_code_point(b, j));
-        }
-        if (x != y) return x < y ? -1 : 1;
-    }
-    if (i < a.size()) return rest_against_blanks(a, i);
-    if (j < b.size()) return -rest_against_blanks(b, j);
-    return 0;
 }
 
 }  // namespace ado

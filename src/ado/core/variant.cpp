@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <string>
+#include <system_error>
 
 #include "ado/error.h"
 
@@ -54,6 +56,7 @@ std::string_view strip_blanks(std::string_view s) {
 }
 
 // Numeric text beyond the Decimal's range ("1E300") is still a number to the platform.
+// The fixed form ("." point, "," when there is no "."), for comparisons with text.
 std::optional<double> parse_double_text(std::string_view text) {
     std::string t(strip_blanks(text));
     if (t.find('.') == std::string::npos) {
@@ -66,6 +69,21 @@ std::optional<double> parse_double_text(std::string_view text) {
     double v = 0;
     const auto res = std::from_chars(t.data() + start, t.data() + t.size(), v);
     if (res.ec != std::errc() || res.ptr != t.data() + t.size() || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
+
+// CDbl of text: the regional form (see regional_number_text). A magnitude beyond the
+// double's range is an overflow; one below it is 0.
+std::optional<double> regional_double(std::string_view text) {
+    const std::optional<std::string> plain = regional_number_text(text);
+    if (!plain) return std::nullopt;
+    double v = 0;
+    const auto res = std::from_chars(plain->data(), plain->data() + plain->size(), v);
+    if (res.ec == std::errc::result_out_of_range) {
+        if (const auto d = Decimal::parse(*plain)) return d->to_double();
+        overflow();
+    }
+    if (res.ec != std::errc() || res.ptr != plain->data() + plain->size()) return std::nullopt;
     return v;
 }
 
@@ -94,15 +112,6 @@ double serial_double(const DateTime& d) {
     return d.days() < 0 ? static_cast<double>(d.days()) - fraction : static_cast<double>(d.days()) + fraction;
 }
 
-std::string double_text(double v) {
-    std::array<char, 64> buf{};
-    const auto res = std::to_chars(buf.data(), buf.data() + buf.size(), v);
-    std::string s(buf.data(), res.ptr);
-    for (auto& c : s)
-        if (c == 'e') c = 'E';
-    return s;
-}
-
 // Whole-number conversions: banker's rounding, then the target's range.
 std::int64_t to_integral(const Variant& v, std::int64_t lo, std::int64_t hi) {
     Int128 value = 0;
@@ -115,10 +124,15 @@ std::int64_t to_integral(const Variant& v, std::int64_t lo, std::int64_t hi) {
     return static_cast<std::int64_t>(value);
 }
 
-// Numbers by exact value; a Double beyond the Decimal's range is compared as a double.
+// Numbers by exact value; two Doubles, or a Double beyond the Decimal's range, are
+// compared as doubles (0.1 + 0.2 is not the Double 0.3, though both become CDec 0.3).
 int compare_numbers(const Variant& a, const Variant& b) {
     const double* da = double_of(a);
     const double* db = double_of(b);
+    if (da != nullptr && db != nullptr) {
+        if (std::isnan(*da) || std::isnan(*db)) type_mismatch();
+        return *da < *db ? -1 : (*da > *db ? 1 : 0);
+    }
     if (da != nullptr || db != nullptr) {
         try {
             const Decimal x = a.to_decimal();
@@ -246,8 +260,11 @@ Decimal Variant::to_decimal() const {
         case VarType::Date:
             return serial_of(std::get<DateTime>(v_));
         default:
-            return Decimal::from_string(std::get<std::string>(v_));
+            break;
     }
+    const std::optional<std::string> plain = regional_number_text(std::get<std::string>(v_));
+    if (!plain) type_mismatch();
+    return Decimal::from_string(*plain);
 }
 
 double Variant::to_double() const {
@@ -266,9 +283,7 @@ double Variant::to_double() const {
         default:
             break;
     }
-    const std::string& s = std::get<std::string>(v_);
-    if (const auto d = Decimal::parse(s)) return d->to_double();
-    if (const auto f = parse_double_text(s)) return *f;
+    if (const auto f = regional_double(std::get<std::string>(v_))) return *f;
     type_mismatch();
 }
 
@@ -316,10 +331,12 @@ bool Variant::is_numeric() const {
         case VarType::Null:
         case VarType::Date:
             return false;
-        case VarType::String: {
-            const std::string& s = std::get<std::string>(v_);
-            return Decimal::parse(s).has_value() || parse_double_text(s).has_value();
-        }
+        case VarType::String:
+            try {
+                return regional_double(std::get<std::string>(v_)).has_value();
+            } catch (const Error&) {
+                return false;  // beyond the double's range: CDbl fails, so not numeric
+            }
         default:
             return true;  // Empty counts as numeric, as on the platform
     }

@@ -1,5 +1,6 @@
 #include "ado/records/convert.h"
 
+#include <cctype>
 #include <limits>
 #include <optional>
 
@@ -82,7 +83,8 @@ bool is_blank(std::string_view s) {
     return trim(s).empty();
 }
 
-// A number from any value the platform converts: text with "." (or ",") as separator.
+// A number from any value the platform converts: text in the fixed form, "." (or ","
+// when there is no ".") as separator, as files and statements write numbers.
 Decimal to_number(const ColumnInfo& col, const Variant& v) {
     if (v.is_string()) {
         auto d = Decimal::parse(v.str());
@@ -153,8 +155,21 @@ Variant to_decimal_column(const ColumnInfo& col, const Variant& v) {
     return Variant(d);
 }
 
+bool is_word(std::string_view s, std::string_view lower) {
+    if (s.size() != lower.size()) return false;
+    for (std::size_t i = 0; i < s.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(s[i])) != lower[i]) return false;
+    return true;
+}
+
 Variant to_boolean_column(const ColumnInfo& col, const Variant& v) {
     if (v.is_date()) conversion_failed(col, v);
+    if (v.is_string()) {  // "True"/"False", else a number in the fields' fixed form
+        const std::string text = trim(v.str());
+        if (is_word(text, "true")) return Variant(true);
+        if (is_word(text, "false")) return Variant(false);
+        return Variant(!to_number(col, v).is_zero());
+    }
     try {
         return Variant(v.to_bool());
     } catch (const Error&) {

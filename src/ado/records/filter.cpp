@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "ado/core/collation.h"
 #include "ado/error.h"
 #include "ado/records/convert.h"
 #include "ado/records/messages.h"
@@ -293,8 +294,8 @@ class TextCompare final : public Condition {
     std::string literal_;
 };
 
-// Case folding for LIKE: ASCII and the Latin-1 capitals (UTF-8 C3 80..C3 9E but the
-// multiplication sign), the letters the collation itself treats alike.
+// Case folding of field names: ASCII and the Latin-1 capitals (UTF-8 C3 80..C3 9E but the
+// multiplication sign).
 std::string fold(std::string_view s) {
     std::string out(s);
     for (std::size_t i = 0; i < out.size(); ++i) {
@@ -310,35 +311,29 @@ std::string fold(std::string_view s) {
     return out;
 }
 
+// LIKE with its wildcards at the ends only; characters compare as the collation does
+// (case ignored, accents counted), blanks at the end of the value never count.
 class LikeMatch final : public Condition {
   public:
     enum class Mode { Whole, Prefix, Suffix, Contains };
-    LikeMatch(std::size_t column, Mode mode, std::string pattern)
-        : column_(column), mode_(mode), pattern_(fold(pattern)) {}
+    LikeMatch(std::size_t column, Mode mode, const std::string& pattern)
+        : column_(column), pattern_(compile(mode, pattern)) {}
     bool matches(const std::vector<Variant>& row) const override {
         const Variant& v = row[column_];
         if (v.is_null() || v.is_empty()) return false;
         const auto t = text_of(v);
-        if (!t) return false;
-        const std::string value = fold(rtrim(*t));
-        switch (mode_) {
-            case Mode::Whole:
-                return value == rtrim(pattern_);
-            case Mode::Prefix:
-                return value.compare(0, pattern_.size(), pattern_) == 0;
-            case Mode::Suffix:
-                return value.size() >= pattern_.size() &&
-                       value.compare(value.size() - pattern_.size(), pattern_.size(), pattern_) == 0;
-            case Mode::Contains:
-                return value.find(pattern_) != std::string::npos;
-        }
-        return false;
+        return t && pattern_.matches(rtrim(*t));
     }
 
   private:
+    static LikePattern compile(Mode mode, const std::string& pattern) {
+        const bool before = mode == Mode::Suffix || mode == Mode::Contains;
+        const bool after = mode == Mode::Prefix || mode == Mode::Contains;
+        return LikePattern::literal(mode == Mode::Whole ? rtrim(pattern) : pattern, before, after);
+    }
+
     std::size_t column_;
-    Mode mode_;
-    std::string pattern_;
+    LikePattern pattern_;
 };
 
 bool is_wildcard(char c) {

@@ -5,6 +5,7 @@
 #include <charconv>
 
 #include "ado/sqlite/batch.h"
+#include "ado/sqlite/collation_order.h"
 #include "ado/sqlite/functions.h"
 #include "ado/sqlite/row_writer.h"
 #include "ado/sqlite/runner.h"
@@ -43,12 +44,14 @@ DbHandle open_database(const SqliteOptions& o) {
     }
     // WAL lets the log connection read and write its temporary table while the module's
     // transaction is open. A read-only file keeps its journal mode.
-    if (!o.read_only && o.path != ":memory:" && sqlite3_db_readonly(db.get(), "main") == 0) {
+    const bool writable = !o.read_only && sqlite3_db_readonly(db.get(), "main") == 0;
+    if (writable && o.path != ":memory:") {
         try {
             exec(db.get(), "PRAGMA journal_mode = WAL");
         } catch (const EngineError&) {
         }
     }
+    if (o.path != ":memory:") keep_collation_order(db.get(), writable, o.path);
     return db;
 }
 
