@@ -34,7 +34,8 @@ TEST_P(ShapePairs, ShareAShapeOnlyWhenOnlyValuesDiffer) {
 const ShapePair kShapePairs[] = {
     {"Layout", "SELECT A FROM T WHERE B = 1", " SELECT A\r\n FROM T\r\n\r\n WHERE B = 22  \r\n", true},
     {"Strings", "SELECT A FROM T WHERE B = 'x'", "SELECT A FROM T WHERE B = N'yy'", true},
-    {"Numbers", "SELECT A FROM T WHERE B = -1.5", "SELECT A FROM T WHERE B = -7", true},
+    {"Numbers", "SELECT A FROM T WHERE B = -1.5", "SELECT A FROM T WHERE B = -7.5", true},
+    {"NumbersOfOtherTypes", "SELECT 7 / 2", "SELECT 7 / 2.0", false},
     {"NumberAndString", "SELECT A FROM T WHERE B = 1", "SELECT A FROM T WHERE B = '1'", false},
     {"Columns", "SELECT A FROM T WHERE B = 1", "SELECT A FROM T WHERE C = 1", false},
     {"Top", "SELECT TOP 1 A FROM T", "SELECT TOP 2 A FROM T", false},

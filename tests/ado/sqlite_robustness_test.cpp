@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include "ado/sqlite/sql_type.h"
 #include "sqlite_support.h"
 #include "sqlite_translation_support.h"
 
@@ -202,10 +203,14 @@ TEST_F(LongInputs, PlusChainJoinsEveryTerm) {
     EXPECT_EQ(translated(path(), sql), std::vector<std::string>{expected});
 }
 
-TEST_F(LongInputs, NumbersAddedInALongChainStayAdded) {
+TEST_F(LongInputs, NumbersAddedInALongChainAreTypedOnce) {
     const std::string sql = "SELECT A" + repeated(" + 1", 19999) + " FROM T";
-    EXPECT_EQ(translated(path(), sql),
-              std::vector<std::string>{"SELECT A" + repeated(" + ?", 19999) + " FROM T"});
+    const std::vector<std::string> out = translated(path(), sql);
+    ASSERT_EQ(out.size(), 1U);
+    const std::string int_code = std::to_string(sqlite::SqlType::of(sqlite::SqlBase::Int).code());
+    const std::string innermost = "A, ?, " + int_code + ", " + int_code + ", " + int_code + ")";
+    EXPECT_EQ(out[0].rfind("SELECT " + repeated("li_calc (1, ", 19999) + innermost, 0), 0U);
+    EXPECT_EQ(out[0].find(" + "), std::string::npos);
 }
 
 // A literal is one anonymous parameter, bound by position; a variable is one per use.

@@ -111,7 +111,7 @@ TEST_F(Values, DatesReadAsType135InTimeOrder) {
     db_->execute("INSERT INTO DATES (ID, AT) VALUES (4, '31/12/9999 23:59:59')");
     add_row("DATES", {{"ID", 5}, {"AT", DateTime::from_parts(2024, 1, 31, 9, 0, 0)}});
     add_row("DATES", {{"ID", 6}, {"AT", "2023-12-31 23:59:59"}});
-    RowSet rs = query(*db_, "SELECT ID, AT, CAST(AT AS VARCHAR(20)) FROM DATES ORDER BY AT");
+    RowSet rs = query(*db_, "SELECT ID, AT, CONVERT(VARCHAR(20), AT, 120) FROM DATES ORDER BY AT");
     EXPECT_EQ(rs.columns[1].type, 135);
     std::vector<long> ids;
     std::vector<std::string> stored;
@@ -121,9 +121,9 @@ TEST_F(Values, DatesReadAsType135InTimeOrder) {
         EXPECT_TRUE(row[1].is_date());
     }
     EXPECT_EQ(ids, (std::vector<long>{3, 6, 1, 5, 2, 4}));
-    EXPECT_EQ(stored,
-              (std::vector<std::string>{"17530101", "20231231 23:59:59", "20240131", "20240131 09:00:00",
-                                        "20240131 10:11:12", "99991231 23:59:59"}));
+    EXPECT_EQ(stored, (std::vector<std::string>{"1753-01-01 00:00:00", "2023-12-31 23:59:59",
+                                                "2024-01-31 00:00:00", "2024-01-31 09:00:00",
+                                                "2024-01-31 10:11:12", "9999-12-31 23:59:59"}));
     EXPECT_EQ(rs.rows[4][1].date(), DateTime::from_parts(2024, 1, 31, 10, 11, 12));
     EXPECT_EQ(
         query(*db_, "SELECT ID FROM DATES WHERE AT BETWEEN '20240131' AND '20240131 09:30:00'").rows.size(),

@@ -69,8 +69,10 @@ TEST(ValoreDecimale, ZeroForNothingEmptyForJunkDecimalOtherwise) {
         {"Empty", Variant(), zero},
         {"Null", ado::Null, zero},
         {"blank text", "   ", zero},
-        {"text with point", "12.50", ado::Decimal::from_string("12.5")},
-        {"text with comma", "1,5", ado::Decimal::from_string("1.5")},
+        // Italian regional settings: comma for decimals, point for groups of three
+        {"text with comma", "12,50", ado::Decimal::from_string("12.5")},
+        {"grouped thousands", "1.234,5", ado::Decimal::from_string("1234.5")},
+        {"a point that groups no thousands", "12.50", Variant()},
         {"negative text", " -3 ", ado::Decimal(-3)},
         {"a Long", 7, ado::Decimal(7)},
         {"exponent", "1E3", ado::Decimal(1000)},

@@ -168,7 +168,7 @@ class PlanBuilder {
             toks[0].is_word("INSERT") || toks[0].is_word("UPDATE") || toks[0].is_word("DELETE");
         step.updatable = updatable;
         const TranslateEnv env{catalog_, variables_};
-        Emitted e = translate_dml(std::move(toks), env, updatable);
+        Emitted e = translate_dml(std::move(toks), env, updatable, &step.result_types);
         step.sql.push_back(std::move(e.sql));
         step.params = std::move(e.params);
         return step;
@@ -270,11 +270,17 @@ class PlanBuilder {
         PlanNode n;
         n.kind = PlanNode::Kind::Set;
         n.variable = name;
+        n.declared = sql_type_of(variables_.at(name));
+        const auto literal_type = [](const Token& k) {
+            return k.kind == TokKind::Number ? number_literal_type(k.text) : string_literal_type(k.text);
+        };
         if (expr.size() == 1 && expr[0].lifted()) {
             n.literal = expr[0].literal;
+            n.value_type = literal_type(expr[0]);
         } else if (expr.size() == 2 && expr[0].is_punct("-") && expr[1].kind == TokKind::Number &&
                    expr[1].lifted()) {
             n.literal = expr[1].literal;
+            n.value_type = literal_type(expr[1]);
             n.negate = true;
         } else if (expr.size() == 1 && expr[0].is_word("NULL")) {
             n.set_null = true;

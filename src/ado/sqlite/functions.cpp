@@ -11,7 +11,9 @@
 #include "ado/datetime.h"
 #include "ado/decimal.h"
 #include "ado/sqlite/handles.h"
+#include "ado/sqlite/text_functions.h"
 #include "ado/sqlite/tokenizer.h"
+#include "ado/sqlite/typed_functions.h"
 #include "ado/sqlite/values.h"
 #include "ado/variant.h"
 
@@ -326,6 +328,9 @@ void register_functions(sqlite3* db) {
     check(db,
           sqlite3_create_window_function(db, "sum", 1, SQLITE_UTF8 | SQLITE_INNOCUOUS | SQLITE_DETERMINISTIC,
                                          nullptr, sum_step, sum_final, sum_value, sum_inverse, nullptr));
+    register_text_functions(db);
+    register_typed_functions(db);
+    register_typed_aggregates(db);
 }
 
 }  // namespace ado::sqlite

@@ -1,5 +1,7 @@
 #include "ado/sqlite/handles.h"
 
+#include "ado/sqlite/sql_eval.h"
+
 #include <sqlite3.h>
 
 namespace ado::sqlite {
@@ -72,6 +74,8 @@ ProviderError engine_error(sqlite3* db, int rc) {
     e.source = std::string(kSource);
     e.sql_state = sql_state_for(code ? code : rc);
     e.native_error = code ? code : rc;
+    // Our functions raise the server's messages; report the server's numbers with them.
+    if (const int server = server_error_number(e.description)) e.native_error = server;
     return e;
 }
 

@@ -11,6 +11,7 @@
 
 #include "ado/driver.h"
 #include "ado/sqlite/handles.h"
+#include "ado/sqlite/sql_type.h"
 #include "ado/sqlite/tokenizer.h"
 #include "ado/sqlite/type_info.h"
 
@@ -26,8 +27,9 @@ struct SqlStep {
     std::vector<std::string> sql;  // one DML statement, or the pieces of one DDL statement
     bool ddl = false;
     bool updatable = false;
-    bool changes_rows = false;      // INSERT/UPDATE/DELETE: reports the records affected
-    std::vector<ParamSlot> params;  // what each "?" of a DML statement takes, in order
+    bool changes_rows = false;          // INSERT/UPDATE/DELETE: reports the records affected
+    std::vector<ParamSlot> params;      // what each "?" of a DML statement takes, in order
+    std::vector<SqlType> result_types;  // the server's types of a SELECT's items, when told
     // Filled when first run.
     StmtHandle stmt;
     std::vector<ResultColumn> columns;
@@ -42,6 +44,8 @@ struct PlanNode {
     bool negate = false;              // Set from a negative literal
     bool set_null = false;            // Set to NULL
     bool from_query = false;          // Set from `step`
+    SqlType declared;                 // Set: the variable's type, which the value takes
+    SqlType value_type;               // Set from a literal: the literal's type
     std::vector<PlanNode> body;       // Block, If's THEN branch
     std::vector<PlanNode> otherwise;  // If's ELSE branch
 };

@@ -120,6 +120,20 @@ std::vector<ResultColumn> describe_columns(sqlite3_stmt* s, Catalog& catalog, bo
     return out;
 }
 
+void apply_result_types(std::vector<ResultColumn>& columns, const std::vector<SqlType>& types) {
+    if (types.size() != columns.size()) return;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const SqlType& t = types[i];
+        ResultColumn& rc = columns[i];
+        if (!rc.info.base_column.empty()) continue;
+        const bool told = (t.is_exact() && !t.is_integer()) || t.base == SqlBase::Float || t.is_date();
+        if (!told) continue;
+        rc.type = type_info_of(t);
+        apply_type(rc.info, rc.type);
+        rc.info.attributes = kNullable | static_cast<long>(adFldFixed);
+    }
+}
+
 std::vector<Variant> read_row(sqlite3_stmt* s, const std::vector<ResultColumn>& columns) {
     std::vector<Variant> row;
     row.reserve(columns.size());

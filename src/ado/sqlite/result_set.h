@@ -17,6 +17,10 @@ class Catalog;
 // `updatable`: the last column is the hidden rowid the writer keys on.
 std::vector<ResultColumn> describe_columns(sqlite3_stmt* s, Catalog& catalog, bool updatable);
 
+// Expression columns whose server type the translator told (decimal, money, float, date)
+// report that type and read their values as it; the others stay typed by their values.
+void apply_result_types(std::vector<ResultColumn>& columns, const std::vector<SqlType>& types);
+
 // Steps `s` to the end and returns its rows; throws the engine's error. The base table
 // and column names are handed on only when the rows will be written through.
 RowSet read_rows(sqlite3_stmt* s, const std::vector<ResultColumn>& columns, bool write_through);

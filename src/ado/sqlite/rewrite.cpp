@@ -1,9 +1,11 @@
 #include "ado/sqlite/rewrite.h"
 
+#include <deque>
 #include <optional>
 
 #include "ado/error.h"
 #include "ado/sqlite/catalog.h"
+#include "ado/sqlite/expr_typer.h"
 #include "ado/sqlite/functions.h"
 #include "ado/sqlite/operands.h"
 #include "ado/sqlite/parens.h"
@@ -344,12 +346,19 @@ void rewrite_collations(Toks& t) {
     }
 }
 
-Emitted translate_dml(Toks t, const TranslateEnv& env, bool updatable) {
+Emitted translate_dml(Toks t, const TranslateEnv& env, bool updatable, std::vector<SqlType>* result_types) {
     if (t.empty()) return {};
     // Unbalanced text ends here, before any pass meets a group that does not close.
     const Parens balanced(t);
     check_variables(t, env);
     drop_table_hints(t);
+    std::deque<std::string> made;  // text of the tokens the typed rewrite makes, until emitted
+    {
+        TypedStatement typed = type_expressions(t, env, made);
+        t = std::move(typed.tokens);
+        if (result_types) *result_types = std::move(typed.select_types);
+    }
+    // "+" whose operand types the typed rewrite could not tell: joined when one side is text.
     join_texts(t, env);
     rewrite_top(t);
     rewrite_casts(t);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "ado/sqlite/sql_type.h"
 #include "ado/sqlite/tokenizer.h"
 #include "ado/sqlite/type_info.h"
 
@@ -19,9 +20,11 @@ struct TranslateEnv {
 };
 
 // The SQLite text of one DML statement and what its parameters take. `updatable` adds the
-// hidden rowid column that updatable record sets write through. Throws ado::Error for
-// constructs the engine cannot run.
-Emitted translate_dml(std::vector<Token> toks, const TranslateEnv& env, bool updatable = false);
+// hidden rowid column that updatable record sets write through; `result_types` receives the
+// server's types of a SELECT's items (see expr_typer.h). Throws ado::Error for constructs
+// the engine cannot run.
+Emitted translate_dml(std::vector<Token> toks, const TranslateEnv& env, bool updatable = false,
+                      std::vector<SqlType>* result_types = nullptr);
 
 // Function names and collations; used for DDL pieces (defaults, checks) too.
 void rewrite_functions(std::vector<Token>& toks);

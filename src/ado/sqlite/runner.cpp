@@ -4,6 +4,7 @@
 
 #include "ado/sqlite/result_set.h"
 #include "ado/sqlite/session.h"
+#include "ado/sqlite/sql_eval.h"
 #include "ado/sqlite/values.h"
 
 namespace ado::sqlite {
@@ -21,6 +22,29 @@ bool truthy(const BoundValue& v) {
 
 }  // namespace
 
+// The value a SET or DECLARE ... = gives: numbers and dates take the variable's declared
+// type, as the server converts them; texts keep their whole value (the module relies on it).
+BoundValue PlanRunner::assigned(PlanNode& n) {
+    if (n.set_null) return BoundValue::null();
+    BoundValue v;
+    SqlType from = n.value_type;
+    if (n.from_query) {
+        v = scalar(n.step);
+        from = n.step.result_types.empty() ? SqlType() : n.step.result_types[0];
+    } else {
+        v = n.negate ? negated(literals_.at(static_cast<std::size_t>(n.literal)))
+                     : literals_.at(static_cast<std::size_t>(n.literal));
+    }
+    if (v.kind == BoundValue::Kind::Null || !(n.declared.is_numeric() || n.declared.is_date())) return v;
+    if (!from.known() || from.base == SqlBase::Null) {
+        // Judged by the value: an exact number or a text.
+        from = v.kind == BoundValue::Kind::Int    ? SqlType::of(SqlBase::BigInt)
+               : v.kind == BoundValue::Kind::Real ? SqlType::decimal(38, 10)
+                                                  : SqlType::of(SqlBase::NVarChar);
+    }
+    return convert(v, from, n.declared);
+}
+
 void PlanRunner::run(std::vector<PlanNode>& nodes) {
     for (auto& n : nodes) run_node(n);
 }
@@ -35,13 +59,7 @@ void PlanRunner::run_node(PlanNode& n) {
             variables_[n.variable] = BoundValue::null();
             return;
         case PlanNode::Kind::Set:
-            if (n.set_null)
-                variables_[n.variable] = BoundValue::null();
-            else if (n.from_query)
-                variables_[n.variable] = scalar(n.step);
-            else
-                variables_[n.variable] = n.negate ? negated(literals_.at(static_cast<std::size_t>(n.literal)))
-                                                  : literals_.at(static_cast<std::size_t>(n.literal));
+            variables_[n.variable] = assigned(n);
             return;
         case PlanNode::Kind::If:
             return run(truthy(scalar(n.step)) ? n.body : n.otherwise);
@@ -64,6 +82,7 @@ void PlanRunner::prepare(SqlStep& step) {
         throw Error(kErrProvider,
                     "The embedded engine translated a statement whose parameters it cannot bind.");
     step.columns = describe_columns(stmt.get(), s_.catalog, step.updatable);
+    apply_result_types(step.columns, step.result_types);
     step.stmt = std::move(stmt);
 }
 

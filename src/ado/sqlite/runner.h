@@ -26,6 +26,7 @@ class PlanRunner {
     void prepare(SqlStep& step);
     void bind(SqlStep& step);
     BoundValue scalar(SqlStep& step);
+    BoundValue assigned(PlanNode& n);
 
     Session& s_;
     const std::vector<BoundValue>& literals_;

@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "ado/error.h"
+#include "ado/sqlite/sql_type.h"
 
 namespace ado::sqlite {
 namespace {
@@ -173,7 +174,9 @@ Shape make_shape(std::string_view sql, char mode) {
             shape.key.append("$s");
         } else {
             shape.literals.push_back(number_value(t.text));
+            // The literal's type is part of the shape: 7 / 2 and 7 / 2.0 compute differently.
             shape.key.append("$n");
+            shape.key.append(std::to_string(number_literal_type(t.text).code()));
         }
     }
     return shape;

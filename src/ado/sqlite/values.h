@@ -13,10 +13,10 @@ struct sqlite3_value;
 namespace ado::sqlite {
 
 // Exact storage of a decimal: INTEGER when integral and within 64 bits, else REAL, which
-// holds any decimal of at most 15 significant digits exactly (read back through the
-// shortest text that gives the same double). Throws ado::Error (overflow) beyond that.
+// holds any decimal of at most 15 significant digits exactly (read back through its 15
+// significant digits, Decimal::from_double). Throws ado::Error (overflow) beyond that.
 BoundValue decimal_storage(const Decimal& d);
-Decimal decimal_from_real(double v);  // shortest round-trip text
+Decimal decimal_from_real(double v);  // through 15 significant digits
 
 // A Variant as stored in a column of type `t` (Expression: by the Variant's own type).
 // Throws ado::Error when the value does not convert.
