@@ -10,6 +10,7 @@
 
 #include "ado/datetime.h"
 #include "ado/decimal.h"
+#include "ado/sqlite/function_support.h"
 #include "ado/sqlite/handles.h"
 #include "ado/sqlite/text_functions.h"
 #include "ado/sqlite/tokenizer.h"
@@ -20,40 +21,10 @@
 namespace ado::sqlite {
 namespace {
 
-std::string_view arg_text(sqlite3_value* v) {
-    const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
-    return p ? std::string_view(p, static_cast<std::size_t>(sqlite3_value_bytes(v))) : std::string_view();
-}
-
-void result_text(sqlite3_context* ctx, const std::string& s) {
-    sqlite3_result_text(ctx, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
-}
-
-void result_bound(sqlite3_context* ctx, const BoundValue& v) {
-    switch (v.kind) {
-        case BoundValue::Kind::Null:
-            sqlite3_result_null(ctx);
-            break;
-        case BoundValue::Kind::Int:
-            sqlite3_result_int64(ctx, v.i);
-            break;
-        case BoundValue::Kind::Real:
-            sqlite3_result_double(ctx, v.r);
-            break;
-        default:
-            result_text(ctx, v.text);
-    }
-}
-
-// Runs `body`, turning any exception into the statement's error.
-template <typename F>
-void guarded(sqlite3_context* ctx, F&& body) {
-    try {
-        body();
-    } catch (const std::exception& e) {
-        sqlite3_result_error(ctx, e.what(), -1);
-    }
-}
+using fn::arg_text;
+using fn::check;
+using fn::guarded;
+using fn::result_text;
 
 int collate(void*, int n1, const void* a, int n2, const void* b) {
     return collate_compare(std::string_view(static_cast<const char*>(a), static_cast<std::size_t>(n1)),
@@ -107,7 +78,7 @@ void fn_decimal(sqlite3_context* ctx, int, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
     guarded(ctx, [&] {
         const int scale = sqlite3_value_int(argv[1]);
-        result_bound(ctx, decimal_storage(decimal_arg(argv[0]).rounded(scale)));
+        fn::result(ctx, decimal_storage(decimal_arg(argv[0]).rounded(scale)));
     });
 }
 
@@ -298,14 +269,9 @@ void sum_final(sqlite3_context* ctx) {
     sum_value(ctx);
 }
 
-void check(sqlite3* db, int rc) {
-    if (rc != SQLITE_OK) throw to_exception(engine_error(db, rc));
-}
-
 void scalar(sqlite3* db, const char* name, int args, bool deterministic,
-            void (*fn)(sqlite3_context*, int, sqlite3_value**)) {
-    const int flags = SQLITE_UTF8 | SQLITE_INNOCUOUS | (deterministic ? SQLITE_DETERMINISTIC : 0);
-    check(db, sqlite3_create_function_v2(db, name, args, flags, nullptr, fn, nullptr, nullptr, nullptr));
+            void (*f)(sqlite3_context*, int, sqlite3_value**)) {
+    fn::scalar(db, name, args, f, deterministic ? fn::kDeterministic : SQLITE_UTF8 | SQLITE_INNOCUOUS);
 }
 
 }  // namespace

@@ -21,28 +21,6 @@ const std::string& divide_by_zero() {
     return kText;
 }
 
-// The decimal an exact operand takes when it meets a decimal.
-SqlType decimal_form(const SqlType& t) {
-    switch (t.base) {
-        case SqlBase::Bit:
-            return SqlType::decimal(1, 0);
-        case SqlBase::TinyInt:
-            return SqlType::decimal(3, 0);
-        case SqlBase::SmallInt:
-            return SqlType::decimal(5, 0);
-        case SqlBase::Int:
-            return SqlType::decimal(10, 0);
-        case SqlBase::BigInt:
-            return SqlType::decimal(19, 0);
-        case SqlBase::Money:
-            return SqlType::decimal(19, 4);
-        case SqlBase::SmallMoney:
-            return SqlType::decimal(10, 4);
-        default:
-            return t;
-    }
-}
-
 bool fits(std::int64_t v, SqlBase b) {
     switch (b) {
         case SqlBase::TinyInt:

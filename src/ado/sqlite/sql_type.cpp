@@ -55,28 +55,6 @@ int rank(SqlBase b) {
     }
 }
 
-// The decimal an exact operand acts as when it meets a decimal.
-SqlType as_decimal(const SqlType& t) {
-    switch (t.base) {
-        case SqlBase::Bit:
-            return SqlType::decimal(1, 0);
-        case SqlBase::TinyInt:
-            return SqlType::decimal(3, 0);
-        case SqlBase::SmallInt:
-            return SqlType::decimal(5, 0);
-        case SqlBase::Int:
-            return SqlType::decimal(10, 0);
-        case SqlBase::BigInt:
-            return SqlType::decimal(19, 0);
-        case SqlBase::Money:
-            return SqlType::decimal(19, 4);
-        case SqlBase::SmallMoney:
-            return SqlType::decimal(10, 4);
-        default:
-            return t;
-    }
-}
-
 SqlType money_of(SqlBase b) {
     return b == SqlBase::Money ? SqlType{SqlBase::Money, 19, 4, 0} : SqlType{SqlBase::SmallMoney, 10, 4, 0};
 }
@@ -140,7 +118,7 @@ SqlType numeric_result(ArithOp op, const SqlType& a, const SqlType& b) {
         return SqlType::of(SqlBase::Float);
     }
     if (a.base == SqlBase::Decimal || b.base == SqlBase::Decimal)
-        return decimal_result(op, as_decimal(a), as_decimal(b));
+        return decimal_result(op, decimal_form(a), decimal_form(b));
     const SqlBase top = rank(a.base) >= rank(b.base) ? a.base : b.base;
     if (top == SqlBase::Money || top == SqlBase::SmallMoney) return money_of(top);
     return SqlType::of(top);
@@ -338,8 +316,8 @@ SqlType higher_precedence(const SqlType& a, const SqlType& b) {
     const bool decimal_meets_exact =
         (a.base == SqlBase::Decimal && b.is_exact()) || (b.base == SqlBase::Decimal && a.is_exact());
     if (decimal_meets_exact) {
-        const SqlType da = as_decimal(a);
-        const SqlType db = as_decimal(b);
+        const SqlType da = decimal_form(a);
+        const SqlType db = decimal_form(b);
         const int integral = std::max(da.precision - da.scale, db.precision - db.scale);
         const int scale = std::min(std::max(da.scale, db.scale), kMaxPrecision - integral);
         return SqlType::decimal(std::min(integral + scale, kMaxPrecision), scale);
@@ -412,6 +390,27 @@ SqlType avg_type(const SqlType& arg) {
             return sum_type(arg);
         default:
             invalid_operand(arg, "avg");
+    }
+}
+
+SqlType decimal_form(const SqlType& t) {
+    switch (t.base) {
+        case SqlBase::Bit:
+            return SqlType::decimal(1, 0);
+        case SqlBase::TinyInt:
+            return SqlType::decimal(3, 0);
+        case SqlBase::SmallInt:
+            return SqlType::decimal(5, 0);
+        case SqlBase::Int:
+            return SqlType::decimal(10, 0);
+        case SqlBase::BigInt:
+            return SqlType::decimal(19, 0);
+        case SqlBase::Money:
+            return SqlType::decimal(19, 4);
+        case SqlBase::SmallMoney:
+            return SqlType::decimal(10, 4);
+        default:
+            return t;
     }
 }
 

@@ -81,6 +81,10 @@ SqlType string_literal_type(std::string_view token_text);
 // gives the other type; Unknown with anything gives Unknown.
 SqlType higher_precedence(const SqlType& a, const SqlType& b);
 
+// The decimal an exact operand acts as when it meets a decimal: int decimal(10,0), bigint
+// decimal(19,0), money decimal(19,4) ...; other types unchanged.
+SqlType decimal_form(const SqlType& t);
+
 enum class ArithOp : int { Add = 1, Sub = 2, Mul = 3, Div = 4, Mod = 5 };
 
 // The result type of `a op b` as the server gives it: integers stay integers (the wider),

@@ -11,36 +11,21 @@
 
 #include "ado/core/collation.h"
 #include "ado/error.h"
+#include "ado/sqlite/function_support.h"
 #include "ado/sqlite/handles.h"
 
 namespace ado::sqlite {
 namespace {
 
-std::string_view arg_text(sqlite3_value* v) {
-    const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
-    return p ? std::string_view(p, static_cast<std::size_t>(sqlite3_value_bytes(v))) : std::string_view();
-}
+using fn::arg_text;
+using fn::check;
+using fn::guarded;
+using fn::result_text;
 
 bool any_null(int argc, sqlite3_value** argv) {
     for (int k = 0; k < argc; ++k)
         if (sqlite3_value_type(argv[k]) == SQLITE_NULL) return true;
     return false;
-}
-
-void result_text(sqlite3_context* ctx, const std::string& s) {
-    sqlite3_result_text64(ctx, s.data(), s.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
-}
-
-// Runs `body`, turning any exception into the statement's error.
-template <typename F>
-void guarded(sqlite3_context* ctx, F&& body) {
-    try {
-        body();
-    } catch (const std::bad_alloc&) {
-        sqlite3_result_error_nomem(ctx);
-    } catch (const std::exception& e) {
-        sqlite3_result_error(ctx, e.what(), -1);
-    }
 }
 
 // ESCAPE takes exactly one character, as on the server.
@@ -107,25 +92,15 @@ void fn_replace(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     });
 }
 
-void check(sqlite3* db, int rc) {
-    if (rc != SQLITE_OK) throw to_exception(engine_error(db, rc));
-}
-
-void text_function(sqlite3* db, const char* name, int args,
-                   void (*fn)(sqlite3_context*, int, sqlite3_value**)) {
-    constexpr int kFlags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
-    check(db, sqlite3_create_function_v2(db, name, args, kFlags, nullptr, fn, nullptr, nullptr, nullptr));
-}
-
 }  // namespace
 
 void register_text_functions(sqlite3* db) {
     require_collation();
-    text_function(db, "like", 2, fn_like);
-    text_function(db, "like", 3, fn_like);
-    text_function(db, "upper", 1, fn_upper);
-    text_function(db, "lower", 1, fn_lower);
-    text_function(db, "replace", 3, fn_replace);
+    fn::scalar(db, "like", 2, fn_like);
+    fn::scalar(db, "like", 3, fn_like);
+    fn::scalar(db, "upper", 1, fn_upper);
+    fn::scalar(db, "lower", 1, fn_lower);
+    fn::scalar(db, "replace", 3, fn_replace);
 }
 
 }  // namespace ado::sqlite

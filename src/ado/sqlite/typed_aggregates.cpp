@@ -10,6 +10,7 @@
 
 #include "ado/decimal.h"
 #include "ado/error.h"
+#include "ado/sqlite/function_support.h"
 #include "ado/sqlite/handles.h"
 #include "ado/sqlite/sql_eval.h"
 #include "ado/sqlite/typed_functions.h"
@@ -18,27 +19,9 @@
 namespace ado::sqlite {
 namespace {
 
-void give(sqlite3_context* ctx, const BoundValue& v) {
-    switch (v.kind) {
-        case BoundValue::Kind::Null:
-            return sqlite3_result_null(ctx);
-        case BoundValue::Kind::Int:
-            return sqlite3_result_int64(ctx, v.i);
-        case BoundValue::Kind::Real:
-            return sqlite3_result_double(ctx, v.r);
-        default:
-            return sqlite3_result_text(ctx, v.text.data(), static_cast<int>(v.text.size()), SQLITE_TRANSIENT);
-    }
-}
-
-template <typename F>
-void guarded(sqlite3_context* ctx, F&& body) {
-    try {
-        body();
-    } catch (const std::exception& e) {
-        sqlite3_result_error(ctx, e.what(), -1);
-    }
-}
+using fn::check;
+using fn::guarded;
+using fn::result;
 
 // ROUND(x, n[, f]) of a decimal: to n places (n < 0: tens, hundreds ...), half away from zero,
 // or cut toward zero when f is not 0; the type, and so the scale, stays x's.
@@ -50,7 +33,7 @@ void fn_round(sqlite3_context* ctx, int, sqlite3_value** argv) {
         const auto places = sqlite3_value_int64(argv[1]);
         const bool cut = sqlite3_value_int64(argv[2]) != 0;
         const SqlType type = SqlType::from_code(sqlite3_value_int64(argv[3]));
-        if (places >= x.scale()) return give(ctx, exact_value(x));
+        if (places >= x.scale()) return result(ctx, exact_value(x));
         // Shift so that the places to keep are whole, round there, shift back.
         const int shift = static_cast<int>(std::max<std::int64_t>(places, -38));
         Decimal scaled = x;
@@ -67,7 +50,7 @@ void fn_round(sqlite3_context* ctx, int, sqlite3_value** argv) {
         if (shift < 0) r = r * factor;
         if (type.base == SqlBase::Decimal && r.integer_digits() > type.precision - type.scale)
             throw Error(kErrOverflow, overflow_message(type));
-        give(ctx, exact_value(r));
+        result(ctx, exact_value(r));
     });
 }
 
@@ -186,14 +169,10 @@ void decimal_avg_final(sqlite3_context* ctx) {
         std::memcpy(static_cast<void*>(&sum), t->total, sizeof sum);
         const int scale = static_cast<int>(reinterpret_cast<std::intptr_t>(sqlite3_user_data(ctx)));
         const SqlType total_type = SqlType::decimal(38, std::min(scale, sum.scale()));
-        const SqlType result = SqlType::decimal(38, scale);
-        give(ctx, arithmetic(ArithOp::Div, exact_value(sum), total_type, BoundValue::integer(t->count),
-                             SqlType::of(SqlBase::BigInt), result));
+        const SqlType quotient = SqlType::decimal(38, scale);
+        result(ctx, arithmetic(ArithOp::Div, exact_value(sum), total_type, BoundValue::integer(t->count),
+                               SqlType::of(SqlBase::BigInt), quotient));
     });
-}
-
-void check(sqlite3* db, int rc) {
-    if (rc != SQLITE_OK) throw to_exception(engine_error(db, rc));
 }
 
 constexpr int kFlags = SQLITE_UTF8 | SQLITE_INNOCUOUS | SQLITE_DETERMINISTIC;

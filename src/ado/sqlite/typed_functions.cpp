@@ -9,6 +9,7 @@
 #include <string>
 
 #include "ado/error.h"
+#include "ado/sqlite/function_support.h"
 #include "ado/sqlite/handles.h"
 #include "ado/sqlite/sql_eval.h"
 #include "ado/sqlite/values.h"
@@ -17,30 +18,9 @@
 namespace ado::sqlite {
 namespace {
 
-void give(sqlite3_context* ctx, const BoundValue& v) {
-    switch (v.kind) {
-        case BoundValue::Kind::Null:
-            return sqlite3_result_null(ctx);
-        case BoundValue::Kind::Int:
-            return sqlite3_result_int64(ctx, v.i);
-        case BoundValue::Kind::Real:
-            return sqlite3_result_double(ctx, v.r);
-        case BoundValue::Kind::Blob:
-            return sqlite3_result_blob(ctx, v.text.data(), static_cast<int>(v.text.size()), SQLITE_TRANSIENT);
-        case BoundValue::Kind::Text:
-            break;
-    }
-    sqlite3_result_text(ctx, v.text.data(), static_cast<int>(v.text.size()), SQLITE_TRANSIENT);
-}
-
-template <typename F>
-void guarded(sqlite3_context* ctx, F&& body) {
-    try {
-        body();
-    } catch (const std::exception& e) {
-        sqlite3_result_error(ctx, e.what(), -1);
-    }
-}
+using fn::guarded;
+using fn::result;
+using fn::scalar;
 
 SqlType type_arg(sqlite3_value* v) {
     return SqlType::from_code(sqlite3_value_int64(v));
@@ -62,8 +42,8 @@ DatePart part_arg(sqlite3_value* v) {
 
 void fn_calc(sqlite3_context* ctx, int, sqlite3_value** argv) {
     guarded(ctx, [&] {
-        give(ctx, arithmetic(op_arg(argv[0]), value_of(argv[1]), type_arg(argv[3]), value_of(argv[2]),
-                             type_arg(argv[4]), type_arg(argv[5])));
+        result(ctx, arithmetic(op_arg(argv[0]), value_of(argv[1]), type_arg(argv[3]), value_of(argv[2]),
+                               type_arg(argv[4]), type_arg(argv[5])));
     });
 }
 
@@ -78,25 +58,25 @@ void fn_cmp(sqlite3_context* ctx, int, sqlite3_value** argv) {
 void fn_cast(sqlite3_context* ctx, int, sqlite3_value** argv) {
     guarded(ctx, [&] {
         const int style = sqlite3_value_type(argv[3]) == SQLITE_NULL ? 0 : sqlite3_value_int(argv[3]);
-        give(ctx, convert(value_of(argv[0]), type_arg(argv[1]), type_arg(argv[2]), style));
+        result(ctx, convert(value_of(argv[0]), type_arg(argv[1]), type_arg(argv[2]), style));
     });
 }
 
 void fn_dateadd(sqlite3_context* ctx, int, sqlite3_value** argv) {
     guarded(ctx, [&] {
-        give(ctx, date_add(part_arg(argv[0]), value_of(argv[1]), value_of(argv[2]), type_arg(argv[3])));
+        result(ctx, date_add(part_arg(argv[0]), value_of(argv[1]), value_of(argv[2]), type_arg(argv[3])));
     });
 }
 
 void fn_datediff(sqlite3_context* ctx, int, sqlite3_value** argv) {
     guarded(ctx, [&] {
-        give(ctx, date_diff(part_arg(argv[0]), value_of(argv[1]), type_arg(argv[3]), value_of(argv[2]),
-                            type_arg(argv[4])));
+        result(ctx, date_diff(part_arg(argv[0]), value_of(argv[1]), type_arg(argv[3]), value_of(argv[2]),
+                              type_arg(argv[4])));
     });
 }
 
 void fn_datepart(sqlite3_context* ctx, int, sqlite3_value** argv) {
-    guarded(ctx, [&] { give(ctx, date_part_of(part_arg(argv[0]), value_of(argv[1]), type_arg(argv[2]))); });
+    guarded(ctx, [&] { result(ctx, date_part_of(part_arg(argv[0]), value_of(argv[1]), type_arg(argv[2]))); });
 }
 
 // A CHAR(n) value: blank-padded to n characters (a longer one cut, as the column would).
@@ -114,17 +94,8 @@ void fn_pad(sqlite3_context* ctx, int, sqlite3_value** argv) {
             else
                 text.append(width - length, ' ');
         }
-        give(ctx, BoundValue::str(std::move(text)));
+        result(ctx, BoundValue::str(std::move(text)));
     });
-}
-
-void check(sqlite3* db, int rc) {
-    if (rc != SQLITE_OK) throw to_exception(engine_error(db, rc));
-}
-
-void scalar(sqlite3* db, const char* name, int args, void (*fn)(sqlite3_context*, int, sqlite3_value**)) {
-    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
-    check(db, sqlite3_create_function_v2(db, name, args, flags, nullptr, fn, nullptr, nullptr, nullptr));
 }
 
 }  // namespace
