@@ -104,9 +104,16 @@ CLI::App* demo = app.add_subcommand("demo", "Build a demo VAT group with member 
 demo->add_option("--dir", demo_dir, "Folder of the demo (default ./ledgerintake-demo)");
 demo->add_option("--entries", demo_options.entries, "Journal entries per member file (default 200)")
     ->check(CLI::PositiveNumber);
+std::string demo_shape = "plain";
+demo->add_option("--shape", demo_shape, "Entries: plain (default) or rich (as bench/run measures)")
+    ->check(CLI::IsMember({"plain", "rich"}));
+bool demo_no_import = false;
+demo->add_flag("--no-import", demo_no_import, "Build the database and the files, import nothing");
 demo->callback([&] {
     command = [&] {
         demo_options.dir = demo_dir;
+        demo_options.shape = demo_shape == "rich" ? demo::EntryShape::rich : demo::EntryShape::plain;
+        demo_options.import = !demo_no_import;
         return run_demo(demo_options, console);
     };
 });

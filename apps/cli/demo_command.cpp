@@ -68,6 +68,14 @@ void report_created(const std::filesystem::path& db, const std::optional<demo::M
     for (const auto& line : lines) console.out << "  " << line << '\n';
 }
 
+// The commands that import each file into the demo database by hand.
+void print_import_commands(const std::filesystem::path& db, const std::vector<std::filesystem::path>& files,
+                           Console& console) {
+    for (const auto& file : files)
+        console.out << "  " << program_path() << " import --db " << db.string() << " " << file.string()
+                    << '\n';
+}
+
 }  // namespace
 
 int run_demo(const DemoOptions& options, Console& console) {
@@ -91,6 +99,7 @@ int run_demo(const DemoOptions& options, Console& console) {
     for (const demo::Member& member : demo::members()) {
         demo::MemberFileOptions file_options;
         file_options.entries = options.entries;
+        file_options.shape = options.shape;
         file_options.year = year;
         const std::filesystem::path path =
             options.dir / (file_stem(member) + "-" + std::to_string(year) + ".xml");
@@ -101,6 +110,11 @@ int run_demo(const DemoOptions& options, Console& console) {
         console.out << "Member file: " << path.string() << " (" << member.name << ", " << options.entries
                     << " entries)\n  " << member.import_shows << '\n';
         files.push_back(path);
+    }
+    if (!options.import) {
+        console.out << "\nNothing imported (--no-import). Import a file with:\n";
+        print_import_commands(db, files, console);
+        return kExitOk;
     }
     const std::filesystem::path& first_file = files.front();
 
@@ -119,9 +133,7 @@ int run_demo(const DemoOptions& options, Console& console) {
     console.out << "\nThe import ended with exit status " << status
                 << " (docs/cli.md explains each status).\n"
                 << "Try it yourself:\n";
-    for (const auto& file : files)
-        console.out << "  " << program_path() << " import --db " << db.string() << " " << file.string()
-                    << '\n';
+    print_import_commands(db, files, console);
     return status;
 }
 

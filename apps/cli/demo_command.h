@@ -6,12 +6,15 @@
 #include <filesystem>
 
 #include "console.h"
+#include "demo/member_file.h"
 
 namespace cli {
 
 struct DemoOptions {
     std::filesystem::path dir = "ledgerintake-demo";
     int entries = 200;
+    demo::EntryShape shape = demo::EntryShape::plain;
+    bool import = true;  // false: the database and the files only (bench/run imports them itself)
 };
 
 // Returns the import's exit status, or 74 when the folder or the database cannot be made.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <deque>
 #include <map>
 #include <sstream>
 #include <vector>
@@ -70,9 +71,63 @@ struct Invoice {
     std::int64_t total = 0;
 };
 
+// One VAT line of an invoice: its code, taxable amount and tax, in cents.
+struct VatLine {
+    const VatCode* code = nullptr;
+    std::int64_t taxable = 0;
+    std::int64_t tax = 0;
+};
+
+// VAT lines of a rich invoice, drawn uniformly: 8/3 on average, so that with one entry in
+// four a two-row settlement an entry has four account rows and two VAT rows on average.
+constexpr std::array<int, 6> kRichVatLines = {1, 2, 3, 3, 3, 4};
+
+// The rich shape's further customers and suppliers, alternately: companies new to the
+// group, each with a VAT number of its own ("9" and ten digits, which no demo record uses).
+std::vector<Party> further_parties(const Member& m, const MemberFileOptions& o) {
+    struct Town {
+        const char *cap, *city, *province, *municipality;
+    };
+    static constexpr std::array<Town, 5> kTowns = {{{"20121", "Milano", "MI", "F205"},
+                                                    {"10121", "Torino", "TO", "L219"},
+                                                    {"40121", "Bologna", "BO", "A944"},
+                                                    {"00184", "Roma", "RM", "H501"},
+                                                    {"50122", "Firenze", "FI", "D612"}}};
+    std::vector<Party> out;
+    if (o.shape != EntryShape::rich) return out;
+    std::array<int, 2> last_code = {0, 0};
+    for (const auto& p : m.parties)
+        if (p.type == 0 || p.type == 1)
+            last_code[static_cast<std::size_t>(p.type)] =
+                std::max(last_code[static_cast<std::size_t>(p.type)], p.code);
+    const int count = o.entries / kEntriesPerNewParty;
+    for (int i = 0; i < count; ++i) {
+        const Town& town = kTowns[static_cast<std::size_t>(i) % kTowns.size()];
+        char number[16];
+        std::snprintf(number, sizeof number, "9%010d", i + 1);
+        Party p;
+        p.type = i % 2;
+        p.code = ++last_code[static_cast<std::size_t>(p.type)];
+        p.name = std::string(p.type == 0 ? "Cliente " : "Fornitore ") + std::to_string(i + 1) + " S.r.l.";
+        p.address = "Via dei Mille " + std::to_string(i % 200 + 1);
+        p.cap = town.cap;
+        p.city = town.city;
+        p.province = town.province;
+        p.fiscal_code = p.vat_number = number;
+        p.municipality = town.municipality;
+        p.since = "01/02/" + std::to_string(o.year - 1);
+        out.push_back(std::move(p));
+    }
+    return out;
+}
+
 class Writer {
   public:
-    Writer(const Member& m, const MemberFileOptions& o) : m_(m), o_(o), rnd_(o.seed) {}
+    Writer(const Member& m, const MemberFileOptions& o) : m_(m), o_(o), rnd_(o.seed), parties_(m.parties) {
+        for (Party& p : further_parties(m, o)) parties_.push_back(std::move(p));
+        for (std::size_t i = 0; i < parties_.size(); ++i)
+            (parties_[i].type == 0 ? customers_ : suppliers_).push_back(i);
+    }
 
     std::string run() {
         auto root = doc_.append_child("MovimentiCoGe");
@@ -101,7 +156,7 @@ class Writer {
         add(s, "IE40_CG24_TABPDC", "5");
         add(s, "IE40_CG33_TABCAU", std::to_string(m_.causals.size()));
         add(s, "IE40_CG28_TABCODIVA", std::to_string(m_.vat_codes.size()));
-        add(s, "IE40_CG44_CLIFOR", std::to_string(m_.parties.size()));
+        add(s, "IE40_CG44_CLIFOR", std::to_string(parties_.size()));
         add(s, "IE40_CG41_PRIMANOTA", std::to_string(o_.entries));
     }
 
@@ -169,7 +224,7 @@ class Writer {
     void write_parties(pugi::xml_node section) {
         std::map<std::string, int> registry_codes;
         int id = 0;
-        for (const auto& p : m_.parties) {
+        for (const auto& p : parties_) {
             const int registry =
                 registry_codes.emplace(p.fiscal_code, 5001 + static_cast<int>(registry_codes.size()))
                     .first->second;
@@ -212,10 +267,24 @@ class Writer {
     }
 
     const Party& pick_party(int type) {
-        std::vector<const Party*> of;
-        for (const auto& p : m_.parties)
-            if (p.type == type) of.push_back(&p);
-        return *of[static_cast<std::size_t>(rnd_.between(0, static_cast<int>(of.size()) - 1))];
+        const std::vector<std::size_t>& of = type == 0 ? customers_ : suppliers_;
+        return parties_[of[static_cast<std::size_t>(rnd_.between(0, static_cast<int>(of.size()) - 1))]];
+    }
+
+    // The invoice's VAT lines with their codes; amounts follow once the party is drawn.
+    std::vector<VatLine> vat_lines() {
+        std::vector<VatLine> lines;
+        if (o_.shape == EntryShape::plain) {
+            lines.push_back({&m_.vat_codes[static_cast<std::size_t>(rnd_.between(0, 1))]});
+            return lines;
+        }
+        const int count = kRichVatLines[static_cast<std::size_t>(
+            rnd_.between(0, static_cast<int>(kRichVatLines.size()) - 1))];
+        const int codes = static_cast<int>(m_.vat_codes.size());
+        const int first = rnd_.between(0, codes - 1);
+        for (int k = 0; k < count; ++k)
+            lines.push_back({&m_.vat_codes[static_cast<std::size_t>((first + k) % codes)]});
+        return lines;
     }
 
     void write_entries(pugi::xml_node sec) {
@@ -266,39 +335,54 @@ class Writer {
     void write_invoice(pugi::xml_node r, int day, int type) {
         const bool sale = type == 0;
         const Causal& c = m_.causals[sale ? 0 : 1];
-        const VatCode& v = m_.vat_codes[static_cast<std::size_t>(rnd_.between(0, 1))];
+        std::vector<VatLine> lines = vat_lines();
         const Party& p = pick_party(type);
-        const std::int64_t taxable = rnd_.between(1000, 500000);  // cents
-        const std::int64_t rate = std::stoll(v.rate);
-        const std::int64_t tax = (taxable * rate + 50) / 100;
+        std::int64_t taxable = 0;
+        std::int64_t tax = 0;
+        for (VatLine& line : lines) {
+            line.taxable = rnd_.between(1000, 500000);
+            line.tax = (line.taxable * std::stoll(line.code->rate) + 50) / 100;
+            taxable += line.taxable;
+            tax += line.tax;
+        }
         const std::int64_t total = taxable + tax;
         const std::string numreg = next_numreg();
         const std::string numdoc = std::to_string(sale ? ++sales_doc_ : rnd_.between(1, 9999));
         header(r, numreg, day, c, sale ? m_.section_sales : m_.section_purchases, numdoc, total, type,
                p.code);
         add(r, "CG41_NUMPROT", std::to_string(sale ? sales_doc_ : ++purchase_prot_));
-        if (sale) {
-            account_row(r, 1, m_.account_customers, c.code, 1, total, 0, 0, p.code);
-            account_row(r, 2, m_.account_revenue, c.code, 2, 0, taxable, -1, 0);
-            account_row(r, 3, m_.account_vat_sales, c.code, 3, 0, tax, -1, 0);
-        } else {
-            account_row(r, 1, m_.account_suppliers, c.code, 1, 0, total, 1, p.code);
-            account_row(r, 2, m_.account_cost, c.code, 2, taxable, 0, -1, 0);
-            account_row(r, 3, m_.account_vat_purchases, c.code, 3, tax, 0, -1, 0);
+        // The party's row, one revenue or cost row per VAT line, then the VAT account's row.
+        int n = 0;
+        if (sale)
+            account_row(r, ++n, m_.account_customers, c.code, 1, total, 0, 0, p.code);
+        else
+            account_row(r, ++n, m_.account_suppliers, c.code, 1, 0, total, 1, p.code);
+        for (const VatLine& line : lines) {
+            if (sale)
+                account_row(r, ++n, m_.account_revenue, c.code, 2, 0, line.taxable, -1, 0);
+            else
+                account_row(r, ++n, m_.account_cost, c.code, 2, line.taxable, 0, -1, 0);
         }
-        auto vr = r.append_child("CG43_MOVIVA");
-        add(vr, "CG43_NUMRIGAIVA", "1");
-        add(vr, "CG43_ALIQIVA1_CG28", v.code);
-        add(vr, "CG43_CONTO_CG24", sale ? m_.account_revenue : m_.account_cost);
-        add(vr, "CG43_IMPONIBILE", cents(taxable));
-        add(vr, "CG43_IMPOSTA", cents(tax));
+        if (sale)
+            account_row(r, ++n, m_.account_vat_sales, c.code, 3, 0, tax, -1, 0);
+        else
+            account_row(r, ++n, m_.account_vat_purchases, c.code, 3, tax, 0, -1, 0);
+        int k = 0;
+        for (const VatLine& line : lines) {
+            auto vr = r.append_child("CG43_MOVIVA");
+            add(vr, "CG43_NUMRIGAIVA", std::to_string(++k));
+            add(vr, "CG43_ALIQIVA1_CG28", line.code->code);
+            add(vr, "CG43_CONTO_CG24", sale ? m_.account_revenue : m_.account_cost);
+            add(vr, "CG43_IMPONIBILE", cents(line.taxable));
+            add(vr, "CG43_IMPOSTA", cents(line.tax));
+        }
         open_.push_back({numreg, p.code, type, total});
         invoices_[numreg] = r;
     }
 
     void write_settlement(pugi::xml_node r, int day) {
         const Invoice inv = open_.front();
-        open_.erase(open_.begin());
+        open_.pop_front();
         const bool receipt = inv.type == 0;
         const Causal& c = m_.causals[receipt ? 3 : 2];
         const std::string numreg = next_numreg();
@@ -322,7 +406,9 @@ class Writer {
     int numreg_ = 0;
     int sales_doc_ = 0;
     int purchase_prot_ = 0;
-    std::vector<Invoice> open_;
+    std::vector<Party> parties_;  // the member's, then the rich shape's further ones
+    std::vector<std::size_t> customers_, suppliers_;
+    std::deque<Invoice> open_;
     std::map<std::string, pugi::xml_node> invoices_;
 };
 

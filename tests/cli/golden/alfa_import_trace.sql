@@ -1,0 +1,2488 @@
+# The statements of `ledgerintake import alfa.xml --db books.db --trace-sql PATH` on the demo's books and Alfa's file of 5 entries, both for 2026 (tests/cli/cli_sql_trace_test.cpp); moments and GUIDs masked, lines ended by LF.
+-- <moment>
+ SELECT *
+ FROM CG37_CONTIPRSSTD WITH (NOLOCK)
+ LEFT OUTER JOIN CG36_PRSPDC WITH (NOLOCK)
+     ON CG36_GRUPPO_CG10 = 1
+     AND CG36_CODICE = CG37_CODICE
+ ORDER BY CG37_CODICE
+GO
+-- <moment>
+ SELECT TOP 1 IE42_NOMEFILE
+ FROM IE42_IMPCOGE WITH (NOLOCK)
+ WHERE IE42_DITTA_CG18 = 1
+     AND IE42_INDPROVIMP = 1
+ ORDER BY IE42_ID DESC
+GO
+-- <moment>
+ SELECT IE42_NOMEFILE
+ FROM IE42_IMPCOGE WITH (NOLOCK)
+ WHERE IE42_DITTA_CG18 = 1
+ ORDER BY IE42_NOMEFILE
+GO
+-- <moment>
+ SELECT CGG5_STRUTGR.*
+     , LTRIM(RTRIM(CG16_CODFISCALE)) AS CG16_CODFISCALE
+     , CGG6_TRASCODIFVAL.*
+ FROM CGG5_STRUTGR WITH (NOLOCK)
+ LEFT OUTER JOIN VCG16_ANAGGEN AS CG16
+     ON CG16.CG16_CODICE = CGG5_CODICEAN_CG16
+         AND '20261231' BETWEEN ISNULL(CG16.INIZIOVALIDITATOT, '17530101')
+             AND ISNULL(CG16.FINEVALIDITATOT, '99991231')
+ LEFT OUTER JOIN CGG6_TRASCODIFVAL WITH (NOLOCK)
+     ON CGG6_ID_CGG5 = CGG5_ID
+ WHERE CGG5_DITTA_CG18 = 1
+     AND CGG5_ANNO = 2026
+     AND LTRIM(RTRIM(CG16_CODFISCALE)) = '01122334455'
+GO
+-- <moment>
+ SELECT CG86_IDATTIVITA, CG86_CODATTIVITA, CG86_DESCR FROM CG86_ATTIVITAIVA WITH (NOLOCK) WHERE CG86_DITTA_CG18 = 1 AND CG86_ANNO = 2026 ORDER BY CG86_CODATTIVITA
+GO
+-- <moment>
+ CREATE TABLE #VPOOLLOG
+      (PROGR   DECIMAL(10, 0) NULL
+     , TABELLA NVARCHAR(50)   COLLATE DATABASE_DEFAULT NULL
+     , LIVELLO DECIMAL(2, 0)  NULL
+     , STATO   DECIMAL(2, 0)  NULL
+     , CHIAVE  NVARCHAR(4000) COLLATE DATABASE_DEFAULT NULL
+     , ERRORE  NVARCHAR(1000) COLLATE DATABASE_DEFAULT NULL
+     )
+GO
+-- <moment>
+ SELECT 'OK' AS ESISTE
+ FROM CG68_NUMERDESC WITH (NOLOCK)
+ WHERE CG68_DITTA_CG18 = 1
+     AND CG68_INDTIPOLOGIA = 0
+     AND CG68_SEZIONALE = '01'
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     1
+     , 'CG68_NUMERDESC'
+     , 0
+     , 10
+     , 'Codice sezionale: V'
+     , ''
+     )
+GO
+-- <moment>
+ SELECT 'OK' AS ESISTE
+ FROM CG68_NUMERDESC WITH (NOLOCK)
+ WHERE CG68_DITTA_CG18 = 1
+     AND CG68_INDTIPOLOGIA = 0
+     AND CG68_SEZIONALE = '02'
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     2
+     , 'CG68_NUMERDESC'
+     , 0
+     , 10
+     , 'Codice sezionale: A'
+     , ''
+     )
+GO
+-- <moment>
+ SELECT 'OK' AS ESISTE
+ FROM CG68_NUMERDESC WITH (NOLOCK)
+ WHERE CG68_DITTA_CG18 = 1
+     AND CG68_INDTIPOLOGIA = 0
+     AND CG68_SEZIONALE = '03'
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     3
+     , 'CG68_NUMERDESC'
+     , 0
+     , 10
+     , 'Codice sezionale: G'
+     , ''
+     )
+GO
+-- <moment>
+ SELECT 'OK' AS ESISTE
+ FROM CG24_TABPDC WITH (NOLOCK)
+ WHERE CG24_GRUPPO_CG10 = 1
+     AND CG24_CONTO = '4101000001'
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     4
+     , 'CG24_TABPDC'
+     , 0
+     , 10
+     , 'Codice conto: R10'
+     , ''
+     )
+GO
+-- <moment>
+ SELECT 'OK' AS ESISTE
+ FROM CG24_TABPDC WITH (NOLOCK)
+ WHERE CG24_GRUPPO_CG10 = 1
+     AND CG24_CONTO = '5101000001'
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     5
+     , 'CG24_TABPDC'
+     , 0
+     , 10
+     , 'Codice conto: K10'
+     , ''
+     )
+GO
+-- <moment>
+ SELECT 'OK' AS ESISTE
+ FROM CG24_TABPDC WITH (NOLOCK)
+ WHERE CG24_GRUPPO_CG10 = 1
+     AND CG24_CONTO = '2401000001'
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     6
+     , 'CG24_TABPDC'
+     , 0
+     , 10
+     , 'Codice conto: E20'
+     , ''
+     )
+GO
+-- <moment>
+ SELECT 'OK' AS ESISTE
+ FROM CG24_TABPDC WITH (NOLOCK)
+ WHERE CG24_GRUPPO_CG10 = 1
+     AND CG24_CONTO = '1401000001'
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     7
+     , 'CG24_TABPDC'
+     , 0
+     , 10
+     , 'Codice conto: E21'
+     , ''
+     )
+GO
+-- <moment>
+ SELECT 'OK' AS ESISTE
+ FROM CG24_TABPDC WITH (NOLOCK)
+ WHERE CG24_GRUPPO_CG10 = 1
+     AND CG24_CONTO = '1801000001'
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     8
+     , 'CG24_TABPDC'
+     , 0
+     , 10
+     , 'Codice conto: B01'
+     , ''
+     )
+GO
+-- <moment>
+ SELECT 'OK' AS ESISTE
+ FROM CG33_TABCAU WITH (NOLOCK)
+ WHERE CG33_CODICE = 
+'FV  '
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     9
+     , 'CG33_TABCAU'
+     , 0
+     , 10
+     , 'Codice causale: FTV'
+     , ''
+     )
+GO
+-- <moment>
+ SELECT 'OK' AS ESISTE
+ FROM CG33_TABCAU WITH (NOLOCK)
+ WHERE CG33_CODICE = 
+'FA  '
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     10
+     , 'CG33_TABCAU'
+     , 0
+     , 10
+     , 'Codice causale: FTA'
+     , ''
+     )
+GO
+-- <moment>
+ SELECT 'OK' AS ESISTE
+ FROM CG33_TABCAU WITH (NOLOCK)
+ WHERE CG33_CODICE = 
+'PAG '
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     11
+     , 'CG33_TABCAU'
+     , 0
+     , 10
+     , 'Codice causale: PAGF'
+     , ''
+     )
+GO
+-- <moment>
+ SELECT 'OK' AS ESISTE
+ FROM CG33_TABCAU WITH (NOLOCK)
+ WHERE CG33_CODICE = 
+'INC '
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     12
+     , 'CG33_TABCAU'
+     , 0
+     , 10
+     , 'Codice causale: INCC'
+     , ''
+     )
+GO
+-- <moment>
+ SELECT 'OK' AS ESISTE
+ FROM CG33_TABCAU WITH (NOLOCK)
+ WHERE CG33_CODICE = 
+'NCC '
+GO
+-- <moment>
+-- BeginTrans
+GO
+-- <moment> (updatable)
+ SELECT *
+ FROM CG33_TABCAU WITH (NOLOCK)
+ WHERE CG33_CODICE = 'NCC'
+GO
+-- <moment>
+ SELECT *
+ FROM CG33_TABCAU WITH (NOLOCK)
+ WHERE CG33_CODICE = 'NCC'
+GO
+-- <moment>
+ INSERT INTO CG0L_DESLINGUA (
+     CG0L_CODLINGUA_MG52
+     , CG0L_PROVID
+     , CG0L_IDPROV
+     , CG0L_DESCRIZIONE
+     )
+ VALUES (
+     'ITA '
+     , 5
+     , 5
+     , 'Nota credito a cliente'
+     )
+GO
+-- <moment>
+-- CommitTrans
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     13
+     , 'CG33_TABCAU'
+     , 0
+     , 0
+     , 'Codice causale: NCC'
+     , ''
+     )
+GO
+-- <moment>
+ SELECT 'OK' AS ESISTE
+ FROM CG33_TABCAU WITH (NOLOCK)
+ WHERE CG33_CODICE = 
+'RIMC'
+GO
+-- <moment>
+-- BeginTrans
+GO
+-- <moment> (updatable)
+ SELECT *
+ FROM CG33_TABCAU WITH (NOLOCK)
+ WHERE CG33_CODICE = 'RIMC'
+GO
+-- <moment>
+ SELECT *
+ FROM CG33_TABCAU WITH (NOLOCK)
+ WHERE CG33_CODICE = 'RIMC'
+GO
+-- <moment>
+ INSERT INTO CG0L_DESLINGUA (
+     CG0L_CODLINGUA_MG52
+     , CG0L_PROVID
+     , CG0L_IDPROV
+     , CG0L_DESCRIZIONE
+     )
+ VALUES (
+     'ITA '
+     , 5
+     , 6
+     , 'Rimborso a cliente'
+     )
+GO
+-- <moment>
+-- CommitTrans
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     14
+     , 'CG33_TABCAU'
+     , 0
+     , 0
+     , 'Codice causale: RIMC'
+     , ''
+     )
+GO
+-- <moment>
+ UPDATE CG33_TABCAU
+ SET CG33_CAUSALECOLL = 'RIMC'
+ WHERE CG33_CODICE = 'NCC '
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     15
+     , 'CG33_TABCAU'
+     , 1
+     , 0
+     , 'Codice causale: NCC - Causale coll.: RIMC'
+     , ''
+     )
+GO
+-- <moment>
+ SELECT 'OK' AS ESISTE
+ FROM CG28_TABCODIVA WITH (NOLOCK)
+ WHERE CG28_CODICE = '22  '
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     16
+     , 'CG28_TABCODIVA'
+     , 0
+     , 10
+     , 'Codice Iva: 22'
+     , ''
+     )
+GO
+-- <moment>
+ SELECT 'OK' AS ESISTE
+ FROM CG28_TABCODIVA WITH (NOLOCK)
+ WHERE CG28_CODICE = '10  '
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     17
+     , 'CG28_TABCODIVA'
+     , 0
+     , 10
+     , 'Codice Iva: 10'
+     , ''
+     )
+GO
+-- <moment>
+ SELECT 'OK' AS ESISTE
+ FROM CG28_TABCODIVA WITH (NOLOCK)
+ WHERE CG28_CODICE = 'N2  '
+GO
+-- <moment>
+-- BeginTrans
+GO
+-- <moment> (updatable)
+ SELECT *
+ FROM CG28_TABCODIVA WITH (NOLOCK)
+ WHERE CG28_CODICE = 'N2'
+GO
+-- <moment>
+ SELECT *
+ FROM CG28_TABCODIVA WITH (NOLOCK)
+ WHERE CG28_CODICE = 'N2'
+GO
+-- <moment>
+ INSERT INTO CG0L_DESLINGUA (
+     CG0L_CODLINGUA_MG52
+     , CG0L_PROVID
+     , CG0L_IDPROV
+     , CG0L_DESCRIZIONE
+     )
+ VALUES (
+     'ITA '
+     , 4
+     , 4
+     , 'Non soggetto art.7'
+     )
+GO
+-- <moment>
+-- CommitTrans
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     18
+     , 'CG28_TABCODIVA'
+     , 0
+     , 0
+     , 'Codice Iva: N2'
+     , ''
+     )
+GO
+-- <moment>
+ DECLARE @PI AS VARCHAR(20)
+ DECLARE @CF AS VARCHAR(20)
+ DECLARE @RS AS NVARCHAR(60)
+ DECLARE @IND AS NVARCHAR(40)
+ DECLARE @CIT AS NVARCHAR(40)
+ DECLARE @DITTA AS VARCHAR(5)
+ DECLARE @TIPOCF AS CHAR(1)
+
+ SET @PI = '03366550156'
+ SET @CF = '03366550156'
+ SET @RS = 'Ottica Moderna S.n.c.'
+ SET @IND = 'Via Roma 12'
+ SET @CIT = 'Milano'
+ SET @DITTA = 1
+ SET @TIPOCF = 0
+
+ SELECT 1 AS ORDINE
+     , CG44_CLIFOR
+     , CG16_CODICE
+ FROM CG16_ANAGGEN WITH (NOLOCK)
+ LEFT OUTER JOIN CG44_CLIFOR WITH (NOLOCK)
+     ON CG44_DITTA_CG18 = @DITTA
+         AND CG44_TIPOCF = @TIPOCF
+             AND CG44_CODICE_CG16 = CG16_CODICE
+ WHERE ISNULL(@PI, '') <> ''
+     AND COALESCE(CG16_PARTIVA_EST, CG16_PARTIVA, '') = ISNULL(@PI, '')
+     AND ISNULL(CG16_CODFISCALE, '') = ISNULL(@CF, '')
+
+ UNION
+
+ SELECT 2 AS ORDINE
+     , CG44_CLIFOR
+     , CG16_CODICE
+ FROM CG16_ANAGGEN WITH (NOLOCK)
+ LEFT OUTER JOIN CG44_CLIFOR WITH (NOLOCK)
+     ON CG44_DITTA_CG18 = @DITTA
+         AND CG44_TIPOCF = @TIPOCF
+             AND CG44_CODICE_CG16 = CG16_CODICE
+ WHERE (COALESCE(CG16_PARTIVA_EST, CG16_PARTIVA, '') = '' OR ISNULL(@PI, '') = '')
+     AND ISNULL(@CF, '') <> ''
+     AND ISNULL(CG16_CODFISCALE, '') = ISNULL(@CF, '')
+
+ UNION
+
+ SELECT 3 AS ORDINE
+     , CG44_CLIFOR
+     , CG16_CODICE
+ FROM CG16_ANAGGEN WITH (NOLOCK)
+ LEFT OUTER JOIN CG44_CLIFOR WITH (NOLOCK)
+     ON CG44_DITTA_CG18 = @DITTA
+         AND CG44_TIPOCF = @TIPOCF
+             AND CG44_CODICE_CG16 = CG16_CODICE
+ WHERE (COALESCE(CG16_PARTIVA_EST, CG16_PARTIVA, '') = '' OR ISNULL(@PI, '') = '')
+     AND (ISNULL(CG16_CODFISCALE, '') = '' OR ISNULL(@CF, '') = '')  
+     AND ISNULL(@RS, '') <> ''
+     AND ISNULL(CG16_RAGSOANAG, '') = ISNULL(@RS, '')
+     AND (ISNULL(CG16_INDIRIZZO, '') = ISNULL(@IND, '') OR ISNULL(CG16_INDIRIZZO, '') = '' OR ISNULL(@IND, '') = '')
+     AND (ISNULL(CG16_CITTA, '') = ISNULL(@CIT, '') OR ISNULL(CG16_CITTA, '') = '' OR ISNULL(@CIT, '') = '')
+
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     19
+     , 'CG44_CLIFOR'
+     , 0
+     , 10
+     , 'Codice cliente sorgente: 1 - Codice anagrafica:1001 - Codice cliente:1'
+     , ''
+     )
+GO
+-- <moment>
+ DECLARE @PI AS VARCHAR(20)
+ DECLARE @CF AS VARCHAR(20)
+ DECLARE @RS AS NVARCHAR(60)
+ DECLARE @IND AS NVARCHAR(40)
+ DECLARE @CIT AS NVARCHAR(40)
+ DECLARE @DITTA AS VARCHAR(5)
+ DECLARE @TIPOCF AS CHAR(1)
+
+ SET @PI = '05566770488'
+ SET @CF = 'NRELCU70A01D612X'
+ SET @RS = 'Bar Centrale di Neri Luca'
+ SET @IND = 'Piazza Duomo 1'
+ SET @CIT = 'Firenze'
+ SET @DITTA = 1
+ SET @TIPOCF = 0
+
+ SELECT 1 AS ORDINE
+     , CG44_CLIFOR
+     , CG16_CODICE
+ FROM CG16_ANAGGEN WITH (NOLOCK)
+ LEFT OUTER JOIN CG44_CLIFOR WITH (NOLOCK)
+     ON CG44_DITTA_CG18 = @DITTA
+         AND CG44_TIPOCF = @TIPOCF
+             AND CG44_CODICE_CG16 = CG16_CODICE
+ WHERE ISNULL(@PI, '') <> ''
+     AND COALESCE(CG16_PARTIVA_EST, CG16_PARTIVA, '') = ISNULL(@PI, '')
+     AND ISNULL(CG16_CODFISCALE, '') = ISNULL(@CF, '')
+
+ UNION
+
+ SELECT 2 AS ORDINE
+     , CG44_CLIFOR
+     , CG16_CODICE
+ FROM CG16_ANAGGEN WITH (NOLOCK)
+ LEFT OUTER JOIN CG44_CLIFOR WITH (NOLOCK)
+     ON CG44_DITTA_CG18 = @DITTA
+         AND CG44_TIPOCF = @TIPOCF
+             AND CG44_CODICE_CG16 = CG16_CODICE
+ WHERE (COALESCE(CG16_PARTIVA_EST, CG16_PARTIVA, '') = '' OR ISNULL(@PI, '') = '')
+     AND ISNULL(@CF, '') <> ''
+     AND ISNULL(CG16_CODFISCALE, '') = ISNULL(@CF, '')
+
+ UNION
+
+ SELECT 3 AS ORDINE
+     , CG44_CLIFOR
+     , CG16_CODICE
+ FROM CG16_ANAGGEN WITH (NOLOCK)
+ LEFT OUTER JOIN CG44_CLIFOR WITH (NOLOCK)
+     ON CG44_DITTA_CG18 = @DITTA
+         AND CG44_TIPOCF = @TIPOCF
+             AND CG44_CODICE_CG16 = CG16_CODICE
+ WHERE (COALESCE(CG16_PARTIVA_EST, CG16_PARTIVA, '') = '' OR ISNULL(@PI, '') = '')
+     AND (ISNULL(CG16_CODFISCALE, '') = '' OR ISNULL(@CF, '') = '')  
+     AND ISNULL(@RS, '') <> ''
+     AND ISNULL(CG16_RAGSOANAG, '') = ISNULL(@RS, '')
+     AND (ISNULL(CG16_INDIRIZZO, '') = ISNULL(@IND, '') OR ISNULL(CG16_INDIRIZZO, '') = '' OR ISNULL(@IND, '') = '')
+     AND (ISNULL(CG16_CITTA, '') = ISNULL(@CIT, '') OR ISNULL(CG16_CITTA, '') = '' OR ISNULL(@CIT, '') = '')
+
+GO
+-- <moment> (updatable)
+ SELECT *
+ FROM CG16_ANAGGEN WITH (NOLOCK)
+ WHERE 1 = 0
+GO
+-- <moment>
+ SELECT CG16_CODICE
+ FROM CG16_ANAGGEN  WITH (NOLOCK)
+ WHERE CG16_CODICE = 1003
+GO
+-- <moment>
+SELECT NEWID()
+GO
+-- <moment>
+ SELECT CG01_CODICE
+ FROM CG01_ANAGCOMUNI WITH (NOLOCK)
+ WHERE CG01_CODICE = 'D612'
+GO
+-- <moment>
+ SELECT CG01_CODICE
+ FROM CG01_ANAGCOMUNI WITH (NOLOCK)
+ WHERE CG01_CODICE = 'D612'
+GO
+-- <moment>
+-- BeginTrans
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     20
+     , 'CG16_ANAGGEN'
+     , 1
+     , 0
+     , 'Nuovo codice anagrafica:1003'
+     , ''
+     )
+GO
+-- <moment> (updatable)
+ SELECT *
+ FROM CG44_CLIFOR WITH (NOLOCK)
+ WHERE 1 = 0
+GO
+-- <moment>
+ SELECT CG44_CLIFOR
+ FROM CG44_CLIFOR  WITH (NOLOCK)
+ WHERE CG44_DITTA_CG18 = 1
+     AND CG44_TIPOCF = 0
+     AND CG44_CLIFOR = 2
+GO
+-- <moment>
+SELECT NEWID()
+GO
+-- <moment>
+-- CommitTrans
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     21
+     , 'CG44_CLIFOR'
+     , 0
+     , 0
+     , 'Codice cliente sorgente: 2 - Nuovo codice cliente:2'
+     , ''
+     )
+GO
+-- <moment>
+ DECLARE @PI AS VARCHAR(20)
+ DECLARE @CF AS VARCHAR(20)
+ DECLARE @RS AS NVARCHAR(60)
+ DECLARE @IND AS NVARCHAR(40)
+ DECLARE @CIT AS NVARCHAR(40)
+ DECLARE @DITTA AS VARCHAR(5)
+ DECLARE @TIPOCF AS CHAR(1)
+
+ SET @PI = '04455660109'
+ SET @CF = '04455660109'
+ SET @RS = 'L''Angolo del Libro S.a.s.'
+ SET @IND = 'Via Garibaldi 3'
+ SET @CIT = 'Genova'
+ SET @DITTA = 1
+ SET @TIPOCF = 0
+
+ SELECT 1 AS ORDINE
+     , CG44_CLIFOR
+     , CG16_CODICE
+ FROM CG16_ANAGGEN WITH (NOLOCK)
+ LEFT OUTER JOIN CG44_CLIFOR WITH (NOLOCK)
+     ON CG44_DITTA_CG18 = @DITTA
+         AND CG44_TIPOCF = @TIPOCF
+             AND CG44_CODICE_CG16 = CG16_CODICE
+ WHERE ISNULL(@PI, '') <> ''
+     AND COALESCE(CG16_PARTIVA_EST, CG16_PARTIVA, '') = ISNULL(@PI, '')
+     AND ISNULL(CG16_CODFISCALE, '') = ISNULL(@CF, '')
+
+ UNION
+
+ SELECT 2 AS ORDINE
+     , CG44_CLIFOR
+     , CG16_CODICE
+ FROM CG16_ANAGGEN WITH (NOLOCK)
+ LEFT OUTER JOIN CG44_CLIFOR WITH (NOLOCK)
+     ON CG44_DITTA_CG18 = @DITTA
+         AND CG44_TIPOCF = @TIPOCF
+             AND CG44_CODICE_CG16 = CG16_CODICE
+ WHERE (COALESCE(CG16_PARTIVA_EST, CG16_PARTIVA, '') = '' OR ISNULL(@PI, '') = '')
+     AND ISNULL(@CF, '') <> ''
+     AND ISNULL(CG16_CODFISCALE, '') = ISNULL(@CF, '')
+
+ UNION
+
+ SELECT 3 AS ORDINE
+     , CG44_CLIFOR
+     , CG16_CODICE
+ FROM CG16_ANAGGEN WITH (NOLOCK)
+ LEFT OUTER JOIN CG44_CLIFOR WITH (NOLOCK)
+     ON CG44_DITTA_CG18 = @DITTA
+         AND CG44_TIPOCF = @TIPOCF
+             AND CG44_CODICE_CG16 = CG16_CODICE
+ WHERE (COALESCE(CG16_PARTIVA_EST, CG16_PARTIVA, '') = '' OR ISNULL(@PI, '') = '')
+     AND (ISNULL(CG16_CODFISCALE, '') = '' OR ISNULL(@CF, '') = '')  
+     AND ISNULL(@RS, '') <> ''
+     AND ISNULL(CG16_RAGSOANAG, '') = ISNULL(@RS, '')
+     AND (ISNULL(CG16_INDIRIZZO, '') = ISNULL(@IND, '') OR ISNULL(CG16_INDIRIZZO, '') = '' OR ISNULL(@IND, '') = '')
+     AND (ISNULL(CG16_CITTA, '') = ISNULL(@CIT, '') OR ISNULL(CG16_CITTA, '') = '' OR ISNULL(@CIT, '') = '')
+
+GO
+-- <moment> (updatable)
+ SELECT *
+ FROM CG16_ANAGGEN WITH (NOLOCK)
+ WHERE 1 = 0
+GO
+-- <moment>
+ SELECT CG16_CODICE
+ FROM CG16_ANAGGEN  WITH (NOLOCK)
+ WHERE CG16_CODICE = 1004
+GO
+-- <moment>
+SELECT NEWID()
+GO
+-- <moment>
+ SELECT CG01_CODICE
+ FROM CG01_ANAGCOMUNI WITH (NOLOCK)
+ WHERE CG01_CODICE = 'D969'
+GO
+-- <moment>
+-- BeginTrans
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     22
+     , 'CG16_ANAGGEN'
+     , 1
+     , 0
+     , 'Nuovo codice anagrafica:1004'
+     , ''
+     )
+GO
+-- <moment> (updatable)
+ SELECT *
+ FROM CG44_CLIFOR WITH (NOLOCK)
+ WHERE 1 = 0
+GO
+-- <moment>
+ SELECT CG44_CLIFOR
+ FROM CG44_CLIFOR  WITH (NOLOCK)
+ WHERE CG44_DITTA_CG18 = 1
+     AND CG44_TIPOCF = 0
+     AND CG44_CLIFOR = 3
+GO
+-- <moment>
+SELECT NEWID()
+GO
+-- <moment>
+-- CommitTrans
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     23
+     , 'CG44_CLIFOR'
+     , 0
+     , 0
+     , 'Codice cliente sorgente: 3 - Nuovo codice cliente:3'
+     , ''
+     )
+GO
+-- <moment>
+ DECLARE @PI AS VARCHAR(20)
+ DECLARE @CF AS VARCHAR(20)
+ DECLARE @RS AS NVARCHAR(60)
+ DECLARE @IND AS NVARCHAR(40)
+ DECLARE @CIT AS NVARCHAR(40)
+ DECLARE @DITTA AS VARCHAR(5)
+ DECLARE @TIPOCF AS CHAR(1)
+
+ SET @PI = '03344550166'
+ SET @CF = '03344550166'
+ SET @RS = 'Tipografia Rapida S.r.l.'
+ SET @IND = 'Via Borgo Palazzo 40'
+ SET @CIT = 'Bergamo'
+ SET @DITTA = 1
+ SET @TIPOCF = 0
+
+ SELECT 1 AS ORDINE
+     , CG44_CLIFOR
+     , CG16_CODICE
+ FROM CG16_ANAGGEN WITH (NOLOCK)
+ LEFT OUTER JOIN CG44_CLIFOR WITH (NOLOCK)
+     ON CG44_DITTA_CG18 = @DITTA
+         AND CG44_TIPOCF = @TIPOCF
+             AND CG44_CODICE_CG16 = CG16_CODICE
+ WHERE ISNULL(@PI, '') <> ''
+     AND COALESCE(CG16_PARTIVA_EST, CG16_PARTIVA, '') = ISNULL(@PI, '')
+     AND ISNULL(CG16_CODFISCALE, '') = ISNULL(@CF, '')
+
+ UNION
+
+ SELECT 2 AS ORDINE
+     , CG44_CLIFOR
+     , CG16_CODICE
+ FROM CG16_ANAGGEN WITH (NOLOCK)
+ LEFT OUTER JOIN CG44_CLIFOR WITH (NOLOCK)
+     ON CG44_DITTA_CG18 = @DITTA
+         AND CG44_TIPOCF = @TIPOCF
+             AND CG44_CODICE_CG16 = CG16_CODICE
+ WHERE (COALESCE(CG16_PARTIVA_EST, CG16_PARTIVA, '') = '' OR ISNULL(@PI, '') = '')
+     AND ISNULL(@CF, '') <> ''
+     AND ISNULL(CG16_CODFISCALE, '') = ISNULL(@CF, '')
+
+ UNION
+
+ SELECT 3 AS ORDINE
+     , CG44_CLIFOR
+     , CG16_CODICE
+ FROM CG16_ANAGGEN WITH (NOLOCK)
+ LEFT OUTER JOIN CG44_CLIFOR WITH (NOLOCK)
+     ON CG44_DITTA_CG18 = @DITTA
+         AND CG44_TIPOCF = @TIPOCF
+             AND CG44_CODICE_CG16 = CG16_CODICE
+ WHERE (COALESCE(CG16_PARTIVA_EST, CG16_PARTIVA, '') = '' OR ISNULL(@PI, '') = '')
+     AND (ISNULL(CG16_CODFISCALE, '') = '' OR ISNULL(@CF, '') = '')  
+     AND ISNULL(@RS, '') <> ''
+     AND ISNULL(CG16_RAGSOANAG, '') = ISNULL(@RS, '')
+     AND (ISNULL(CG16_INDIRIZZO, '') = ISNULL(@IND, '') OR ISNULL(CG16_INDIRIZZO, '') = '' OR ISNULL(@IND, '') = '')
+     AND (ISNULL(CG16_CITTA, '') = ISNULL(@CIT, '') OR ISNULL(CG16_CITTA, '') = '' OR ISNULL(@CIT, '') = '')
+
+GO
+-- <moment> (updatable)
+ SELECT *
+ FROM CG16_ANAGGEN WITH (NOLOCK)
+ WHERE 1 = 0
+GO
+-- <moment>
+ SELECT CG16_CODICE
+ FROM CG16_ANAGGEN  WITH (NOLOCK)
+ WHERE CG16_CODICE = 1005
+GO
+-- <moment>
+SELECT NEWID()
+GO
+-- <moment>
+ SELECT CG01_CODICE
+ FROM CG01_ANAGCOMUNI WITH (NOLOCK)
+ WHERE CG01_CODICE = 'A794'
+GO
+-- <moment>
+-- BeginTrans
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     24
+     , 'CG16_ANAGGEN'
+     , 1
+     , 0
+     , 'Nuovo codice anagrafica:1005'
+     , ''
+     )
+GO
+-- <moment> (updatable)
+ SELECT *
+ FROM CG44_CLIFOR WITH (NOLOCK)
+ WHERE 1 = 0
+GO
+-- <moment>
+ SELECT CG44_CLIFOR
+ FROM CG44_CLIFOR  WITH (NOLOCK)
+ WHERE CG44_DITTA_CG18 = 1
+     AND CG44_TIPOCF = 0
+     AND CG44_CLIFOR = 4
+GO
+-- <moment>
+SELECT NEWID()
+GO
+-- <moment>
+-- CommitTrans
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     25
+     , 'CG44_CLIFOR'
+     , 0
+     , 0
+     , 'Codice cliente sorgente: 4 - Nuovo codice cliente:4'
+     , ''
+     )
+GO
+-- <moment>
+ DECLARE @PI AS VARCHAR(20)
+ DECLARE @CF AS VARCHAR(20)
+ DECLARE @RS AS NVARCHAR(60)
+ DECLARE @IND AS NVARCHAR(40)
+ DECLARE @CIT AS NVARCHAR(40)
+ DECLARE @DITTA AS VARCHAR(5)
+ DECLARE @TIPOCF AS CHAR(1)
+
+ SET @PI = '02233440377'
+ SET @CF = '02233440377'
+ SET @RS = 'Trasporti Veloci S.r.l.'
+ SET @IND = 'Via Emilia 80'
+ SET @CIT = 'Bologna'
+ SET @DITTA = 1
+ SET @TIPOCF = 1
+
+ SELECT 1 AS ORDINE
+     , CG44_CLIFOR
+     , CG16_CODICE
+ FROM CG16_ANAGGEN WITH (NOLOCK)
+ LEFT OUTER JOIN CG44_CLIFOR WITH (NOLOCK)
+     ON CG44_DITTA_CG18 = @DITTA
+         AND CG44_TIPOCF = @TIPOCF
+             AND CG44_CODICE_CG16 = CG16_CODICE
+ WHERE ISNULL(@PI, '') <> ''
+     AND COALESCE(CG16_PARTIVA_EST, CG16_PARTIVA, '') = ISNULL(@PI, '')
+     AND ISNULL(CG16_CODFISCALE, '') = ISNULL(@CF, '')
+
+ UNION
+
+ SELECT 2 AS ORDINE
+     , CG44_CLIFOR
+     , CG16_CODICE
+ FROM CG16_ANAGGEN WITH (NOLOCK)
+ LEFT OUTER JOIN CG44_CLIFOR WITH (NOLOCK)
+     ON CG44_DITTA_CG18 = @DITTA
+         AND CG44_TIPOCF = @TIPOCF
+             AND CG44_CODICE_CG16 = CG16_CODICE
+ WHERE (COALESCE(CG16_PARTIVA_EST, CG16_PARTIVA, '') = '' OR ISNULL(@PI, '') = '')
+     AND ISNULL(@CF, '') <> ''
+     AND ISNULL(CG16_CODFISCALE, '') = ISNULL(@CF, '')
+
+ UNION
+
+ SELECT 3 AS ORDINE
+     , CG44_CLIFOR
+     , CG16_CODICE
+ FROM CG16_ANAGGEN WITH (NOLOCK)
+ LEFT OUTER JOIN CG44_CLIFOR WITH (NOLOCK)
+     ON CG44_DITTA_CG18 = @DITTA
+         AND CG44_TIPOCF = @TIPOCF
+             AND CG44_CODICE_CG16 = CG16_CODICE
+ WHERE (COALESCE(CG16_PARTIVA_EST, CG16_PARTIVA, '') = '' OR ISNULL(@PI, '') = '')
+     AND (ISNULL(CG16_CODFISCALE, '') = '' OR ISNULL(@CF, '') = '')  
+     AND ISNULL(@RS, '') <> ''
+     AND ISNULL(CG16_RAGSOANAG, '') = ISNULL(@RS, '')
+     AND (ISNULL(CG16_INDIRIZZO, '') = ISNULL(@IND, '') OR ISNULL(CG16_INDIRIZZO, '') = '' OR ISNULL(@IND, '') = '')
+     AND (ISNULL(CG16_CITTA, '') = ISNULL(@CIT, '') OR ISNULL(CG16_CITTA, '') = '' OR ISNULL(@CIT, '') = '')
+
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     26
+     , 'CG44_CLIFOR'
+     , 0
+     , 10
+     , 'Codice fornitore sorgente: 1 - Codice anagrafica:1002 - Codice fornitore:1'
+     , ''
+     )
+GO
+-- <moment>
+ DECLARE @PI AS VARCHAR(20)
+ DECLARE @CF AS VARCHAR(20)
+ DECLARE @RS AS NVARCHAR(60)
+ DECLARE @IND AS NVARCHAR(40)
+ DECLARE @CIT AS NVARCHAR(40)
+ DECLARE @DITTA AS VARCHAR(5)
+ DECLARE @TIPOCF AS CHAR(1)
+
+ SET @PI = '07788990011'
+ SET @CF = '07788990011'
+ SET @RS = 'Carta e Penna S.p.A.'
+ SET @IND = 'Viale Europa 22'
+ SET @CIT = 'Roma'
+ SET @DITTA = 1
+ SET @TIPOCF = 1
+
+ SELECT 1 AS ORDINE
+     , CG44_CLIFOR
+     , CG16_CODICE
+ FROM CG16_ANAGGEN WITH (NOLOCK)
+ LEFT OUTER JOIN CG44_CLIFOR WITH (NOLOCK)
+     ON CG44_DITTA_CG18 = @DITTA
+         AND CG44_TIPOCF = @TIPOCF
+             AND CG44_CODICE_CG16 = CG16_CODICE
+ WHERE ISNULL(@PI, '') <> ''
+     AND COALESCE(CG16_PARTIVA_EST, CG16_PARTIVA, '') = ISNULL(@PI, '')
+     AND ISNULL(CG16_CODFISCALE, '') = ISNULL(@CF, '')
+
+ UNION
+
+ SELECT 2 AS ORDINE
+     , CG44_CLIFOR
+     , CG16_CODICE
+ FROM CG16_ANAGGEN WITH (NOLOCK)
+ LEFT OUTER JOIN CG44_CLIFOR WITH (NOLOCK)
+     ON CG44_DITTA_CG18 = @DITTA
+         AND CG44_TIPOCF = @TIPOCF
+             AND CG44_CODICE_CG16 = CG16_CODICE
+ WHERE (COALESCE(CG16_PARTIVA_EST, CG16_PARTIVA, '') = '' OR ISNULL(@PI, '') = '')
+     AND ISNULL(@CF, '') <> ''
+     AND ISNULL(CG16_CODFISCALE, '') = ISNULL(@CF, '')
+
+ UNION
+
+ SELECT 3 AS ORDINE
+     , CG44_CLIFOR
+     , CG16_CODICE
+ FROM CG16_ANAGGEN WITH (NOLOCK)
+ LEFT OUTER JOIN CG44_CLIFOR WITH (NOLOCK)
+     ON CG44_DITTA_CG18 = @DITTA
+         AND CG44_TIPOCF = @TIPOCF
+             AND CG44_CODICE_CG16 = CG16_CODICE
+ WHERE (COALESCE(CG16_PARTIVA_EST, CG16_PARTIVA, '') = '' OR ISNULL(@PI, '') = '')
+     AND (ISNULL(CG16_CODFISCALE, '') = '' OR ISNULL(@CF, '') = '')  
+     AND ISNULL(@RS, '') <> ''
+     AND ISNULL(CG16_RAGSOANAG, '') = ISNULL(@RS, '')
+     AND (ISNULL(CG16_INDIRIZZO, '') = ISNULL(@IND, '') OR ISNULL(CG16_INDIRIZZO, '') = '' OR ISNULL(@IND, '') = '')
+     AND (ISNULL(CG16_CITTA, '') = ISNULL(@CIT, '') OR ISNULL(CG16_CITTA, '') = '' OR ISNULL(@CIT, '') = '')
+
+GO
+-- <moment> (updatable)
+ SELECT *
+ FROM CG16_ANAGGEN WITH (NOLOCK)
+ WHERE 1 = 0
+GO
+-- <moment>
+ SELECT CG16_CODICE
+ FROM CG16_ANAGGEN  WITH (NOLOCK)
+ WHERE CG16_CODICE = 1006
+GO
+-- <moment>
+SELECT NEWID()
+GO
+-- <moment>
+ SELECT CG01_CODICE
+ FROM CG01_ANAGCOMUNI WITH (NOLOCK)
+ WHERE CG01_CODICE = 'H501'
+GO
+-- <moment>
+-- BeginTrans
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     27
+     , 'CG16_ANAGGEN'
+     , 1
+     , 0
+     , 'Nuovo codice anagrafica:1006'
+     , ''
+     )
+GO
+-- <moment> (updatable)
+ SELECT *
+ FROM CG44_CLIFOR WITH (NOLOCK)
+ WHERE 1 = 0
+GO
+-- <moment>
+ SELECT CG44_CLIFOR
+ FROM CG44_CLIFOR  WITH (NOLOCK)
+ WHERE CG44_DITTA_CG18 = 1
+     AND CG44_TIPOCF = 1
+     AND CG44_CLIFOR = 2
+GO
+-- <moment>
+SELECT NEWID()
+GO
+-- <moment>
+-- CommitTrans
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     28
+     , 'CG44_CLIFOR'
+     , 0
+     , 0
+     , 'Codice fornitore sorgente: 2 - Nuovo codice fornitore:2'
+     , ''
+     )
+GO
+-- <moment>
+ DECLARE @PI AS VARCHAR(20)
+ DECLARE @CF AS VARCHAR(20)
+ DECLARE @RS AS NVARCHAR(60)
+ DECLARE @IND AS NVARCHAR(40)
+ DECLARE @CIT AS NVARCHAR(40)
+ DECLARE @DITTA AS VARCHAR(5)
+ DECLARE @TIPOCF AS CHAR(1)
+
+ SET @PI = '03344550166'
+ SET @CF = '03344550166'
+ SET @RS = 'Tipografia Rapida S.r.l.'
+ SET @IND = 'Via Borgo Palazzo 40'
+ SET @CIT = 'Bergamo'
+ SET @DITTA = 1
+ SET @TIPOCF = 1
+
+ SELECT 1 AS ORDINE
+     , CG44_CLIFOR
+     , CG16_CODICE
+ FROM CG16_ANAGGEN WITH (NOLOCK)
+ LEFT OUTER JOIN CG44_CLIFOR WITH (NOLOCK)
+     ON CG44_DITTA_CG18 = @DITTA
+         AND CG44_TIPOCF = @TIPOCF
+             AND CG44_CODICE_CG16 = CG16_CODICE
+ WHERE ISNULL(@PI, '') <> ''
+     AND COALESCE(CG16_PARTIVA_EST, CG16_PARTIVA, '') = ISNULL(@PI, '')
+     AND ISNULL(CG16_CODFISCALE, '') = ISNULL(@CF, '')
+
+ UNION
+
+ SELECT 2 AS ORDINE
+     , CG44_CLIFOR
+     , CG16_CODICE
+ FROM CG16_ANAGGEN WITH (NOLOCK)
+ LEFT OUTER JOIN CG44_CLIFOR WITH (NOLOCK)
+     ON CG44_DITTA_CG18 = @DITTA
+         AND CG44_TIPOCF = @TIPOCF
+             AND CG44_CODICE_CG16 = CG16_CODICE
+ WHERE (COALESCE(CG16_PARTIVA_EST, CG16_PARTIVA, '') = '' OR ISNULL(@PI, '') = '')
+     AND ISNULL(@CF, '') <> ''
+     AND ISNULL(CG16_CODFISCALE, '') = ISNULL(@CF, '')
+
+ UNION
+
+ SELECT 3 AS ORDINE
+     , CG44_CLIFOR
+     , CG16_CODICE
+ FROM CG16_ANAGGEN WITH (NOLOCK)
+ LEFT OUTER JOIN CG44_CLIFOR WITH (NOLOCK)
+     ON CG44_DITTA_CG18 = @DITTA
+         AND CG44_TIPOCF = @TIPOCF
+             AND CG44_CODICE_CG16 = CG16_CODICE
+ WHERE (COALESCE(CG16_PARTIVA_EST, CG16_PARTIVA, '') = '' OR ISNULL(@PI, '') = '')
+     AND (ISNULL(CG16_CODFISCALE, '') = '' OR ISNULL(@CF, '') = '')  
+     AND ISNULL(@RS, '') <> ''
+     AND ISNULL(CG16_RAGSOANAG, '') = ISNULL(@RS, '')
+     AND (ISNULL(CG16_INDIRIZZO, '') = ISNULL(@IND, '') OR ISNULL(CG16_INDIRIZZO, '') = '' OR ISNULL(@IND, '') = '')
+     AND (ISNULL(CG16_CITTA, '') = ISNULL(@CIT, '') OR ISNULL(CG16_CITTA, '') = '' OR ISNULL(@CIT, '') = '')
+
+GO
+-- <moment> (updatable)
+ SELECT *
+ FROM CG44_CLIFOR WITH (NOLOCK)
+ WHERE 1 = 0
+GO
+-- <moment>
+ SELECT CG44_CLIFOR
+ FROM CG44_CLIFOR  WITH (NOLOCK)
+ WHERE CG44_DITTA_CG18 = 1
+     AND CG44_TIPOCF = 1
+     AND CG44_CLIFOR = 3
+GO
+-- <moment>
+SELECT NEWID()
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     29
+     , 'CG44_CLIFOR'
+     , 0
+     , 0
+     , 'Codice fornitore sorgente: 3 - Codice anagrafica:1005 - Nuovo codice fornitore:3'
+     , ''
+     )
+GO
+-- <moment>
+ DECLARE @PI AS VARCHAR(20)
+ DECLARE @CF AS VARCHAR(20)
+ DECLARE @RS AS NVARCHAR(60)
+ DECLARE @IND AS NVARCHAR(40)
+ DECLARE @CIT AS NVARCHAR(40)
+ DECLARE @DITTA AS VARCHAR(5)
+ DECLARE @TIPOCF AS CHAR(1)
+
+ SET @PI = '03366550156'
+ SET @CF = '03366550156'
+ SET @RS = 'Ottica Moderna S.n.c.'
+ SET @IND = 'Via Roma 12'
+ SET @CIT = 'Milano'
+ SET @DITTA = 1
+ SET @TIPOCF = 1
+
+ SELECT 1 AS ORDINE
+     , CG44_CLIFOR
+     , CG16_CODICE
+ FROM CG16_ANAGGEN WITH (NOLOCK)
+ LEFT OUTER JOIN CG44_CLIFOR WITH (NOLOCK)
+     ON CG44_DITTA_CG18 = @DITTA
+         AND CG44_TIPOCF = @TIPOCF
+             AND CG44_CODICE_CG16 = CG16_CODICE
+ WHERE ISNULL(@PI, '') <> ''
+     AND COALESCE(CG16_PARTIVA_EST, CG16_PARTIVA, '') = ISNULL(@PI, '')
+     AND ISNULL(CG16_CODFISCALE, '') = ISNULL(@CF, '')
+
+ UNION
+
+ SELECT 2 AS ORDINE
+     , CG44_CLIFOR
+     , CG16_CODICE
+ FROM CG16_ANAGGEN WITH (NOLOCK)
+ LEFT OUTER JOIN CG44_CLIFOR WITH (NOLOCK)
+     ON CG44_DITTA_CG18 = @DITTA
+         AND CG44_TIPOCF = @TIPOCF
+             AND CG44_CODICE_CG16 = CG16_CODICE
+ WHERE (COALESCE(CG16_PARTIVA_EST, CG16_PARTIVA, '') = '' OR ISNULL(@PI, '') = '')
+     AND ISNULL(@CF, '') <> ''
+     AND ISNULL(CG16_CODFISCALE, '') = ISNULL(@CF, '')
+
+ UNION
+
+ SELECT 3 AS ORDINE
+     , CG44_CLIFOR
+     , CG16_CODICE
+ FROM CG16_ANAGGEN WITH (NOLOCK)
+ LEFT OUTER JOIN CG44_CLIFOR WITH (NOLOCK)
+     ON CG44_DITTA_CG18 = @DITTA
+         AND CG44_TIPOCF = @TIPOCF
+             AND CG44_CODICE_CG16 = CG16_CODICE
+ WHERE (COALESCE(CG16_PARTIVA_EST, CG16_PARTIVA, '') = '' OR ISNULL(@PI, '') = '')
+     AND (ISNULL(CG16_CODFISCALE, '') = '' OR ISNULL(@CF, '') = '')  
+     AND ISNULL(@RS, '') <> ''
+     AND ISNULL(CG16_RAGSOANAG, '') = ISNULL(@RS, '')
+     AND (ISNULL(CG16_INDIRIZZO, '') = ISNULL(@IND, '') OR ISNULL(CG16_INDIRIZZO, '') = '' OR ISNULL(@IND, '') = '')
+     AND (ISNULL(CG16_CITTA, '') = ISNULL(@CIT, '') OR ISNULL(CG16_CITTA, '') = '' OR ISNULL(@CIT, '') = '')
+
+GO
+-- <moment> (updatable)
+ SELECT *
+ FROM CG44_CLIFOR WITH (NOLOCK)
+ WHERE 1 = 0
+GO
+-- <moment>
+ SELECT CG44_CLIFOR
+ FROM CG44_CLIFOR  WITH (NOLOCK)
+ WHERE CG44_DITTA_CG18 = 1
+     AND CG44_TIPOCF = 1
+     AND CG44_CLIFOR = 4
+GO
+-- <moment>
+SELECT NEWID()
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     30
+     , 'CG44_CLIFOR'
+     , 0
+     , 0
+     , 'Codice fornitore sorgente: 4 - Codice anagrafica:1001 - Nuovo codice fornitore:4'
+     , ''
+     )
+GO
+-- <moment>
+ SELECT *
+ FROM #VPOOLLOG WITH (NOLOCK)
+ ORDER BY PROGR, LIVELLO
+GO
+-- <moment>
+ SELECT OBJECT_ID(N'tempdb..#VPOOLLOG', N'U')
+GO
+-- <moment>
+ DROP TABLE #VPOOLLOG
+GO
+-- <moment>
+ INSERT INTO IE42_IMPCOGE (
+     IE42_DITTA_CG18
+     , IE42_DATAORA
+     , IE42_NOMEFILE
+     , IE42_FLGSEZ
+     , IE42_FLGPDC
+     , IE42_FLGCAU
+     , IE42_FLGCODIVA
+     , IE42_FLGCLIFOR
+     , IE42_FLGESTRATTI
+     , IE42_DADATA
+     , IE42_ADATA
+     , IE42_INDPROVIMP
+     , IE42_AZIENDARIF
+     , IE42_UTENTE
+     , IE42_FLGGESTCODID
+     )
+ VALUES (
+     1
+     , '<now>'
+     , 'alfa.xml'
+     , 1
+     , 1
+     , 1
+     , 0
+     , 1
+     , 0
+     , '20260101'
+     , '20261231'
+     , 1
+     , 900001
+     , 'admin'
+     , 0
+     )
+ SELECT SCOPE_IDENTITY()
+GO
+-- <moment>
+ CREATE TABLE #VPOOLLOG
+      (PROGR   DECIMAL(10, 0) NULL
+     , TABELLA NVARCHAR(50)   COLLATE DATABASE_DEFAULT NULL
+     , LIVELLO DECIMAL(2, 0)  NULL
+     , STATO   DECIMAL(2, 0)  NULL
+     , CHIAVE  NVARCHAR(4000) COLLATE DATABASE_DEFAULT NULL
+     , ERRORE  NVARCHAR(1000) COLLATE DATABASE_DEFAULT NULL
+     )
+GO
+-- <moment>
+ SELECT CG33_CODICE
+     , CG33_CAUSALEIVA
+ FROM CG33_TABCAU WITH (NOLOCK)
+GO
+-- <moment>
+ SELECT TOP 1 IE43_NUMREG_CO99
+ FROM IE43_DETTIMPCOGE WITH (NOLOCK)
+ WHERE IE43_DITTA_CG18 = 1
+     AND IE43_AZIENDARIF = 900001
+     AND IE43_NUMREG_AZIENDARIF = 'A0000001'
+GO
+-- <moment>
+-- BeginTrans
+GO
+-- <moment>
+ INSERT INTO IE43_DETTIMPCOGE (
+     IE43_DITTA_CG18
+     , IE43_AZIENDARIF
+     , IE43_NUMREG_AZIENDARIF
+     , IE43_NUMREG_CO99
+     , IE43_ID_IE42
+     )
+ VALUES (
+     1
+     , 900001
+     , 'A0000001'
+     , '202600000001'
+     , 1
+     )
+GO
+-- <moment>
+ INSERT INTO CO99_MASTERDOC (
+     CO99_DITTA_CG18
+     , CO99_NUMREG
+     , CO99_INDTIPOOP
+     , CO99_DATACRE
+     , CO99_GRUPPOCRE
+     , CO99_UTENTECRE
+     , CO99_DATAVAR
+     , CO99_GRUPPOVAR
+     , CO99_UTENTEVAR
+     , CO99_INDNOTE1
+     , CO99_DESCNOTE1
+     , CO99_FLGDELNOTE1
+     , CO99_INDCOIN
+     )
+ VALUES (
+     1
+     , '202600000001'
+     , 0
+     , '<now>'
+     , 'AMMIN'
+     , 'admin'
+     , '<now>'
+     , 'AMMIN'
+     , 'admin'
+     , 0
+     , ''
+     , 0
+     , 0
+     )
+GO
+-- <moment> (updatable)
+ SELECT *
+ FROM CG41_PRIMANOTA WITH(NOLOCK)
+ WHERE CG41_DITTA_CG18 = 1
+     AND CG41_NUMREG = '202600000001'
+GO
+-- <moment>
+SELECT NEWID()
+GO
+-- <moment> (updatable)
+ SELECT *
+ FROM CG42_MOVCONT WITH (NOLOCK)
+ WHERE CG42_DITTA_CG18 = 1
+     AND CG42_NUMREG_CG41 = '202600000001'
+GO
+-- <moment>
+SELECT NEWID()
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     31
+     , 'CG42_MOVCONT'
+     , 1
+     , 0
+     , 'Numero riga contabile: 1 - Conto: F000000000'
+     , ''
+     )
+GO
+-- <moment>
+SELECT NEWID()
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     32
+     , 'CG42_MOVCONT'
+     , 1
+     , 0
+     , 'Numero riga contabile: 2 - Conto: K10'
+     , ''
+     )
+GO
+-- <moment>
+SELECT NEWID()
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     33
+     , 'CG42_MOVCONT'
+     , 1
+     , 0
+     , 'Numero riga contabile: 3 - Conto: E21'
+     , ''
+     )
+GO
+-- <moment> (updatable)
+ SELECT *
+ FROM CG43_MOVIVA WITH (NOLOCK)
+ WHERE CG43_DITTA_CG18 = 1
+     AND CG43_NUMREG_CG41 = '202600000001'
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     34
+     , 'CG43_MOVIVA'
+     , 1
+     , 0
+     , 'Numero riga Iva: 1'
+     , ''
+     )
+GO
+-- <moment>
+-- CommitTrans
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     35
+     , 'CG41_PRIMANOTA'
+     , 0
+     , 0
+     , 'Data reg.: 01/01/2026 00:00:00 - Data doc.: 01/01/2026 00:00:00 - Num. doc.: 9126 - Sez.: A - Causale: FTA - Fattura acquisto - Num. doc. orig.:  - Importo: 2376.87 - Num. reg. sorgente : A0000001 - Num. reg.: 202600000001'
+     , ''
+     )
+GO
+-- <moment>
+ SELECT TOP 1 IE43_NUMREG_CO99
+ FROM IE43_DETTIMPCOGE WITH (NOLOCK)
+ WHERE IE43_DITTA_CG18 = 1
+     AND IE43_AZIENDARIF = 900001
+     AND IE43_NUMREG_AZIENDARIF = 'A0000002'
+GO
+-- <moment>
+-- BeginTrans
+GO
+-- <moment>
+ INSERT INTO IE43_DETTIMPCOGE (
+     IE43_DITTA_CG18
+     , IE43_AZIENDARIF
+     , IE43_NUMREG_AZIENDARIF
+     , IE43_NUMREG_CO99
+     , IE43_ID_IE42
+     )
+ VALUES (
+     1
+     , 900001
+     , 'A0000002'
+     , '202600000002'
+     , 1
+     )
+GO
+-- <moment>
+ INSERT INTO CO99_MASTERDOC (
+     CO99_DITTA_CG18
+     , CO99_NUMREG
+     , CO99_INDTIPOOP
+     , CO99_DATACRE
+     , CO99_GRUPPOCRE
+     , CO99_UTENTECRE
+     , CO99_DATAVAR
+     , CO99_GRUPPOVAR
+     , CO99_UTENTEVAR
+     , CO99_INDNOTE1
+     , CO99_DESCNOTE1
+     , CO99_FLGDELNOTE1
+     , CO99_INDCOIN
+     )
+ VALUES (
+     1
+     , '202600000002'
+     , 0
+     , '<now>'
+     , 'AMMIN'
+     , 'admin'
+     , '<now>'
+     , 'AMMIN'
+     , 'admin'
+     , 0
+     , ''
+     , 0
+     , 0
+     )
+GO
+-- <moment> (updatable)
+ SELECT *
+ FROM CG41_PRIMANOTA WITH(NOLOCK)
+ WHERE CG41_DITTA_CG18 = 1
+     AND CG41_NUMREG = '202600000002'
+GO
+-- <moment>
+SELECT NEWID()
+GO
+-- <moment> (updatable)
+ SELECT *
+ FROM CG42_MOVCONT WITH (NOLOCK)
+ WHERE CG42_DITTA_CG18 = 1
+     AND CG42_NUMREG_CG41 = '202600000002'
+GO
+-- <moment>
+SELECT NEWID()
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     36
+     , 'CG42_MOVCONT'
+     , 1
+     , 0
+     , 'Numero riga contabile: 1 - Conto: C000000000'
+     , ''
+     )
+GO
+-- <moment>
+SELECT NEWID()
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     37
+     , 'CG42_MOVCONT'
+     , 1
+     , 0
+     , 'Numero riga contabile: 2 - Conto: R10'
+     , ''
+     )
+GO
+-- <moment>
+SELECT NEWID()
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     38
+     , 'CG42_MOVCONT'
+     , 1
+     , 0
+     , 'Numero riga contabile: 3 - Conto: E20'
+     , ''
+     )
+GO
+-- <moment> (updatable)
+ SELECT *
+ FROM CG43_MOVIVA WITH (NOLOCK)
+ WHERE CG43_DITTA_CG18 = 1
+     AND CG43_NUMREG_CG41 = '202600000002'
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     39
+     , 'CG43_MOVIVA'
+     , 1
+     , 0
+     , 'Numero riga Iva: 1'
+     , ''
+     )
+GO
+-- <moment>
+-- CommitTrans
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     40
+     , 'CG41_PRIMANOTA'
+     , 0
+     , 0
+     , 'Data reg.: 14/03/2026 00:00:00 - Data doc.: 14/03/2026 00:00:00 - Num. doc.: 1 - Sez.: V - Causale: FTV - Fattura vendita - Num. doc. orig.:  - Importo: 4636.13 - Num. reg. sorgente : A0000002 - Num. reg.: 202600000002'
+     , ''
+     )
+GO
+-- <moment>
+ SELECT TOP 1 IE43_NUMREG_CO99
+ FROM IE43_DETTIMPCOGE WITH (NOLOCK)
+ WHERE IE43_DITTA_CG18 = 1
+     AND IE43_AZIENDARIF = 900001
+     AND IE43_NUMREG_AZIENDARIF = 'A0000003'
+GO
+-- <moment>
+-- BeginTrans
+GO
+-- <moment>
+ INSERT INTO IE43_DETTIMPCOGE (
+     IE43_DITTA_CG18
+     , IE43_AZIENDARIF
+     , IE43_NUMREG_AZIENDARIF
+     , IE43_NUMREG_CO99
+     , IE43_ID_IE42
+     )
+ VALUES (
+     1
+     , 900001
+     , 'A0000003'
+     , '202600000003'
+     , 1
+     )
+GO
+-- <moment>
+ INSERT INTO CO99_MASTERDOC (
+     CO99_DITTA_CG18
+     , CO99_NUMREG
+     , CO99_INDTIPOOP
+     , CO99_DATACRE
+     , CO99_GRUPPOCRE
+     , CO99_UTENTECRE
+     , CO99_DATAVAR
+     , CO99_GRUPPOVAR
+     , CO99_UTENTEVAR
+     , CO99_INDNOTE1
+     , CO99_DESCNOTE1
+     , CO99_FLGDELNOTE1
+     , CO99_INDCOIN
+     )
+ VALUES (
+     1
+     , '202600000003'
+     , 0
+     , '<now>'
+     , 'AMMIN'
+     , 'admin'
+     , '<now>'
+     , 'AMMIN'
+     , 'admin'
+     , 0
+     , ''
+     , 0
+     , 0
+     )
+GO
+-- <moment> (updatable)
+ SELECT *
+ FROM CG41_PRIMANOTA WITH(NOLOCK)
+ WHERE CG41_DITTA_CG18 = 1
+     AND CG41_NUMREG = '202600000003'
+GO
+-- <moment>
+SELECT NEWID()
+GO
+-- <moment> (updatable)
+ SELECT *
+ FROM CG42_MOVCONT WITH (NOLOCK)
+ WHERE CG42_DITTA_CG18 = 1
+     AND CG42_NUMREG_CG41 = '202600000003'
+GO
+-- <moment>
+SELECT NEWID()
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     41
+     , 'CG42_MOVCONT'
+     , 1
+     , 0
+     , 'Numero riga contabile: 1 - Conto: C000000000'
+     , ''
+     )
+GO
+-- <moment>
+SELECT NEWID()
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     42
+     , 'CG42_MOVCONT'
+     , 1
+     , 0
+     , 'Numero riga contabile: 2 - Conto: R10'
+     , ''
+     )
+GO
+-- <moment>
+SELECT NEWID()
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     43
+     , 'CG42_MOVCONT'
+     , 1
+     , 0
+     , 'Numero riga contabile: 3 - Conto: E20'
+     , ''
+     )
+GO
+-- <moment> (updatable)
+ SELECT *
+ FROM CG43_MOVIVA WITH (NOLOCK)
+ WHERE CG43_DITTA_CG18 = 1
+     AND CG43_NUMREG_CG41 = '202600000003'
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     44
+     , 'CG43_MOVIVA'
+     , 1
+     , 0
+     , 'Numero riga Iva: 1'
+     , ''
+     )
+GO
+-- <moment>
+-- CommitTrans
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     45
+     , 'CG41_PRIMANOTA'
+     , 0
+     , 0
+     , 'Data reg.: 25/05/2026 00:00:00 - Data doc.: 25/05/2026 00:00:00 - Num. doc.: 2 - Sez.: V - Causale: FTV - Fattura vendita - Num. doc. orig.:  - Importo: 525.43 - Num. reg. sorgente : A0000003 - Num. reg.: 202600000003'
+     , ''
+     )
+GO
+-- <moment>
+ SELECT TOP 1 IE43_NUMREG_CO99
+ FROM IE43_DETTIMPCOGE WITH (NOLOCK)
+ WHERE IE43_DITTA_CG18 = 1
+     AND IE43_AZIENDARIF = 900001
+     AND IE43_NUMREG_AZIENDARIF = 'A0000004'
+GO
+-- <moment>
+-- BeginTrans
+GO
+-- <moment>
+ INSERT INTO IE43_DETTIMPCOGE (
+     IE43_DITTA_CG18
+     , IE43_AZIENDARIF
+     , IE43_NUMREG_AZIENDARIF
+     , IE43_NUMREG_CO99
+     , IE43_ID_IE42
+     )
+ VALUES (
+     1
+     , 900001
+     , 'A0000004'
+     , '202600000004'
+     , 1
+     )
+GO
+-- <moment>
+ INSERT INTO CO99_MASTERDOC (
+     CO99_DITTA_CG18
+     , CO99_NUMREG
+     , CO99_INDTIPOOP
+     , CO99_DATACRE
+     , CO99_GRUPPOCRE
+     , CO99_UTENTECRE
+     , CO99_DATAVAR
+     , CO99_GRUPPOVAR
+     , CO99_UTENTEVAR
+     , CO99_INDNOTE1
+     , CO99_DESCNOTE1
+     , CO99_FLGDELNOTE1
+     , CO99_INDCOIN
+     )
+ VALUES (
+     1
+     , '202600000004'
+     , 0
+     , '<now>'
+     , 'AMMIN'
+     , 'admin'
+     , '<now>'
+     , 'AMMIN'
+     , 'admin'
+     , 0
+     , ''
+     , 0
+     , 0
+     )
+GO
+-- <moment> (updatable)
+ SELECT *
+ FROM CG41_PRIMANOTA WITH(NOLOCK)
+ WHERE CG41_DITTA_CG18 = 1
+     AND CG41_NUMREG = '202600000004'
+GO
+-- <moment>
+SELECT NEWID()
+GO
+-- <moment> (updatable)
+ SELECT *
+ FROM CG42_MOVCONT WITH (NOLOCK)
+ WHERE CG42_DITTA_CG18 = 1
+     AND CG42_NUMREG_CG41 = '202600000004'
+GO
+-- <moment>
+SELECT NEWID()
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     46
+     , 'CG42_MOVCONT'
+     , 1
+     , 0
+     , 'Numero riga contabile: 1 - Conto: F000000000'
+     , ''
+     )
+GO
+-- <moment>
+SELECT NEWID()
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     47
+     , 'CG42_MOVCONT'
+     , 1
+     , 0
+     , 'Numero riga contabile: 2 - Conto: B01'
+     , ''
+     )
+GO
+-- <moment> (updatable)
+ SELECT *
+ FROM CG43_MOVIVA WITH (NOLOCK)
+ WHERE CG43_DITTA_CG18 = 1
+     AND CG43_NUMREG_CG41 = '202600000004'
+GO
+-- <moment>
+-- CommitTrans
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     48
+     , 'CG41_PRIMANOTA'
+     , 0
+     , 0
+     , 'Data reg.: 05/08/2026 00:00:00 - Data doc.: 05/08/2026 00:00:00 - Num. doc.:  - Sez.: G - Causale: PAGF - Pagamento fornitore - Num. doc. orig.:  - Importo: 2376.87 - Num. reg. sorgente : A0000004 - Num. reg.: 202600000004'
+     , ''
+     )
+GO
+-- <moment>
+ SELECT TOP 1 IE43_NUMREG_CO99
+ FROM IE43_DETTIMPCOGE WITH (NOLOCK)
+ WHERE IE43_DITTA_CG18 = 1
+     AND IE43_AZIENDARIF = 900001
+     AND IE43_NUMREG_AZIENDARIF = 'A0000005'
+GO
+-- <moment>
+-- BeginTrans
+GO
+-- <moment>
+ INSERT INTO IE43_DETTIMPCOGE (
+     IE43_DITTA_CG18
+     , IE43_AZIENDARIF
+     , IE43_NUMREG_AZIENDARIF
+     , IE43_NUMREG_CO99
+     , IE43_ID_IE42
+     )
+ VALUES (
+     1
+     , 900001
+     , 'A0000005'
+     , '202600000005'
+     , 1
+     )
+GO
+-- <moment>
+ INSERT INTO CO99_MASTERDOC (
+     CO99_DITTA_CG18
+     , CO99_NUMREG
+     , CO99_INDTIPOOP
+     , CO99_DATACRE
+     , CO99_GRUPPOCRE
+     , CO99_UTENTECRE
+     , CO99_DATAVAR
+     , CO99_GRUPPOVAR
+     , CO99_UTENTEVAR
+     , CO99_INDNOTE1
+     , CO99_DESCNOTE1
+     , CO99_FLGDELNOTE1
+     , CO99_INDCOIN
+     )
+ VALUES (
+     1
+     , '202600000005'
+     , 0
+     , '<now>'
+     , 'AMMIN'
+     , 'admin'
+     , '<now>'
+     , 'AMMIN'
+     , 'admin'
+     , 0
+     , ''
+     , 0
+     , 0
+     )
+GO
+-- <moment> (updatable)
+ SELECT *
+ FROM CG41_PRIMANOTA WITH(NOLOCK)
+ WHERE CG41_DITTA_CG18 = 1
+     AND CG41_NUMREG = '202600000005'
+GO
+-- <moment>
+SELECT NEWID()
+GO
+-- <moment> (updatable)
+ SELECT *
+ FROM CG42_MOVCONT WITH (NOLOCK)
+ WHERE CG42_DITTA_CG18 = 1
+     AND CG42_NUMREG_CG41 = '202600000005'
+GO
+-- <moment>
+SELECT NEWID()
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     49
+     , 'CG42_MOVCONT'
+     , 1
+     , 0
+     , 'Numero riga contabile: 1 - Conto: C000000000'
+     , ''
+     )
+GO
+-- <moment>
+SELECT NEWID()
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     50
+     , 'CG42_MOVCONT'
+     , 1
+     , 0
+     , 'Numero riga contabile: 2 - Conto: R10'
+     , ''
+     )
+GO
+-- <moment>
+SELECT NEWID()
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     51
+     , 'CG42_MOVCONT'
+     , 1
+     , 0
+     , 'Numero riga contabile: 3 - Conto: E20'
+     , ''
+     )
+GO
+-- <moment> (updatable)
+ SELECT *
+ FROM CG43_MOVIVA WITH (NOLOCK)
+ WHERE CG43_DITTA_CG18 = 1
+     AND CG43_NUMREG_CG41 = '202600000005'
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     52
+     , 'CG43_MOVIVA'
+     , 1
+     , 0
+     , 'Numero riga Iva: 1'
+     , ''
+     )
+GO
+-- <moment>
+-- CommitTrans
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     53
+     , 'CG41_PRIMANOTA'
+     , 0
+     , 0
+     , 'Data reg.: 16/10/2026 00:00:00 - Data doc.: 16/10/2026 00:00:00 - Num. doc.: 3 - Sez.: V - Causale: FTV - Fattura vendita - Num. doc. orig.:  - Importo: 1974.79 - Num. reg. sorgente : A0000005 - Num. reg.: 202600000005'
+     , ''
+     )
+GO
+-- <moment>
+ UPDATE CG41_PRIMANOTA
+     SET CG41_RIFFIGLIA = (
+         SELECT FIGLIA.IE43_NUMREG_CO99
+         FROM IE43_DETTIMPCOGE AS FIGLIA WITH (NOLOCK)
+         WHERE IE43_DITTA_CG18 = CG41_DITTA_CG18
+             AND IE43_AZIENDARIF = 900001
+             AND IE43_NUMREG_AZIENDARIF = 'A0000004    '
+         )
+ FROM CG41_PRIMANOTA
+ WHERE CG41_DITTA_CG18 = 1
+     AND CG41_NUMREG = '202600000001'
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     54
+     , 'CG41_PRIMANOTA'
+     , 1
+     , 0
+     , 'Collegamento registrazione: 202600000001 con Reg. figlia: A0000004'
+     , ''
+     )
+GO
+-- <moment>
+ UPDATE CG41_PRIMANOTA
+     SET CG41_RIFPADRE = (
+         SELECT PADRE.IE43_NUMREG_CO99
+         FROM IE43_DETTIMPCOGE AS PADRE WITH (NOLOCK)
+         WHERE IE43_DITTA_CG18 = CG41_DITTA_CG18
+             AND IE43_AZIENDARIF = 900001
+             AND IE43_NUMREG_AZIENDARIF  = 'A0000001    '
+         )
+ FROM CG41_PRIMANOTA
+ WHERE CG41_DITTA_CG18 = 1
+     AND CG41_NUMREG = '202600000004'
+GO
+-- <moment>
+ INSERT INTO #VPOOLLOG (
+     PROGR
+     , TABELLA
+     , LIVELLO
+     , STATO
+     , CHIAVE
+     , ERRORE
+     )
+ VALUES (
+     55
+     , 'CG41_PRIMANOTA'
+     , 1
+     , 0
+     , 'Collegamento registrazione: 202600000004 con Reg. padre: A0000001'
+     , ''
+     )
+GO
+-- <moment>
+ SELECT *
+ FROM #VPOOLLOG WITH (NOLOCK)
+ ORDER BY PROGR, LIVELLO
+GO
+-- <moment>
+ SELECT OBJECT_ID(N'tempdb..#VPOOLLOG', N'U')
+GO
+-- <moment>
+ DROP TABLE #VPOOLLOG
+GO
+-- <moment>
+ IF NOT EXISTS(SELECT TOP 1 1 FROM IE43_DETTIMPCOGE WITH(NOLOCK) WHERE IE43_ID_IE42 = 1)
+     BEGIN
+         DELETE FROM IE42_IMPCOGE WHERE IE42_ID = 1
+     END
+GO
+-- <moment>
+ SELECT EXERCISE_VALUE1, EXERCISE_VALUE2
+ FROM HOST_EXERCISE WITH (NOLOCK)
+ WHERE COMPANY_CODE = 1
+     AND START_DATE <= '20261231' AND END_DATE >= '20261231'
+ ORDER BY START_DATE DESC
+GO
+-- <moment>
+ SELECT TOP 1 IE42_NOMEFILE
+ FROM IE42_IMPCOGE WITH (NOLOCK)
+ WHERE IE42_DITTA_CG18 = 1
+     AND IE42_INDPROVIMP = 1
+ ORDER BY IE42_ID DESC
+GO
