@@ -34,6 +34,15 @@ struct Expr {
     }
 };
 
+// A truth value (bit) over [begin, end).
+inline Expr bit_over(std::size_t begin, std::size_t end) {
+    Expr e;
+    e.begin = begin;
+    e.end = end;
+    e.type = SqlType::of(SqlBase::Bit);
+    return e;
+}
+
 class ExprTyper {
   public:
     ExprTyper(const std::vector<Token>& toks, const TranslateEnv& env, std::deque<std::string>& arena);
