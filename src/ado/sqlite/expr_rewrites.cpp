@@ -56,14 +56,21 @@ bool ExprTyper::converts(const Expr& a, const Expr& b) {
     if (x.is_text() && y.is_text()) return false;
     // A constant text meeting a number converts to the number's type, as the server converts
     // it; the comparison then stays SQLite's and keeps the column's index.
+    // A decimal takes the text's own value (not rounded to the column's scale), as the
+    // typed comparison does.
     const auto constant = [](const Expr& e) {
         return e.form == Expr::Form::Literal || e.form == Expr::Form::Variable;
     };
+    const auto target = [](const SqlType& t) {
+        return t.is_integer() || t.base == SqlBase::Float ? t : SqlType::decimal(38, 18);
+    };
     if (x.is_numeric() && y.is_text() && constant(b))
-        return wrap(b, "li_cast", {raw(","), code(y.code()), raw(","), code(x.code()), raw(","), raw("0")}),
+        return wrap(b, "li_cast",
+                    {raw(","), code(y.code()), raw(","), code(target(x).code()), raw(","), raw("0")}),
                false;
     if (y.is_numeric() && x.is_text() && constant(a))
-        return wrap(a, "li_cast", {raw(","), code(x.code()), raw(","), code(y.code()), raw(","), raw("0")}),
+        return wrap(a, "li_cast",
+                    {raw(","), code(x.code()), raw(","), code(target(y).code()), raw(","), raw("0")}),
                false;
     if ((x.is_numeric() && y.is_text()) || (x.is_text() && y.is_numeric())) return true;
     if ((x.is_date() && y.is_numeric()) || (x.is_numeric() && y.is_date())) return true;
