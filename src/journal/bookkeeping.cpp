@@ -326,28 +326,18 @@ ado::SqlText Bookkeeping::master_document_statement(std::string_view new_number)
         .line("     , '")
         .value(text_value(ado::Variant(new_number)))
         .add("'")
-        .line("     , 0")
-        .line("     , ")
-        .add(when)
-        .line("     , '")
-        .value(text_value(global.CurrentUserGroup()))
-        .add("'")
-        .line("     , '")
-        .value(text_value(global.CurrentUserCode()))
-        .add("'")
-        .line("     , ")
-        .add(when)
-        .line("     , '")
-        .value(text_value(global.CurrentUserGroup()))
-        .add("'")
-        .line("     , '")
-        .value(text_value(global.CurrentUserCode()))
-        .add("'")
-        .line("     , 0")
-        .line("     , ''")
-        .line("     , 0")
-        .line("     , 0")
-        .line("     )");
+        .line("     , 0");
+    // Created and last changed alike: today, by the current user's group and code.
+    for (int stamp = 0; stamp < 2; ++stamp)
+        sql.line("     , ")
+            .add(when)
+            .line("     , '")
+            .value(text_value(global.CurrentUserGroup()))
+            .add("'")
+            .line("     , '")
+            .value(text_value(global.CurrentUserCode()))
+            .add("'");
+    sql.line("     , 0").line("     , ''").line("     , 0").line("     , 0").line("     )");
     return sql;
 }
 
