@@ -73,6 +73,15 @@ TEST_P(FilterTest, ShowsMatchingRowsFromTheFirst) {
     EXPECT_EQ(visible_ids(*rs), c.ids);
 }
 
+// Filtered again and again, a record set finds rows by the equalities of the filter: the
+// same rows in the same order.
+TEST_P(FilterTest, ShowsTheSameRowsWhenLookedUpByKey) {
+    const FilterCase& c = GetParam();
+    auto rs = sample();
+    for (int i = 0; i < 3; ++i) rs->SetFilter(c.criteria);
+    EXPECT_EQ(visible_ids(*rs), c.ids);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Expressions, FilterTest,
     ::testing::Values(
@@ -131,6 +140,8 @@ TEST_P(FilterCollationTest, MatchesAsTheDatabase) {
     auto rs = names();
     rs->SetFilter(GetParam().criteria);
     EXPECT_EQ(visible_ids(*rs), GetParam().ids);
+    rs->SetFilter(GetParam().criteria);  // now through the index of the column
+    EXPECT_EQ(visible_ids(*rs), GetParam().ids);
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, FilterCollationTest,
@@ -146,7 +157,53 @@ INSTANTIATE_TEST_SUITE_P(Texts, FilterCollationTest,
                                            FilterCase{"NAME = '\xC5\x82\xC3\xB3"
                                                       "d\xC5\xBA  '",
                                                       {4}},
-                                           FilterCase{"NAME > 'citta' AND NAME < 'Cittadella'", {1, 2}}));
+                                           FilterCase{"NAME > 'citta' AND NAME < 'Cittadella'", {1, 2}},
+                                           FilterCase{"NAME = 'CITT\xC3\xA0'", {1, 2}},
+                                           FilterCase{"NAME = 'citta ' AND ID > 0", {3}},
+                                           FilterCase{"NAME = '50%' OR ID = 6", {5, 6}}));
+
+// A lookup by key sees rows appended, changed and deleted after the column was indexed,
+// through the record set and through its clones.
+TEST(Filter, LookupsFollowRowsAddedChangedAndDeleted) {
+    auto rs = ado::Recordset::create();
+    rs->GetFields().Append("ID", ado::adInteger);
+    rs->GetFields().Append("STATO", ado::adInteger);
+    rs->GetFields().Append("NAME", ado::adVarWChar, 20);
+    rs->Open();
+    const auto add = [](ado::Recordset& r, int id, int stato, const char* name) {
+        r.AddNew();
+        r["ID"].SetValue(ado::Variant(id));
+        r["STATO"].SetValue(ado::Variant(stato));
+        r["NAME"].SetValue(ado::Variant(name));
+        r.Update();
+    };
+    add(*rs, 1, 30, "ABC");
+    add(*rs, 2, 31, "O'Brien");
+    add(*rs, 3, 10, "abc ");
+    auto clone = rs->Clone();
+    const auto ids_of = [&](ado::Recordset& r, const char* criteria) {
+        r.SetFilter(criteria);
+        r.SetFilter(criteria);
+        return visible_ids(r);
+    };
+    ASSERT_EQ(ids_of(*rs, "NAME = 'abc'"), (std::vector<int>{1, 3}));
+    ASSERT_EQ(ids_of(*rs, "STATO = 31"), (std::vector<int>{2}));
+
+    add(*clone, 4, 31, "Abc  ");
+    EXPECT_EQ(ids_of(*rs, "STATO = 31.00"), (std::vector<int>{2, 4}));
+    EXPECT_EQ(ids_of(*rs, "NAME = 'ABC'"), (std::vector<int>{1, 3, 4}));
+
+    clone->SetFilter("ID = 2");
+    (*clone)["STATO"].SetValue(ado::Variant(10));
+    clone->Update();
+    EXPECT_EQ(ids_of(*rs, "STATO = 31"), (std::vector<int>{4}));
+    EXPECT_EQ(ids_of(*rs, "STATO = 10"), (std::vector<int>{2, 3}));
+
+    clone->SetFilter("ID = 3");
+    clone->Delete();
+    EXPECT_EQ(ids_of(*rs, "STATO = 10"), (std::vector<int>{2}));
+    EXPECT_EQ(ids_of(*rs, "NAME = 'abc' AND STATO = 30"), (std::vector<int>{1}));
+}
 
 TEST(Filter, ClearingShowsEveryRowAgain) {
     auto rs = sample();

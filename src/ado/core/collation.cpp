@@ -6,6 +6,7 @@
 #include <unicode/ucol.h>
 #include <unicode/ucoleitr.h>
 #include <unicode/uset.h>
+#include <unicode/ustring.h>
 #include <unicode/utf16.h>
 #include <unicode/utf8.h>
 #include <unicode/uversion.h>
@@ -66,6 +67,29 @@ class Collator {
         const UCollationResult r = ucol_strcollUTF8(coll_, a.data(), static_cast<int32_t>(a.size()), b.data(),
                                                     static_cast<int32_t>(b.size()), &status);
         return U_SUCCESS(status) ? to_int(r) : sign_of(a.compare(b));
+    }
+
+    std::string sort_key(std::string_view text) const {
+        if (!coll_ || text.size() > INT32_MAX / 2) return std::string(text);
+        // Malformed UTF-8 reads as U+FFFD, as in the comparison.
+        std::u16string wide(text.size() + 1, u'\0');
+        int32_t length = 0;
+        UErrorCode status = U_ZERO_ERROR;
+        u_strFromUTF8WithSub(wide.data(), static_cast<int32_t>(wide.size()), &length, text.data(),
+                             static_cast<int32_t>(text.size()), 0xFFFD, nullptr, &status);
+        if (U_FAILURE(status)) return std::string(text);
+        std::string key(static_cast<std::size_t>(length) * 4 + 16, '\0');
+        for (;;) {
+            const int32_t needed =
+                ucol_getSortKey(coll_, wide.data(), length, reinterpret_cast<uint8_t*>(key.data()),
+                                static_cast<int32_t>(key.size()));
+            if (needed <= 0) return std::string(text);
+            if (static_cast<std::size_t>(needed) <= key.size()) {
+                key.resize(static_cast<std::size_t>(needed));
+                return key;
+            }
+            key.assign(static_cast<std::size_t>(needed), '\0');
+        }
     }
 
     int compare_utf16(const UChar* a, int32_t na, const UChar* b, int32_t nb) const {
@@ -235,6 +259,10 @@ int collate_compare(std::string_view a, std::string_view b) {
     b = without_trailing_blanks(b);
     if (const auto quick = compare_by_ranks(coll, a, b)) return *quick;
     return coll.compare_utf8(a, b);
+}
+
+std::string collation_key(std::string_view text) {
+    return Collator::get().sort_key(without_trailing_blanks(text));
 }
 
 int collate_compare_icu(std::string_view a, std::string_view b) {

@@ -16,6 +16,12 @@ namespace ado {
 // printable ASCII take a shortcut that gives ICU's answer without calling it.
 int collate_compare(std::string_view a, std::string_view b);
 
+// A key that texts equal under the collation share, and that texts which differ almost
+// never share: lets equal values be looked up in a hash table instead of compared one by
+// one. (ICU's sort key of the text without its trailing blanks; the bytes themselves when
+// ICU is missing, as the comparison then falls back on bytes.)
+std::string collation_key(std::string_view text);
+
 // The same order always computed by ICU, shortcut left out.
 int collate_compare_icu(std::string_view a, std::string_view b);
 

@@ -34,11 +34,33 @@ bool Cursor::matches(std::size_t row) const {
     return !r.deleted && (!filter || filter->matches(r.values));
 }
 
+namespace {
+
+// The smallest set of rows an equality of the condition narrows the view to; null when
+// every row has to be read.
+const std::vector<std::size_t>* candidates(RowStore& store, const Condition& condition) {
+    std::vector<EqualityProbe> probes;
+    condition.probes(probes);
+    const std::vector<std::size_t>* best = nullptr;
+    for (const auto& probe : probes) {
+        const auto* rows = store.indexes.rows_with(store.rows, probe);
+        if (rows && (!best || rows->size() < best->size())) best = rows;
+    }
+    return best;
+}
+
+}  // namespace
+
 void Cursor::apply_filter(std::string text, ConditionPtr condition) {
     std::vector<std::size_t> rows;
-    for (std::size_t i = 0; i < store.rows.size(); ++i) {
+    const auto take = [&](std::size_t i) {
         const StoredRow& r = store.rows[i];
         if (!r.deleted && (!condition || condition->matches(r.values))) rows.push_back(i);
+    };
+    if (const auto* found = condition ? candidates(store, *condition) : nullptr) {
+        for (std::size_t i : *found) take(i);
+    } else {
+        for (std::size_t i = 0; i < store.rows.size(); ++i) take(i);
     }
     filter_text = std::move(text);
     filter = std::move(condition);

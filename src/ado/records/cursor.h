@@ -5,17 +5,14 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "ado/driver.h"
 #include "ado/records/filter.h"
+#include "ado/records/row_index.h"
 
 namespace ado::detail {
-
-struct StoredRow {
-    std::vector<Variant> values;  // every column, hidden ones included
-    bool deleted = false;         // kept in place so that positions in every clone stay valid
-};
 
 struct RowStore {
     std::vector<ColumnInfo> columns;
@@ -23,6 +20,10 @@ struct RowStore {
     std::vector<StoredRow> rows;     // only ever appended to
     std::unique_ptr<RowWriter> writer;
     bool updatable = false;
+    RowIndexes indexes;
+    // Filters compiled against these columns, by their text: record sets filtered over and
+    // over with a few texts (one lookup per journal row) compile each once.
+    std::unordered_map<std::string, ConditionPtr> compiled;
 
     const ColumnInfo& shown_column(std::size_t field) const { return columns[shown.at(field)]; }
 };

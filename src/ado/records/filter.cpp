@@ -205,6 +205,21 @@ std::optional<std::string> text_of(const Variant& v) {
     }
 }
 
+}  // namespace
+
+// Decimal's text is canonical (no trailing zeros), so equal numbers give equal texts.
+std::optional<std::string> equality_key(const Variant& value, KeyKind kind) {
+    if (value.is_null() || value.is_empty()) return std::nullopt;
+    if (kind == KeyKind::Number) {
+        const auto n = number_of(value);
+        return n ? std::optional<std::string>(n->to_string()) : std::nullopt;
+    }
+    const auto t = text_of(value);
+    return t ? std::optional<std::string>(collation_key(*t)) : std::nullopt;
+}
+
+namespace {
+
 class AllOf final : public Condition {
   public:
     explicit AllOf(std::vector<ConditionPtr> parts) : parts_(std::move(parts)) {}
@@ -212,6 +227,9 @@ class AllOf final : public Condition {
         for (const auto& p : parts_)
             if (!p->matches(row)) return false;
         return true;
+    }
+    void probes(std::vector<EqualityProbe>& out) const override {
+        for (const auto& p : parts_) p->probes(out);
     }
 
   private:
@@ -246,18 +264,26 @@ class NullTest final : public Condition {
 
 class NumberCompare final : public Condition {
   public:
-    NumberCompare(std::size_t column, Op op, Decimal literal) : column_(column), op_(op), literal_(literal) {}
+    NumberCompare(std::size_t column, Op op, Decimal literal)
+        : column_(column),
+          op_(op),
+          literal_(literal),
+          key_(op == Op::Eq ? literal.to_string() : std::string()) {}
     bool matches(const std::vector<Variant>& row) const override {
         const Variant& v = row[column_];
         if (v.is_null() || v.is_empty()) return false;
         const auto n = number_of(v);
         return n && holds(op_, three_way(*n, literal_));
     }
+    void probes(std::vector<EqualityProbe>& out) const override {
+        if (op_ == Op::Eq) out.push_back({column_, KeyKind::Number, key_});
+    }
 
   private:
     std::size_t column_;
     Op op_;
     Decimal literal_;
+    std::string key_;  // of an equality: computed once, as a filter is compiled once per text
 };
 
 class DateCompare final : public Condition {
@@ -280,18 +306,25 @@ class DateCompare final : public Condition {
 class TextCompare final : public Condition {
   public:
     TextCompare(std::size_t column, Op op, std::string literal)
-        : column_(column), op_(op), literal_(std::move(literal)) {}
+        : column_(column),
+          op_(op),
+          literal_(std::move(literal)),
+          key_(op == Op::Eq ? collation_key(literal_) : std::string()) {}
     bool matches(const std::vector<Variant>& row) const override {
         const Variant& v = row[column_];
         if (v.is_null() || v.is_empty()) return false;
         const auto t = text_of(v);
         return t && holds(op_, collate_compare(*t, literal_));
     }
+    void probes(std::vector<EqualityProbe>& out) const override {
+        if (op_ == Op::Eq) out.push_back({column_, KeyKind::Text, key_});
+    }
 
   private:
     std::size_t column_;
     Op op_;
     std::string literal_;
+    std::string key_;
 };
 
 // Case folding of field names: ASCII and the Latin-1 capitals (UTF-8 C3 80..C3 9E but the

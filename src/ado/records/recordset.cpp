@@ -156,6 +156,7 @@ void Recordset::Update() {
         stored =
             checked_row(store.writer->update(row.values, edit.values, edit.assigned), store.columns.size());
     row.values = std::move(stored);
+    store.indexes.values_changed();
     cursor_->pending.reset();
 }
 
@@ -189,8 +190,17 @@ void Recordset::SetFilter(std::string_view criteria) {
         cursor_->apply_filter({}, nullptr);
         return;
     }
-    auto condition = detail::compile_criteria(text, store_->columns, detail::CriteriaShape::Filter);
-    cursor_->apply_filter(text, std::move(condition));
+    auto& compiled = store_->compiled;
+    auto it = compiled.find(text);
+    if (it == compiled.end()) {
+        constexpr std::size_t kKept = 256;
+        if (compiled.size() >= kKept) compiled.clear();
+        it =
+            compiled
+                .emplace(text, detail::compile_criteria(text, store_->columns, detail::CriteriaShape::Filter))
+                .first;
+    }
+    cursor_->apply_filter(text, it->second);
 }
 
 const std::string& Recordset::Filter() const {
