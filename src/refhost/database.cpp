@@ -207,7 +207,10 @@ std::optional<std::string> created_object(std::string_view statement) {
 }
 
 std::string connection_string(const fs::path& db, bool create) {
-    std::string cs = "Provider=SQLite;Data Source=" + quoted_if_needed(db.string());
+    // WAL at NORMAL: a committed entry survives a crash of the process; a power cut may take
+    // back the last commits, and a number handed out again then meets the journal's check
+    // for a number already in use rather than a second entry under it.
+    std::string cs = "Provider=SQLite;Data Source=" + quoted_if_needed(db.string()) + ";Synchronous=Normal";
     if (create) cs += ";Mode=Create";
     return cs;
 }
