@@ -12,6 +12,6 @@ target_link_libraries(ledgerintake_cli
   PRIVATE ledgerintake_warnings)
 
 add_executable(ledgerintake main.cpp)
-target_link_libraries(ledgerintake PRIVATE ledgerintake_cli ledgerintake_warnings)
+target_link_libraries(ledgerintake PRIVATE ledgerintake_allocator ledgerintake_cli ledgerintake_warnings)
 include(GNUInstallDirs)
 install(TARGETS ledgerintake RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
