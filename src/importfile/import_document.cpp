@@ -12,12 +12,27 @@ namespace {
 
 constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_ws_pcdata_single;
 
+// An element's first text is kept in the element itself rather than in a node of its own: most
+// elements hold one value, so the tree has about half the nodes. Comments and processing
+// instructions leave no node, and an element whose text is embedded keeps looking childless to
+// the parser, which then keeps a blank run after one ("x<!--c-->  </A>" would read "x  " where
+// the parser drops the blanks after a text node). A file holding either past its declaration is
+// parsed without embedding.
+unsigned parse_options(std::string_view text) {
+    const bool embed =
+        text.find("<!--") == std::string_view::npos && text.find("<?", 1) == std::string_view::npos;
+    return embed ? kParseOptions | pugi::parse_embed_pcdata : kParseOptions;
+}
+
 // All text under `top`, in document order. The walk follows the tree's own links instead of
-// recursing: a file may nest elements deeper than the stack would allow.
+// recursing: a file may nest elements deeper than the stack would allow. An element's embedded
+// text (its value) comes before its children: it was the first thing it held.
 void append_text(const pugi::xml_node& top, std::string& out) {
+    out += top.value();
     pugi::xml_node n = top.first_child();
     while (n) {
-        if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata) out += n.value();
+        if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata || n.type() == pugi::node_element)
+            out += n.value();
         if (n.type() == pugi::node_element && n.first_child()) {
             n = n.first_child();
             continue;
@@ -100,37 +115,43 @@ std::vector<Node> Node::children(std::string_view name) const {
 }
 
 std::unique_ptr<ImportDocument> ImportDocument::parse(std::string_view xml, LoadError& error) {
-    return from_bytes(std::string(xml), error);
+    return from_source([xml] { return std::optional<std::string>(std::string(xml)); }, {}, error);
 }
 
 std::unique_ptr<ImportDocument> ImportDocument::load(const std::filesystem::path& path, LoadError& error) {
-    std::optional<std::string> bytes = read_file(path);
-    if (!bytes) {
-        error.reason = "The file cannot be read: " + path.string();
-        return nullptr;
-    }
-    return from_bytes(std::move(*bytes), error);
+    return from_source([&path] { return read_file(path); }, "The file cannot be read: " + path.string(),
+                       error);
 }
 
 // The file is decoded to UTF-8 and checked for what the parser lets through, then parsed.
 // When both the checks and the parser find a problem, the earlier one is reported; a file
-// that cannot be decoded is not parsed at all.
-std::unique_ptr<ImportDocument> ImportDocument::from_bytes(std::string bytes, LoadError& error) {
-    std::string text;
-    if (const auto failure = xml::decode_file(std::move(bytes), text)) {
-        error = load_error(*failure, text);
+// that cannot be decoded is not parsed at all. The parser works in the decoded text itself,
+// which the document keeps, so a large file is held once rather than twice; as it writes
+// into that text, a problem is located in the file read and decoded a second time.
+std::unique_ptr<ImportDocument> ImportDocument::from_source(
+    const std::function<std::optional<std::string>()>& read, const std::string& unreadable,
+    LoadError& error) {
+    std::optional<std::string> bytes = read();
+    if (!bytes) {
+        error.reason = unreadable;
         return nullptr;
     }
-    std::optional<xml::Failure> failure = xml::check_well_formed(text);
     std::unique_ptr<ImportDocument> d(new ImportDocument());
-    const pugi::xml_parse_result r =
-        d->doc_.load_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_utf8);
-    if (!r) failure = first_of(failure, parser_failure(r));
-    if (failure) {
-        error = load_error(*failure, text);
+    if (const auto failure = xml::decode_file(std::move(*bytes), d->text_)) {
+        error = load_error(*failure, d->text_);
         return nullptr;
     }
-    return d;
+    std::optional<xml::Failure> failure = xml::check_well_formed(d->text_);
+    const unsigned options = parse_options(d->text_);
+    const pugi::xml_parse_result r =
+        d->doc_.load_buffer_inplace(d->text_.data(), d->text_.size(), options, pugi::encoding_utf8);
+    if (!r) failure = first_of(failure, parser_failure(r));
+    if (!failure) return d;
+    d.reset();
+    std::string original;
+    if (std::optional<std::string> again = read()) (void)xml::decode_file(std::move(*again), original);
+    error = load_error(*failure, original);
+    return nullptr;
 }
 
 Node ImportDocument::settings() const {
@@ -165,19 +186,18 @@ Node ImportDocument::row(std::string_view section, long i) const {
 
 const std::vector<pugi::xml_node>& ImportDocument::children_of(std::string_view section, long i,
                                                                std::string_view name) const {
-    std::string key(section);
-    key += '\n';
-    key += std::to_string(i);
-    key += '\n';
-    key += name;
-    auto it = children_.find(key);
-    if (it == children_.end()) {
-        std::vector<pugi::xml_node> v;
-        const Node r = row(section, i);
-        for (const Node& c : r.children(name)) v.push_back(c.raw());
-        it = children_.emplace(std::move(key), std::move(v)).first;
+    auto slot = std::find_if(children_.begin(), children_.end(),
+                             [&](const ChildSlot& c) { return c.section == section && c.name == name; });
+    if (slot == children_.end())
+        slot = children_.insert(children_.end(), ChildSlot{std::string(section), std::string(name), 0, {}});
+    if (slot->row != i) {
+        slot->row = i;
+        slot->nodes.clear();
+        const std::string n(name);
+        for (pugi::xml_node c = row(section, i).raw().child(n.c_str()); c; c = c.next_sibling(n.c_str()))
+            slot->nodes.push_back(c);
     }
-    return it->second;
+    return slot->nodes;
 }
 
 long ImportDocument::child_count(std::string_view section, long i, std::string_view name) const {

@@ -4,6 +4,7 @@
 // exported table. The file is parsed once; rows are held in order so that "row i of a
 // section" is answered in constant time however large the file.
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -73,15 +74,30 @@ class ImportDocument {
 
   private:
     ImportDocument() = default;
-    static std::unique_ptr<ImportDocument> from_bytes(std::string bytes, LoadError& error);
+    // `read` gives the file's bytes (nullopt: not readable, reported with `unreadable`); it
+    // is called a second time only to locate a problem.
+    static std::unique_ptr<ImportDocument> from_source(
+        const std::function<std::optional<std::string>()>& read, const std::string& unreadable,
+        LoadError& error);
     const std::vector<pugi::xml_node>& rows_of(std::string_view section) const;
     const std::vector<pugi::xml_node>& children_of(std::string_view section, long i,
                                                    std::string_view name) const;
 
+    // The children named `name` of one row of `section`. Readers go through a row's children
+    // one after the other, so only the row last asked about is kept for each section and name:
+    // a few slots, whatever the number of entries (row 0 has no children).
+    struct ChildSlot {
+        std::string section;
+        std::string name;
+        long row = 0;
+        std::vector<pugi::xml_node> nodes;
+    };
+
+    std::string text_;  // the decoded file, which the parsed nodes point into: before doc_
     pugi::xml_document doc_;
-    // Built on first use, one entry per section / per entry and child name.
+    // Built on first use, one entry per section.
     mutable std::map<std::string, std::vector<pugi::xml_node>, std::less<>> rows_;
-    mutable std::map<std::string, std::vector<pugi::xml_node>, std::less<>> children_;
+    mutable std::vector<ChildSlot> children_;
 };
 
 }  // namespace importfile

@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "xml_cases.h"
+
 namespace {
 
 using importfile::ImportDocument;
@@ -71,6 +77,67 @@ TEST(ImportDocument, NestedRegistryColumnsAndEntryChildren) {
     EXPECT_FALSE(d->row_child("CG41_PRIMANOTA", 1, "CG42_MOVCONT", 3).present());
     EXPECT_FALSE(d->row_child("CG41_PRIMANOTA", 9, "CG42_MOVCONT", 1).present());
 }
+
+TEST(ImportDocument, ChildrenOfRowsAndNamesAskedInTurnStayApart) {
+    LoadError e;
+    const auto d = ImportDocument::parse(R"(<MovimentiCoGe><CG41_PRIMANOTA>
+  <Row><A>1</A><B>x</B><A>2</A><B>y</B><B>z</B></Row>
+  <Row><B>w</B><A>3</A></Row>
+</CG41_PRIMANOTA></MovimentiCoGe>)",
+                                         e);
+    ASSERT_TRUE(d) << e.reason;
+    const auto text = [&](long i, const char* name, long j) {
+        return d->row_child("CG41_PRIMANOTA", i, name, j).own_text();
+    };
+    EXPECT_EQ(text(1, "A", 2), "2");
+    EXPECT_EQ(text(1, "B", 3), "z");
+    EXPECT_EQ(text(2, "A", 1), "3");
+    EXPECT_EQ(text(1, "A", 1), "1");
+    EXPECT_EQ(d->child_count("CG41_PRIMANOTA", 2, "B"), 1);
+    EXPECT_EQ(text(1, "B", 1), "x");
+    EXPECT_EQ(text(2, "B", 1), "w");
+    EXPECT_FALSE(d->row_child("CG41_PRIMANOTA", 2, "B", 2).present());
+    EXPECT_EQ(d->child_count("CG41_PRIMANOTA", 1, "B"), 3);
+    EXPECT_EQ(d->child_count("CG41_PRIMANOTA", 3, "B"), 0);
+    EXPECT_EQ(d->child_count("CG41_PRIMANOTA", 0, "A"), 0);
+}
+
+// An element's text is all the text it holds in document order, whatever else is around it.
+// Comments and instructions count for nothing; a blank run is text only where it is all the
+// element holds up to its end tag.
+struct TextCase {
+    std::string name;
+    std::string value;  // the content of IE40_UTENTE
+    std::string text;   // what is read from it
+};
+
+void PrintTo(const TextCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+const std::vector<TextCase> kTexts = {
+    {"TextThenChildThenText", "a<b>c</b>d", "acd"},
+    {"NestedTexts", "x<a><a>y</a>z</a>w", "xyzw"},
+    {"BlanksAfterAChild", "a<b/>  ", "a"},
+    {"BlanksAloneInAChild", "<b> </b>x", " x"},
+    {"BlanksAfterCdata", "a<![CDATA[b]]>  ", "ab"},
+    {"CdataFirst", "<![CDATA[b]]>a", "ba"},
+    {"BlanksAfterTextAndAComment", "a<!-- c -->  ", "a"},
+    {"BlanksAfterTextAndAnInstruction", "a<?app x?>  ", "a"},
+    {"BlankReferenceAfterTextAndAComment", "a<!-- c -->&#32;", "a "},
+    {"BlanksAroundAComment", "  <!-- c -->  ", "  "},
+    {"TextOnBothSidesOfAComment", "a<!-- c -->b<!-- d -->  ", "ab"},
+    {"CommentInAChild", "a<b>c<!--x--></b>d", "acd"},
+};
+
+class ElementText : public testing::TestWithParam<TextCase> {};
+
+TEST_P(ElementText, IsAllItsTextInOrder) {
+    EXPECT_EQ(xml_cases::user_of(xml_cases::with_user(GetParam().value)), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(AroundMarkup, ElementText, testing::ValuesIn(kTexts),
+                         [](const testing::TestParamInfo<TextCase>& p) { return p.param.name; });
 
 TEST(ImportDocument, MissingFileIsALoadError) {
     LoadError e;

@@ -118,6 +118,9 @@ const std::vector<Refused> kPlaces = {
      kValueLine, col(2)},
     {"CarriageReturnsEndLines", "<MovimentiCoGe>\r<A>\r\n&foo;</A></MovimentiCoGe>", "undefined entity &foo;",
      3, 1},
+    // The parser ends names by writing into the text, here over line ends: the place is
+    // still counted in the file as it was.
+    {"LineEndsAfterNames", "<MovimentiCoGe\n a='1'>\n<A\n>x</A>\n</B>", "Start-end tags mismatch", 5, 3},
 };
 
 class RefusedFile : public testing::TestWithParam<Refused> {};
