@@ -4,6 +4,7 @@
 // write a row through to the database at Update/Delete; free-standing record sets are
 // built by appending fields. Clones share the rows and keep their own filter and position.
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -136,6 +137,12 @@ class Recordset : public std::enable_shared_from_this<Recordset> {
 
     // A new record set over the same rows, with its own filter and position.
     RecordsetPtr Clone();
+
+    // Hands the visible rows, first to last, to `take` with their values as Field::Value
+    // reads them (one per field), freeing each row as it goes, and closes the record set:
+    // a copy then never holds a large result twice. Only when no clone shares the rows and
+    // no edit is pending; otherwise returns false and leaves everything as it was.
+    bool DrainRows(const std::function<void(const std::vector<Variant>& values)>& take);
 
     // Moves to the first row from the current one (inclusive unless skip) that matches the
     // single-comparison criteria; EOF (BOF backwards) when none does.

@@ -1,6 +1,7 @@
 #include "log/import_log.h"
 
 #include <limits>
+#include <utility>
 
 #include "ado/connection.h"
 #include "ado/decimal.h"
@@ -148,7 +149,9 @@ void ImportLog::ReuperaRecordSetLog(bool& no_log) noexcept {
         }))
         return;
     trap.run([&] {
-        module::CopiaRecordset(result, recordset_);
+        // Handed over, the result is emptied as it is copied (a large log is not held twice)
+        // and released with the copy's end.
+        module::CopiaRecordset(std::move(result), recordset_);
         module::ChiudiRecordset(result);
     });
 }

@@ -1,5 +1,6 @@
 #include "modulebase/routines.h"
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -99,7 +100,9 @@ std::vector<int> append_fields(ado::Recordset& source, ado::Recordset& target) {
     return copied;
 }
 
-void copy_current_row(ado::Recordset& source, ado::Recordset& target, const std::vector<int>& copied) {
+// One row into the copy; `value_of` gives the value of a field of the source by its index.
+void copy_row(ado::Recordset& target, const std::vector<int>& copied,
+              const std::function<ado::Variant(int)>& value_of) {
     bool added = false;
     suppress([&] {
         target.AddNew();
@@ -108,9 +111,7 @@ void copy_current_row(ado::Recordset& source, ado::Recordset& target, const std:
     if (!added) return;
     for (std::size_t t = 0; t < copied.size(); ++t) {
         // A value the copy cannot take leaves that field unassigned; the row is still saved.
-        suppress([&] {
-            target.GetFields().Item(static_cast<int>(t)).SetValue(source.GetFields().Item(copied[t]).Value());
-        });
+        suppress([&] { target.GetFields().Item(static_cast<int>(t)).SetValue(value_of(copied[t])); });
     }
     bool saved = false;
     suppress([&] {
@@ -220,16 +221,26 @@ void CopiaRecordset(ado::RecordsetPtr source, ado::RecordsetPtr& target) noexcep
     suppress([&] { copy->Open(); });
     if (!source) return;
 
-    const long rows = suppress_or(0L, [&] { return source->RecordCount(); });
-    if (rows != 0) suppress([&] { source->MoveFirst(); });
-    while (!suppress_or(true, [&] { return source->EOF(); })) {
-        copy_current_row(*source, *copy, copied);
-        bool moved = false;
-        suppress([&] {
-            source->MoveNext();
-            moved = true;
+    // A source nobody else holds (the caller handed it over) is emptied row by row as it is
+    // copied, so that a large result is never held twice.
+    const bool drained =
+        source.use_count() == 1 && suppress_or(false, [&] {
+            return source->DrainRows([&](const std::vector<ado::Variant>& values) {
+                copy_row(*copy, copied, [&](int i) { return values.at(static_cast<std::size_t>(i)); });
+            });
         });
-        if (!moved) break;
+    if (!drained) {
+        const long rows = suppress_or(0L, [&] { return source->RecordCount(); });
+        if (rows != 0) suppress([&] { source->MoveFirst(); });
+        while (!suppress_or(true, [&] { return source->EOF(); })) {
+            copy_row(*copy, copied, [&](int i) { return source->GetFields().Item(i).Value(); });
+            bool moved = false;
+            suppress([&] {
+                source->MoveNext();
+                moved = true;
+            });
+            if (!moved) break;
+        }
     }
     suppress([&] {
         if (!copy->EOF()) copy->MoveFirst();

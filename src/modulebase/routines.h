@@ -52,7 +52,8 @@ std::string RaddoppiaApici(std::string_view text) noexcept;
 
 // Replaces `target` with a new connectionless, updatable record set holding the fields
 // (name, type, size; precision and scale for numeric and decimal) and the rows of `source`.
-// The source is left on its last row; the copy on its first.
+// The source is left on its last row; the copy on its first. A source handed over (no other
+// reference to it, std::move) is emptied row by row as it is copied and ends closed.
 void CopiaRecordset(ado::RecordsetPtr source, ado::RecordsetPtr& target) noexcept;
 
 }  // namespace module

@@ -170,6 +170,34 @@ TEST(Clones, SeeRowsAddedAndDeletedThroughEachOther) {
     EXPECT_EQ(rest(*rs), (std::vector<int>{1, 3, 0}));
 }
 
+// Draining hands the visible, live rows in order, fields only (no hidden column), and
+// closes; rows shared with a clone or an edit in progress are left alone.
+TEST(Drain, HandsTheVisibleRowsAndCloses) {
+    auto rs = free_standing();
+    for (int n = 1; n <= 5; ++n) add(*rs, n, ("n" + std::to_string(n)).c_str());
+    rs->SetFilter("N <> 2");
+    rs->MoveFirst();
+    rs->Delete();  // row 1
+    {
+        auto clone = rs->Clone();
+        EXPECT_FALSE(rs->DrainRows([](const std::vector<Variant>&) { FAIL() << "a clone shares the rows"; }));
+    }
+    rs->AddNew();
+    EXPECT_FALSE(rs->DrainRows([](const std::vector<Variant>&) { FAIL() << "an edit is pending"; }));
+    rs->CancelUpdate();
+    EXPECT_EQ(rs->State(), ado::adStateOpen);
+
+    std::vector<std::vector<Variant>> handed;
+    EXPECT_TRUE(rs->DrainRows([&](const std::vector<Variant>& values) { handed.push_back(values); }));
+    EXPECT_EQ(handed, (std::vector<std::vector<Variant>>{{3, "n3"}, {4, "n4"}, {5, "n5"}}));
+    EXPECT_EQ(rs->State(), ado::adStateClosed);
+
+    auto hidden = numbers(2);
+    handed.clear();
+    EXPECT_TRUE(hidden->DrainRows([&](const std::vector<Variant>& values) { handed.push_back(values); }));
+    EXPECT_EQ(handed, (std::vector<std::vector<Variant>>{{1, "n1"}, {2, "n2"}}));
+}
+
 TEST(Find, ForwardBackwardAndSkip) {
     auto rs = numbers(5);
     rs->Find("N >= 3");

@@ -220,6 +220,50 @@ TEST(CopiaRecordset, CopiesFieldsAndRowsIntoAFreeStandingRecordset) {
     EXPECT_EQ(source->GetFields()["CODE"].Value(), Variant("A"));
 }
 
+// A source handed over is emptied as it is copied: the copy holds what a copy of a kept
+// source holds (its visible rows, as they read).
+TEST(CopiaRecordset, AHandedOverSourceGivesTheSameCopy) {
+    ado::RowSet rows = three_columns();
+    rows.rows = {{"A", ado::Decimal::from_string("1.25"), ado::DateTime::from_parts(2024, 1, 2)},
+                 {"B", ado::Null, ado::Null},
+                 {"C", ado::Decimal::from_string("-7.5"), ado::DateTime::from_parts(2024, 5, 6)},
+                 {"D", ado::Decimal::from_string("3"), ado::Null}};
+    const auto filtered = [&] {
+        ado::RecordsetPtr rs = ado::Recordset::from_rows(rows);
+        rs->SetFilter("CODE <> 'B'");
+        rs->MoveLast();
+        return rs;
+    };
+    ado::RecordsetPtr kept = filtered();
+    ado::RecordsetPtr from_kept;
+    module::CopiaRecordset(kept, from_kept);
+
+    ado::RecordsetPtr handed = filtered();
+    ado::Recordset* watched = handed.get();
+    ado::RecordsetPtr keep_alive = handed;  // a second reference: not handed over yet
+    ado::RecordsetPtr from_shared;
+    module::CopiaRecordset(handed, from_shared);
+    EXPECT_EQ(watched->State(), ado::adStateOpen);
+
+    keep_alive.reset();
+    ado::RecordsetPtr from_handed;
+    module::CopiaRecordset(std::move(handed), from_handed);
+    ASSERT_TRUE(from_handed);
+    EXPECT_EQ(from_handed->RecordCount(), 3);
+    EXPECT_EQ(from_handed->GetFields().Count(), 3);
+    const auto expected = rows_from_here(*from_kept);
+    EXPECT_EQ(rows_from_here(*from_handed), expected);
+    EXPECT_EQ(rows_from_here(*from_shared), expected);
+
+    // A clone shares the rows, so its source is copied and left as it was.
+    ado::RecordsetPtr cloned = filtered();
+    ado::RecordsetPtr clone = cloned->Clone();
+    ado::RecordsetPtr from_cloned;
+    module::CopiaRecordset(std::move(cloned), from_cloned);
+    EXPECT_EQ(rows_from_here(*from_cloned), expected);
+    EXPECT_EQ(clone->RecordCount(), 4);
+}
+
 TEST(CopiaRecordset, EmptySourceGivesAnOpenEmptyCopyAndNoSourceNeverThrows) {
     ado::RecordsetPtr target;
     module::CopiaRecordset(ado::Recordset::from_rows(three_columns()), target);

@@ -220,6 +220,26 @@ RecordsetPtr Recordset::Clone() {
     return copy;
 }
 
+bool Recordset::DrainRows(const std::function<void(const std::vector<Variant>& values)>& take) {
+    require_open();
+    if (store_.use_count() != 1 || cursor_->pending) return false;
+    cursor_->sync();
+    detail::RowStore& store = *store_;
+    std::vector<Variant> values;
+    for (std::size_t row : cursor_->order) {
+        detail::StoredRow& stored = store.rows[row];
+        if (stored.deleted) continue;
+        values.clear();
+        for (std::size_t f = 0; f < store.shown.size(); ++f)
+            values.push_back(detail::read_back(store.shown_column(f), stored.values[store.shown[f]]));
+        std::vector<Variant>().swap(stored.values);
+        stored.deleted = true;
+        take(values);
+    }
+    Close();
+    return true;
+}
+
 void Recordset::Find(std::string_view criteria, long skip_records, int direction) {
     require_open();
     Update();
