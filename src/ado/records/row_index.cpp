@@ -5,7 +5,7 @@ namespace ado::detail {
 const std::vector<std::size_t>* RowIndexes::rows_with(const std::vector<StoredRow>& rows,
                                                       const EqualityProbe& probe) {
     Index& index = indexes_[{probe.column, probe.kind}];
-    if (++index.lookups < 2) return nullptr;
+    if (index.lookups < 2 && ++index.lookups < 2) return nullptr;
     if (index.generation != generation_) {
         index.buckets.clear();
         index.upto = 0;
