@@ -2,10 +2,12 @@
 
 #include <CLI/CLI.hpp>
 
+#include <charconv>
 #include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <system_error>
 
 #include "database_option.h"
 #include "db_commands.h"
@@ -16,6 +18,44 @@
 namespace cli {
 
 namespace {
+
+// A whole number from `low` to `high` as the option's value: anything else (blank, a sign,
+// letters, a number out of range) is refused with a message naming what was given.
+CLI::Validator whole_number(const std::string& what, long long low, long long high) {
+    return CLI::Validator(
+        [=](std::string& text) -> std::string {
+            long long value = 0;
+            const char* end = text.data() + text.size();
+            const auto read = std::from_chars(text.data(), end, value);
+            if (!text.empty() && read.ec == std::errc() && read.ptr == end && value >= low && value <= high)
+                return {};
+            return "'" + text + "' is not " + what + " (a whole number from " + std::to_string(low) + " to " +
+                   std::to_string(high) + ")";
+        },
+        "", "");
+}
+
+// The word of the command line that should name a command and names none ("ledgerintake
+// frobnicate", "ledgerintake db frob"), told with the commands it could have been.
+std::optional<std::string> unknown_command(CLI::App& app, int argc, const char* const* argv) {
+    CLI::App* current = &app;
+    for (int i = 1; i < argc; ++i) {
+        const std::string word = argv[i];
+        if (word.empty() || word.front() == '-') return std::nullopt;
+        CLI::App* next = nullptr;
+        std::string names;
+        for (CLI::App* sub : current->get_subcommands({})) {
+            if (sub->get_name() == word) next = sub;
+            names += (names.empty() ? "" : ", ") + sub->get_name();
+        }
+        if (next == nullptr) {
+            if (current->get_require_subcommand_min() == 0) return std::nullopt;
+            return "unknown command '" + word + "' (commands: " + names + ")";
+        }
+        current = next;
+    }
+    return std::nullopt;
+}
 
 // --db on a command: the option's value when given.
 struct DatabaseFlag {
@@ -43,7 +83,8 @@ struct ImportFlags {
     void add_to(CLI::App& command) {
         command.add_option("FILE", options.file, "The member company's import file")->required();
         db.add_to(command);
-        command.add_option("--company", options.company, "Company code of the VAT group (default 1)");
+        command.add_option("--company", options.company, "Company code of the VAT group (default 1)")
+            ->check(whole_number("a company code", 1, 2147483647));
         command.add_option("--user", options.user, "User code (default admin)");
         command.add_flag("--yes", options.yes,
                          "Import again a file of the same name imported before (question 113)");
@@ -91,47 +132,47 @@ int run_cli(int argc, const char* const* argv, Console& console) {
     sql->callback([&] { command = [&] { return run_db_sql(sql_db.path(), statement, console); }; });
 
     ImportFlags import_flags;
-    CLI::App* import = app.add_subcommand("import", "Check a member's import file and import it");
-    import_flags.add_to(*import);
-    import->callback([&] { command = [&] { return run_import(import_flags.finish(), console);
-};
-}  // namespace cli
-);
+    // Not named `import`: the formatter takes that word for a module import.
+    CLI::App* import_app = app.add_subcommand("import", "Check a member's import file and import it");
+    import_flags.add_to(*import_app);
+    import_app->callback([&] { command = [&] { return run_import(import_flags.finish(), console); }; });
 
-DemoOptions demo_options;
-std::string demo_dir = demo_options.dir.string();
-CLI::App* demo = app.add_subcommand("demo", "Build a demo VAT group with member files and import one");
-demo->add_option("--dir", demo_dir, "Folder of the demo (default ./ledgerintake-demo)");
-demo->add_option("--entries", demo_options.entries, "Journal entries per member file (default 200)")
-    ->check(CLI::PositiveNumber);
-std::string demo_shape = "plain";
-demo->add_option("--shape", demo_shape, "Entries: plain (default) or rich (as bench/run measures)")
-    ->check(CLI::IsMember({"plain", "rich"}));
-bool demo_no_import = false;
-demo->add_flag("--no-import", demo_no_import, "Build the database and the files, import nothing");
-demo->callback([&] {
-    command = [&] {
-        demo_options.dir = demo_dir;
-        demo_options.shape = demo_shape == "rich" ? demo::EntryShape::rich : demo::EntryShape::plain;
-        demo_options.import = !demo_no_import;
-        return run_demo(demo_options, console);
-    };
-});
+    DemoOptions demo_options;
+    std::string demo_dir = demo_options.dir.string();
+    CLI::App* demo = app.add_subcommand("demo", "Build a demo VAT group with member files and import one");
+    demo->add_option("--dir", demo_dir, "Folder of the demo (default ./ledgerintake-demo)");
+    // Source numbers have seven digits after the member's letter.
+    demo->add_option("--entries", demo_options.entries, "Journal entries per member file (default 200)")
+        ->check(whole_number("a number of entries", 1, 9999999));
+    std::string demo_shape = "plain";
+    demo->add_option("--shape", demo_shape, "Entries: plain (default) or rich (as bench/run measures)")
+        ->check(CLI::IsMember({"plain", "rich"}));
+    bool demo_no_import = false;
+    demo->add_flag("--no-import", demo_no_import, "Build the database and the files, import nothing");
+    demo->callback([&] {
+        command = [&] {
+            demo_options.dir = demo_dir;
+            demo_options.shape = demo_shape == "rich" ? demo::EntryShape::rich : demo::EntryShape::plain;
+            demo_options.import = !demo_no_import;
+            return run_demo(demo_options, console);
+        };
+    });
 
-try {
-    app.parse(argc, argv);
-} catch (const CLI::CallForHelp&) {
-    console.out << app.help();
-    return kExitOk;
-} catch (const CLI::CallForAllHelp&) {
-    console.out << app.help("", CLI::AppFormatMode::All);
-    return kExitOk;
-} catch (const CLI::ParseError& e) {
-    console.err << "ledgerintake: " << e.what()
-                << "\nRun ledgerintake --help for the commands and options.\n";
-    return kExitUsage;
-}
-return command ? command() : kExitUsage;
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        console.out << app.help();
+        return kExitOk;
+    } catch (const CLI::CallForAllHelp&) {
+        console.out << app.help("", CLI::AppFormatMode::All);
+        return kExitOk;
+    } catch (const CLI::ParseError& e) {
+        const std::optional<std::string> unknown = unknown_command(app, argc, argv);
+        console.err << "ledgerintake: " << (unknown ? *unknown : std::string(e.what()))
+                    << "\nRun ledgerintake --help for the commands and options.\n";
+        return kExitUsage;
+    }
+    return command ? command() : kExitUsage;
 }
 
 }  // namespace cli

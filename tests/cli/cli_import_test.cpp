@@ -348,28 +348,4 @@ TEST(ImportDatabase, AReadOnlyDatabaseExits74) {
     EXPECT_TRUE(contains(run.err, "read-only")) << run.err;
 }
 
-TEST(Usage, WrongCommandLinesExit64) {
-    scripted::TempDir dir;
-    const std::vector<std::vector<std::string>> lines = {
-        {},
-        {"frobnicate"},
-        {"import"},
-        {"import", "a.xml", "--on-error", "maybe"},
-        {"import", "a.xml", "--company", "one"},
-        {"import", "a.xml", "--unknown"},
-        {"db"},
-        {"db", "sql"},
-        {"demo", "--entries", "0"},
-        {"import", "a.xml", "--log-file", "no/such/folder/log.txt"},
-        {"import", "a.xml", "--trace-sql", "no/such/folder/trace.sql"},
-    };
-    for (const auto& line : lines) {
-        SCOPED_TRACE(::testing::PrintToString(line));
-        const auto run = run_ledgerintake(dir.path(), line);
-        EXPECT_EQ(run.status, 64) << run.err;
-        EXPECT_TRUE(contains(run.err, "ledgerintake")) << run.err;
-    }
-    EXPECT_EQ(run_ledgerintake(dir.path(), {"--help"}).status, 0);
-}
-
 }  // namespace
