@@ -26,8 +26,33 @@ constexpr const char* kQuoteRefusal =
     "the file path holds a single quote ('), which the import history cannot record: rename the file or its "
     "folder and import it again";
 
+// True when `output` is the database file or one SQLite or the store of numbers keeps
+// beside it: writing a log or a trace there would destroy the books.
+bool is_database_file(const std::filesystem::path& output, const std::filesystem::path& db) {
+    namespace fs = std::filesystem;
+    for (const char* suffix :
+         {"", "-wal", "-shm", "-journal", ".numbers", ".numbers-wal", ".numbers-shm", ".numbers-journal"}) {
+        fs::path file = db;
+        file += suffix;
+        std::error_code ec;
+        if (fs::exists(output, ec) && fs::exists(file, ec) && fs::equivalent(output, file, ec)) return true;
+        std::error_code ec_output;
+        std::error_code ec_file;
+        const fs::path a = fs::weakly_canonical(fs::absolute(output, ec_output), ec_output);
+        const fs::path b = fs::weakly_canonical(fs::absolute(file, ec_file), ec_file);
+        if (!ec_output && !ec_file && a == b) return true;
+    }
+    return false;
+}
+
 // Why an output the options name cannot be written; nullopt when it can.
 std::optional<std::string> output_problem(const ImportOptions& options) {
+    for (const auto& [option, output] :
+         {std::pair{"--trace-sql", options.trace_sql}, std::pair{"--log-file", options.log_file}}) {
+        if (output && is_database_file(*output, options.database))
+            return std::string(option) + " names " + output->string() + ", which belongs to the database " +
+                   options.database.string() + ": give another file";
+    }
     if (options.trace_sql) {
         std::ofstream trace(*options.trace_sql, std::ios::app);
         if (!trace) return "cannot write the statement trace to " + options.trace_sql->string();

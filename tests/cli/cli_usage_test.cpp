@@ -70,6 +70,39 @@ INSTANTIATE_TEST_SUITE_P(
               "cannot write the statement trace to no/such/folder/trace.sql"}),
     scripted::ByName());
 
+struct DatabaseOutput {
+    const char* name;
+    std::string option;
+    std::string path;  // beside books.db in the test's folder
+};
+
+class OutputOnTheDatabase : public ::testing::TestWithParam<DatabaseOutput> {};
+
+// A log or a trace written over the database or a file kept beside it would destroy the
+// books: refused, and the database is left byte for byte as it was.
+TEST_P(OutputOnTheDatabase, IsRefusedAndTheBooksStayAsTheyWere) {
+    const DatabaseOutput& c = GetParam();
+    scripted::TempDir dir;
+    ASSERT_EQ(run_ledgerintake(dir.path(), {"db", "init", "--db", "books.db"}).status, 0);
+    fs::create_directory(dir / "sub");
+    fs::create_symlink("books.db", dir / "link.db");
+    fs::copy_file(dir / "books.db", dir / "before.db");
+    const auto run = run_ledgerintake(dir.path(), {"import", "a.xml", "--db", "books.db", c.option, c.path});
+    EXPECT_EQ(run.status, 64) << run.err;
+    EXPECT_TRUE(contains(run.err, c.option + " names " + c.path + ", which belongs to the database books.db"))
+        << run.err;
+    EXPECT_TRUE(cli_test::read_file(dir / "books.db") == cli_test::read_file(dir / "before.db"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, OutputOnTheDatabase,
+    ::testing::Values(DatabaseOutput{"TraceOnTheFile", "--trace-sql", "books.db"},
+                      DatabaseOutput{"LogThroughAnotherPath", "--log-file", "sub/../books.db"},
+                      DatabaseOutput{"TraceThroughALink", "--trace-sql", "link.db"},
+                      DatabaseOutput{"LogOnTheJournal", "--log-file", "books.db-wal"},
+                      DatabaseOutput{"TraceOnTheNumbers", "--trace-sql", "books.db.numbers"}),
+    scripted::ByName());
+
 TEST(Usage, HelpExitsZero) {
     scripted::TempDir dir;
     const auto run = run_ledgerintake(dir.path(), {"--help"});
