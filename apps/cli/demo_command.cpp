@@ -15,6 +15,7 @@
 #include "exit_status.h"
 #include "import_command.h"
 #include "refhost/database.h"
+#include "text_output.h"
 
 namespace cli {
 
@@ -72,8 +73,8 @@ void report_created(const std::filesystem::path& db, const std::optional<demo::M
 void print_import_commands(const std::filesystem::path& db, const std::vector<std::filesystem::path>& files,
                            Console& console) {
     for (const auto& file : files)
-        console.out << "  " << program_path() << " import --db " << db.string() << " " << file.string()
-                    << '\n';
+        console.out << "  " << shell_word(program_path()) << " import --db " << shell_word(db.string()) << " "
+                    << shell_word(file.string()) << '\n';
 }
 
 }  // namespace

@@ -66,6 +66,34 @@ bool next_code_point(std::string_view s, std::size_t& i, char32_t& cp) {
     return true;
 }
 
+std::string shell_word(std::string_view text) {
+    static constexpr std::string_view kSafe =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_./:=@%+,-";
+    if (!text.empty() && text.find_first_not_of(kSafe) == std::string_view::npos) return std::string(text);
+    std::string escaped = "$'";
+    bool needs_escapes = false;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t start = i;
+        char32_t cp = 0;
+        const bool valid = next_code_point(text, i, cp);
+        if (valid && cp >= 0x20 && (cp < 0x7F || cp > 0x9F)) {
+            if (cp == '\\' || cp == '\'') escaped += '\\';
+            escaped.append(text.substr(start, i - start));
+            continue;
+        }
+        needs_escapes = true;
+        for (std::size_t k = start; k < i; ++k) {
+            std::array<char, 5> hex{};
+            std::snprintf(hex.data(), hex.size(), "\\x%02X", static_cast<unsigned char>(text[k]));
+            escaped += hex.data();
+        }
+    }
+    if (needs_escapes) return escaped + "'";
+    std::string quoted = "'";
+    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
 std::string json_string(std::string_view utf8) {
     std::string out = "\"";
     std::size_t i = 0;

@@ -14,6 +14,12 @@ std::string csv_field(std::string_view value);
 // A CSV line of fields, ended by "\n".
 std::string csv_line(const std::vector<std::string>& fields);
 
+// A word a POSIX shell reads back as `text`, for command lines the program prints: as it is
+// when it holds only letters, digits and _ . / : = @ % + , -; otherwise in single quotes
+// (a quote inside as '\''). A text with control characters or bytes that are not UTF-8
+// becomes a $'...' word with those bytes as \xHH, so that the line prints safely.
+std::string shell_word(std::string_view text);
+
 // A JSON string literal with its quotes. Invalid UTF-8 bytes become U+FFFD.
 std::string json_string(std::string_view utf8);
 

@@ -2,6 +2,7 @@
 // answers the terminal front end gives to the module's questions.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -15,6 +16,39 @@
 #include "text_output.h"
 
 namespace {
+
+struct ShellCase {
+    const char* name;
+    std::string text;
+    std::string word;
+};
+
+class ShellWord : public ::testing::TestWithParam<ShellCase> {};
+
+// The printed word, and bash reading it back as the very bytes it stands for.
+TEST_P(ShellWord, IsReadBackByTheShellAsTheText) {
+    const ShellCase& c = GetParam();
+    const std::string word = cli::shell_word(c.text);
+    EXPECT_EQ(word, c.word);
+    scripted::TempDir dir;
+    const auto out = dir / "out";
+    const auto script = dir / "script.sh";
+    cli_test::write_file(script, "printf %s " + word + " > " + cli::shell_word(out.string()) + "\n");
+    const std::string command = "bash " + cli::shell_word(script.string());
+    ASSERT_EQ(std::system(command.c_str()), 0) << word;
+    EXPECT_EQ(cli_test::read_file(out), c.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ShellWord,
+    ::testing::Values(ShellCase{"Plain", "/tmp/demo/ledgerintake.db", "/tmp/demo/ledgerintake.db"},
+                      ShellCase{"Blank", "my books/alfa-2026.xml", "'my books/alfa-2026.xml'"},
+                      ShellCase{"Empty", "", "''"}, ShellCase{"Quote", "l'angolo.xml", "'l'\\''angolo.xml'"},
+                      ShellCase{"Dollar", "$HOME;rm *", "'$HOME;rm *'"},
+                      ShellCase{"Accents", "citt\xC3\xA0.xml", "'citt\xC3\xA0.xml'"},
+                      ShellCase{"NotUtf8", "caf\xE9.xml", "$'caf\\xE9.xml'"},
+                      ShellCase{"ControlAndQuote", "a\nb'c\\", "$'a\\x0Ab\\'c\\\\'"}),
+    scripted::ByName());
 
 TEST(TextOutput, SavedLogIsWindows1252WithQuestionMarksForTheRest) {
     const std::vector<std::pair<std::string, std::string>> cases = {
