@@ -79,13 +79,18 @@ inline std::string render(const BoundValue& v) {
     return "'" + v.text + "'";
 }
 
-// What an evaluation gives, or "error: " with the message it throws.
-inline std::string outcome(const std::function<BoundValue()>& f) {
+// The text `f` gives, or "error: " with the message it throws.
+inline std::string answer(const std::function<std::string()>& f) {
     try {
-        return render(f());
+        return f();
     } catch (const Error& e) {
         return "error: " + e.description();
     }
+}
+
+// What an evaluation gives, or "error: " with the message it throws.
+inline std::string outcome(const std::function<BoundValue()>& f) {
+    return answer([&] { return render(f()); });
 }
 
 inline std::string type_text(const SqlType& t) {

@@ -34,13 +34,7 @@ class ResultTypes : public ::testing::TestWithParam<TypeCase> {};
 
 TEST_P(ResultTypes, AreTheServers) {
     const TypeCase& c = GetParam();
-    std::string got;
-    try {
-        got = type_text(arithmetic_type(c.op, c.a, c.b));
-    } catch (const Error& e) {
-        got = "error: " + e.description();
-    }
-    EXPECT_EQ(got, c.expected);
+    EXPECT_EQ(answer([&] { return type_text(arithmetic_type(c.op, c.a, c.b)); }), c.expected);
 }
 
 const auto kAdd = ArithOp::Add;
@@ -415,14 +409,11 @@ class Comparison : public ::testing::TestWithParam<CompareCase> {};
 
 TEST_P(Comparison, IsTheServers) {
     const CompareCase& c = GetParam();
-    std::string got;
-    try {
-        const auto r = compare(c.a, c.ta, c.b, c.tb);
-        got = r ? std::to_string(*r) : "NULL";
-    } catch (const Error& e) {
-        got = "error: " + e.description();
-    }
-    EXPECT_EQ(got, c.expected);
+    EXPECT_EQ(answer([&] {
+                  const auto r = compare(c.a, c.ta, c.b, c.tb);
+                  return r ? std::to_string(*r) : std::string("NULL");
+              }),
+              c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
