@@ -145,41 +145,43 @@ class Totals {
     }
 
     void activity_vat(const Activity& a, int year) {
-        db_.prepare(
-               "DELETE FROM HOST_PROG_IVA_ATTIVITA WHERE COMPANY_CODE = ? AND ACTIVITY_ID = ? AND YEAR = ?")
-            .bind(company_, a.id, year)
-            .run();
-        Statement insert = db_.prepare(
+        replace_activity(
+            "HOST_PROG_IVA_ATTIVITA",
             std::string("INSERT INTO HOST_PROG_IVA_ATTIVITA (COMPANY_CODE, ACTIVITY_ID, ACTIVITY_CODE, "
                         "VAT_CODE, YEAR, MONTH, TAXABLE, TAX) SELECT ?1, ?4, ?5, "
                         "IFNULL(CG43_ALIQIVA1_CG28, ''), ") +
-            kYearMonth + ", SUM(CG43_IMPONIBILE), SUM(CG43_IMPOSTA)" + journal_of("CG43_MOVIVA", "CG43") +
-            registers_of(a) + " GROUP BY CG43_ALIQIVA1_CG28, " + kYearMonth);
-        run_for(insert, a, year);
+                kYearMonth + ", SUM(CG43_IMPONIBILE), SUM(CG43_IMPOSTA)" + journal_of("CG43_MOVIVA", "CG43") +
+                registers_of(a) + " GROUP BY CG43_ALIQIVA1_CG28, " + kYearMonth,
+            a, year);
     }
 
     void activity_registers(const Activity& a, int year) {
-        db_.prepare(
-               "DELETE FROM HOST_PROG_REGISTRI_IVA WHERE COMPANY_CODE = ? AND ACTIVITY_ID = ? AND YEAR = ?")
-            .bind(company_, a.id, year)
-            .run();
-        Statement insert = db_.prepare(
+        replace_activity(
+            "HOST_PROG_REGISTRI_IVA",
             std::string("INSERT INTO HOST_PROG_REGISTRI_IVA (COMPANY_CODE, ACTIVITY_ID, ACTIVITY_CODE, "
                         "SECTION, YEAR, MONTH, TAXABLE, TAX, LAST_PROTOCOL) SELECT ?1, ?4, ?5, "
                         "CG41_SEZIONALE, ") +
-            kYearMonth + ", SUM(CG43_IMPONIBILE), SUM(CG43_IMPOSTA), MAX(CG41_NUMPROT)" +
-            journal_of("CG43_MOVIVA", "CG43") + registers_of(a) + " GROUP BY CG41_SEZIONALE, " + kYearMonth);
-        run_for(insert, a, year);
+                kYearMonth + ", SUM(CG43_IMPONIBILE), SUM(CG43_IMPOSTA), MAX(CG41_NUMPROT)" +
+                journal_of("CG43_MOVIVA", "CG43") + registers_of(a) + " GROUP BY CG41_SEZIONALE, " +
+                kYearMonth,
+            a, year);
     }
 
-    // The year (?6) is a parameter of the main activity's registers only.
-    void run_for(Statement& insert, const Activity& a, int year) {
+    // One activity's totals of the year in `table`: its rows removed, then `insert` run with
+    // the year's first and last moments, the activity and (for the main activity's
+    // registers, as ?6) the year.
+    void replace_activity(const char* table, const std::string& insert, const Activity& a, int year) {
+        db_.prepare(std::string("DELETE FROM ") + table +
+                    " WHERE COMPANY_CODE = ? AND ACTIVITY_ID = ? AND YEAR = ?")
+            .bind(company_, a.id, year)
+            .run();
+        Statement statement = db_.prepare(insert);
         const std::string first = std::to_string(year) + "0101",
                           last = std::to_string(year) + "1231 23:59:59";
         if (a.is_default)
-            insert.bind(company_, first, last, a.id, a.code, year).run();
+            statement.bind(company_, first, last, a.id, a.code, year).run();
         else
-            insert.bind(company_, first, last, a.id, a.code).run();
+            statement.bind(company_, first, last, a.id, a.code).run();
     }
 
     Database& db_;
