@@ -30,17 +30,20 @@ constexpr const char* kQuoteRefusal =
 // beside it: writing a log or a trace there would destroy the books.
 bool is_database_file(const std::filesystem::path& output, const std::filesystem::path& db) {
     namespace fs = std::filesystem;
+    const auto where = [](const fs::path& p) {
+        std::error_code ec;
+        const fs::path resolved = fs::weakly_canonical(fs::absolute(p, ec), ec);
+        return ec ? fs::path() : resolved;
+    };
+    const fs::path resolved = where(output);
+    std::error_code ec;
+    const bool exists = fs::exists(output, ec);
     for (const char* suffix :
          {"", "-wal", "-shm", "-journal", ".numbers", ".numbers-wal", ".numbers-shm", ".numbers-journal"}) {
         fs::path file = db;
         file += suffix;
-        std::error_code ec;
-        if (fs::exists(output, ec) && fs::exists(file, ec) && fs::equivalent(output, file, ec)) return true;
-        std::error_code ec_output;
-        std::error_code ec_file;
-        const fs::path a = fs::weakly_canonical(fs::absolute(output, ec_output), ec_output);
-        const fs::path b = fs::weakly_canonical(fs::absolute(file, ec_file), ec_file);
-        if (!ec_output && !ec_file && a == b) return true;
+        if (exists && fs::exists(file, ec) && fs::equivalent(output, file, ec)) return true;
+        if (!resolved.empty() && resolved == where(file)) return true;
     }
     return false;
 }
