@@ -149,10 +149,9 @@ void ImportLog::ReuperaRecordSetLog(bool& no_log) noexcept {
         }))
         return;
     trap.run([&] {
-        // Handed over, the result is emptied as it is copied (a large log is not held twice)
-        // and released with the copy's end.
+        // Handed over, the result is emptied as it is copied (a large log is not held twice),
+        // closed and released when the copy is done: nothing is left here to close.
         module::CopiaRecordset(std::move(result), recordset_);
-        module::ChiudiRecordset(result);
     });
 }
 
