@@ -13,6 +13,7 @@
 #include "db_commands.h"
 #include "demo_command.h"
 #include "exit_status.h"
+#include "history_commands.h"
 #include "import_command.h"
 
 namespace cli {
@@ -136,6 +137,40 @@ int run_cli(int argc, const char* const* argv, Console& console) {
     CLI::App* import_app = app.add_subcommand("import", "Check a member's import file and import it");
     import_flags.add_to(*import_app);
     import_app->callback([&] { command = [&] { return run_import(import_flags.finish(), console); }; });
+
+    DatabaseFlag history_db;
+    HistoryOptions history_options;
+    CLI::App* history_app =
+        app.add_subcommand("history", "List the imports made into the company, newest first");
+    history_db.add_to(*history_app);
+    history_app->add_option("--company", history_options.company, "Company code of the VAT group (default 1)")
+        ->check(whole_number("a company code", 1, 2147483647));
+    history_app->add_option("--user", history_options.user, "User code (default admin)");
+    history_app->add_flag("--json", history_options.json, "Print one JSON object and nothing else");
+    history_app->callback([&] {
+        command = [&] {
+            history_options.database = history_db.path();
+            return run_history(history_options, console);
+        };
+    });
+
+    DatabaseFlag log_db;
+    LogOptions log_options;
+    CLI::App* log_app = app.add_subcommand("log", "Show the log kept for an import");
+    log_app
+        ->add_option("IMPORT-ID", log_options.import_id, "The import's Id (ledgerintake history lists them)")
+        ->required()
+        ->check(whole_number("an import Id", 1, 2147483647));
+    log_db.add_to(*log_app);
+    log_app->add_option("--filter", log_options.filter, "Rows: all (default), errors, created or checked")
+        ->check(CLI::IsMember({"all", "errors", "created", "checked"}));
+    log_app->add_flag("--json", log_options.json, "Print one JSON object and nothing else");
+    log_app->callback([&] {
+        command = [&] {
+            log_options.database = log_db.path();
+            return run_log(log_options, console);
+        };
+    });
 
     DemoOptions demo_options;
     std::string demo_dir = demo_options.dir.string();

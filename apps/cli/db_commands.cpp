@@ -7,6 +7,7 @@
 
 #include "ado/connection.h"
 #include "ado/error.h"
+#include "database_option.h"
 #include "exit_status.h"
 #include "refhost/database.h"
 #include "text_output.h"
@@ -36,6 +37,10 @@ void print_csv(ado::Recordset& rows, std::ostream& out) {
 
 int run_db_init(const std::filesystem::path& db, Console& console) {
     const bool existed = std::filesystem::exists(db);
+    if (auto problem = setup_problem(db)) {
+        console.err << "ledgerintake: " << *problem << '\n';
+        return kExitDatabase;
+    }
     try {
         refhost::init_database(db);
     } catch (const std::exception& e) {

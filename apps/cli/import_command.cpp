@@ -11,20 +11,19 @@
 #include "ado/connection.h"
 #include "ado/error.h"
 #include "exit_status.h"
+#include "file_messages.h"
 #include "importfile/import_state.h"
+#include "log_keeper.h"
 #include "module/import_window.h"
 #include "module/module_object.h"
 #include "modulebase/string_table.h"
+#include "open_checks.h"
 #include "refhost/database.h"
 #include "refhost/reference_host.h"
 
 namespace cli {
 
 namespace {
-
-constexpr const char* kQuoteRefusal =
-    "the file path holds a single quote ('), which the import history cannot record: rename the file or its "
-    "folder and import it again";
 
 // True when `output` is the database file or one SQLite or the store of numbers keeps
 // beside it: writing a log or a trace there would destroy the books.
@@ -71,25 +70,6 @@ std::optional<std::string> output_problem(const ImportOptions& options) {
     return std::nullopt;
 }
 
-std::optional<std::string> database_problem(const std::filesystem::path& db) {
-    const std::string name = db.string();
-    switch (refhost::check_database(db)) {
-        case refhost::DatabaseState::Ready:
-            break;
-        case refhost::DatabaseState::Missing:
-            return "no database at " + name + ": create it with `ledgerintake db init --db " + name + "`";
-        case refhost::DatabaseState::NoSchema:
-            return "the database " + name +
-                   " has no ledgerintake tables, or those of an older version: run `ledgerintake db init "
-                   "--db " +
-                   name + "`";
-        case refhost::DatabaseState::Unreadable:
-            return "cannot read the database " + name + ": it is not a database or cannot be opened";
-    }
-    if (::access(db.c_str(), W_OK) != 0) return "the database " + name + " is read-only";
-    return std::nullopt;
-}
-
 // Closes the import window whatever way the import ends.
 class OpenWindow {
   public:
@@ -129,10 +109,11 @@ class Import {
   public:
     Import(const ImportOptions& options, Console& console) : options_(options), console_(console) {
         report_.file = options.file;
+        report_.path = looked_up_path(options.file);
     }
 
     ImportReport run() {
-        if (options_.file.find('\'') != std::string::npos) return fail(kExitFileRefused, kQuoteRefusal);
+        if (path_has_quote(options_.file)) return fail(kExitFileRefused, kQuoteRefusal);
         if (auto problem = output_problem(options_)) return fail(kExitUsage, *problem);
         if (auto problem = database_problem(options_.database)) return fail(kExitDatabase, *problem);
         front_end_ = std::make_shared<TerminalFrontEnd>(
@@ -140,7 +121,8 @@ class Import {
         std::unique_ptr<refhost::ReferenceHost> host;
         try {
             host = std::make_unique<refhost::ReferenceHost>(
-                refhost::HostOptions{options_.database, options_.company, options_.user}, front_end_,
+                refhost::HostOptions{options_.database, options_.company, options_.user},
+                std::make_shared<FileNamingUi>(front_end_, file_line(report_.path)),
                 options_.trace_sql.value_or(std::filesystem::path()));
         } catch (const refhost::HostError& e) {
             return fail(kExitUsage, e.what());
@@ -152,7 +134,9 @@ class Import {
         object.SetClsGlobal(host->global_services());
         object.SetActiveNavigator(host->navigator());
         object.SetUi(front_end_);
+        LogKeeper keeper(options_.database, object);
         drive(object);
+        if (!keeper.problem().empty()) console_.err << "ledgerintake: " << keeper.problem() << '\n';
         collect();
         return report_;
     }
@@ -185,6 +169,20 @@ class Import {
         const ShownError& e = front_end_->errors().back();
         return " in " + e.procedure + ": " + e.description;
     }
+    // A refusal that came after errors of the check were answered ignore may follow from
+    // them rather than from what its message says (a last movement date that is no date
+    // leaves no year to find the member's group structure in: message 106): say so.
+    void note_ignored_errors(std::size_t errors_before) {
+        const std::vector<ShownError>& errors = front_end_->errors();
+        if (errors.size() <= errors_before) return;
+        const ShownError& first = errors[errors_before];
+        const std::size_t more = errors.size() - errors_before - 1;
+        report_.detail =
+            "message " + std::to_string(report_.message_id) +
+            " may follow from an error ignored during the check of the file: " + first.procedure + ": " +
+            first.description + " [" + std::to_string(first.number) + "]" +
+            (more > 0 ? " (and " + std::to_string(more) + " more)" : "");
+    }
 
     void drive(module::ModuleObject& object) {
         OpenWindow open(object);
@@ -208,6 +206,7 @@ class Import {
 
     // Names the file and lets the window check it; true when the window accepted it.
     bool validate(module::ImportWindow& window) {
+        const std::size_t errors_before = front_end_->errors().size();
         window.TXT_NOMEFILE.text = options_.file;
         window.TXT_NOMEFILE_Validate();
         const module::ImportOutcome outcome = window.last_outcome();
@@ -222,15 +221,20 @@ class Import {
             report_.status = *status;
             if (outcome.message_id == module::kMsgForceReimport)
                 report_.detail = "not imported again: answer yes (--yes) to import the file a second time";
+            else
+                note_ignored_errors(errors_before);
         } else if (outcome.errors_reported > 0 || errors_shown()) {
-            fail(kExitInternal, "the check of the file stopped on an error" + last_error());
+            fail(kExitInternal, "the check of the file " +
+                                    (report_.path.empty() ? options_.file : report_.path) +
+                                    " stopped on an error" + last_error());
         } else if (!window.TXT_NOMEFILE.usable()) {
             // The window leaves an unusable path without a word; say what message 100 says.
             report_.status = kExitFileRefused;
             report_.message_id = module::kMsgFileNotValid;
             report_.message_text =
                 std::string(module::StringTableEntry(module::kMsgFileNotValid).value_or(""));
-            if (!options_.json) console_.out << report_.message_text << '\n';
+            if (!options_.json)
+                console_.out << report_.message_text << '\n' << file_line(report_.path) << '\n';
         } else {
             fail(kExitInternal, "the window neither accepted nor refused the file");
         }
@@ -247,6 +251,7 @@ class Import {
         window.CMD_IMPORTA_ButtonClick();
         report_.import_run = true;
         const module::ImportOutcome outcome = window.last_outcome();
+        report_.import_id = outcome.import_id;
         note_message(outcome);
         if (const auto status = status_for_message(outcome.message_id)) {
             report_.status = *status;

@@ -55,6 +55,9 @@ inline constexpr SectionName kSections[] = {
 struct ImportReport {
     int status = 70;
     std::string file;
+    // FILE as the window looks it up (absolute and normalised; "" for an empty path): the
+    // file the messages about the file name.
+    std::string path;
     // The last string-table message of the import (0 when none) and its text as shown.
     std::int32_t message_id = 0;
     std::string message_text;
@@ -62,6 +65,8 @@ struct ImportReport {
     std::string detail;
     bool file_accepted = false;
     bool import_run = false;
+    // The import header the journal import wrote (0: none); `ledgerintake log` shows its log.
+    std::int32_t import_id = 0;
     FileSummary summary;
     std::vector<ShownMessage> messages;
     std::vector<ShownError> errors;

@@ -137,12 +137,17 @@ void print_summary(const ImportReport& report, std::ostream& out) {
 std::string report_json(const ImportReport& report) {
     JsonWriter json;
     json.begin_object();
-    json.field("status", report.status).field("file", report.file);
+    json.field("status", report.status).field("file", report.file).field("path", report.path);
     json.key("message").begin_object();
     json.field("id", static_cast<std::int64_t>(report.message_id)).field("text", report.message_text);
     json.end_object();
     json.field("detail", report.detail).field("file_accepted", report.file_accepted);
     json.field("import_run", report.import_run);
+    json.key("import_id");
+    if (report.import_id > 0)
+        json.value(static_cast<std::int64_t>(report.import_id));
+    else
+        json.null();
     write_member(json, report);
     write_counts(json, report);
     write_messages(json, report);

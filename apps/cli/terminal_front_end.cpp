@@ -1,11 +1,12 @@
 #include "terminal_front_end.h"
 
-#include <fstream>
 #include <istream>
 #include <ostream>
 
 #include "ado/recordset.h"
+#include "history/history_window.h"
 #include "host/log_object.h"
+#include "log/log_window.h"
 #include "modulebase/window.h"
 #include "text_output.h"
 
@@ -62,8 +63,12 @@ void TerminalFrontEnd::WindowCreated(module::Window& window) {
 // The command drives the window itself once ShowForm returns; nothing to display.
 void TerminalFrontEnd::ShowModeless(module::Window&) {}
 
-// No modal window of this build waits for a person (the log goes through ShowLog): close it.
+// Nobody works in a modal window here: the log window prints its text (and saves it when
+// asked), the history window leaves its rows for the command; then the window is closed.
 void TerminalFrontEnd::RunModal(module::Window& window) {
+    if (auto* log = dynamic_cast<importlog::LogWindow*>(&window)) show_log(*log);
+    if (auto* history = dynamic_cast<history::HistoryWindow*>(&window); history && on_history)
+        on_history(history->GRID_STORICO);
     window.Unload();
 }
 
@@ -86,13 +91,16 @@ std::int16_t TerminalFrontEnd::ShowMessage(std::int32_t code, std::int32_t kind,
     ShownMessage shown{code, kind, text, 1};
     if (kind == kQuestionKind) {
         const bool default_yes = default_button != kSecondButtonDefault;
+        // The detail (the file a question is about) is shown before the answer is given.
+        const std::string context = detail.empty() ? "" : "\n" + terminal_lines(detail);
         if (console_.interactive) {
-            shown.answer = ask_yes_no(terminal_lines(text), default_yes) ? 1 : 0;
+            shown.answer = ask_yes_no(terminal_lines(text) + context, default_yes) ? 1 : 0;
         } else {
             shown.answer = options_.yes ? 1 : 0;
             if (!options_.quiet)
                 console_.out << terminal_lines(text)
-                             << (options_.yes ? " yes (--yes)" : " no (--yes answers yes)") << '\n';
+                             << (options_.yes ? " yes (--yes)" : " no (--yes answers yes)") << context
+                             << '\n';
         }
     } else if (!options_.quiet) {
         console_.out << terminal_lines(text) << '\n';
@@ -122,10 +130,15 @@ void TerminalFrontEnd::ShowNotice(const std::string& message, const std::string&
     console_.err << title << ": " << message << '\n';
 }
 
-void TerminalFrontEnd::ShowLog(const std::string& text, const ado::RecordsetPtr& rows) {
+std::string TerminalFrontEnd::ChooseSaveFile(const std::string&, const std::string&) {
+    return options_.log_file ? options_.log_file->string() : std::string();
+}
+
+void TerminalFrontEnd::show_log(importlog::LogWindow& window) {
     log_rows_.clear();
-    if (rows && rows->State() == ado::adStateOpen) {
-        if (rows->RecordCount() > 0) rows->MoveFirst();
+    // Every row, whatever filter the window shows: the printout is the whole log.
+    if (window.RecordSetLog && window.RecordSetLog->State() == ado::adStateOpen) {
+        const ado::RecordsetPtr rows = window.RecordSetLog->Clone();
         for (; !rows->EOF(); rows->MoveNext()) {
             log_rows_.push_back({field_text(*rows, "PROGR"), field_text(*rows, "TABELLA"),
                                  field_text(*rows, "LIVELLO"), field_text(*rows, "STATO"),
@@ -135,16 +148,12 @@ void TerminalFrontEnd::ShowLog(const std::string& text, const ado::RecordsetPtr&
     if (!options_.quiet) {
         console_.out << "Import log (" << log_rows_.size()
                      << " rows): PROGR, TABELLA, LIVELLO, STATO, CHIAVE, ERRORE\n"
-                     << terminal_lines(text);
+                     << terminal_lines(window.TXT_LOG.text);
     }
-    if (options_.log_file) save_log(text);
-}
-
-// The saved log is single-byte Windows-1252 text, replacing an existing file.
-void TerminalFrontEnd::save_log(const std::string& text) {
-    std::ofstream file(*options_.log_file, std::ios::binary | std::ios::trunc);
-    if (file) file << to_windows_1252(text);
-    if (!file) {
+    if (!options_.log_file) return;
+    const std::size_t errors_before = errors_.size();
+    window.CMD_SALVA_ButtonClick();
+    if (errors_.size() > errors_before) {
         log_file_error_ = "cannot write the log to " + options_.log_file->string();
         console_.err << "ledgerintake: " << log_file_error_ << '\n';
     } else if (!options_.quiet) {

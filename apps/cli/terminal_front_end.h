@@ -2,17 +2,25 @@
 // The module's front end on a terminal: it shows the module's messages verbatim, asks
 // question 113 and the abort/retry/ignore question of a trapped error when a person is at
 // the terminal (otherwise the command-line options answer), and takes the import log when
-// one with an error row is shown: it prints it and saves it when asked.
+// one with an error row is shown: it prints it and saves it when asked (through the log
+// window's own save). The history window's rows are kept for the command that opened it.
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "console.h"
-#include "log/log_viewer.h"
 #include "modulebase/ui.h"
 #include "refhost/host_ui.h"
+
+namespace importlog {
+class LogWindow;
+}
+namespace module {
+class Grid;
+}
 
 namespace cli {
 
@@ -44,7 +52,7 @@ struct LogRow {
     std::string progr, tabella, livello, stato, chiave, errore;
 };
 
-class TerminalFrontEnd final : public module::Ui, public refhost::HostUi, public importlog::LogViewer {
+class TerminalFrontEnd final : public module::Ui, public refhost::HostUi {
   public:
     TerminalFrontEnd(Console& console, FrontEndOptions options);
 
@@ -62,19 +70,21 @@ class TerminalFrontEnd final : public module::Ui, public refhost::HostUi, public
                            const host::ErrorInfo& error, const ado::ProviderErrors& provider_errors) override;
     void ShowNotice(const std::string& message, const std::string& title) override;
 
-    // importlog::LogViewer
-    void ShowLog(const std::string& text, const ado::RecordsetPtr& rows) override;
+    // --log-file, when given.
+    std::string ChooseSaveFile(const std::string& proposed_name, const std::string& extension) override;
 
     const std::vector<ShownMessage>& messages() const { return messages_; }
     const std::vector<ShownError>& errors() const { return errors_; }
     const std::vector<LogRow>& log_rows() const { return log_rows_; }
+    // Called with the history window's grid while the window is shown.
+    std::function<void(const module::Grid&)> on_history;
     // Set when the log could not be saved to --log-file.
     const std::string& log_file_error() const { return log_file_error_; }
 
   private:
     bool ask_yes_no(const std::string& question, bool default_yes);
     std::int32_t ask_abort_retry_ignore();
-    void save_log(const std::string& text);
+    void show_log(importlog::LogWindow& window);
 
     Console& console_;
     FrontEndOptions options_;

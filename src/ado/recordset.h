@@ -122,6 +122,11 @@ class Recordset : public std::enable_shared_from_this<Recordset> {
     void MoveLast();
     void MoveNext();
     void MovePrevious();
+    // The current row's place among the visible rows, from 1 (adPosBOF, adPosEOF or
+    // adPosUnknown when there is none). Setting it moves there; a place outside 1 to
+    // RecordCount throws. A grid reads row n this way without walking the rows before it.
+    long AbsolutePosition() const;
+    void SetAbsolutePosition(long position);
 
     void AddNew();
     void Update();  // saves the pending new row or the changed current row

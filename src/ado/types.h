@@ -57,6 +57,8 @@ enum LockTypeEnum : int {
 enum CursorLocationEnum : int { adUseServer = 2, adUseClient = 3 };
 enum ObjectStateEnum : long { adStateClosed = 0, adStateOpen = 1 };
 enum SearchDirectionEnum : int { adSearchBackward = -1, adSearchForward = 1 };
+// AbsolutePosition when there is no current row.
+enum PositionEnum : long { adPosUnknown = -1, adPosBOF = -2, adPosEOF = -3 };
 
 // True for the text types, the numeric types and the date types.
 bool is_text_type(int type);

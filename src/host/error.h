@@ -15,6 +15,7 @@ enum HostErrorNumber : long {
     kErrCannotCreate = 429,  // the host could not create one of its components
     kErrHostCall = 440,      // a host call failed without a number of its own
     kErrUnexpected = 51,     // a failure that carried no error information
+    kErrFileAccess = 75,     // a file could not be opened or written
 };
 
 class LEDGERINTAKE_CONTRACT Error : public std::runtime_error {

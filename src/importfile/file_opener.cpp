@@ -6,6 +6,7 @@
 #include "ado/connection.h"
 #include "host/objects.h"
 #include "importfile/file_paths.h"
+#include "importfile/file_value.h"
 #include "importfile/group_structure.h"
 #include "importfile/window_context.h"
 #include "modulebase/error_trap.h"
@@ -138,9 +139,14 @@ void FileOpener::ApreFileXML(bool& cancel) noexcept {
         return;
     }
     // 6. Its header and exporting company.
-    show_header();
-    // 7. The import year.
-    if (!trap.run([&] { state.import_year = ado::Variant(c.TXT_ADATA.text).to_date().year(); })) return;
+    const std::vector<FileValue> unshown = show_header();
+    // 7. The import year. A last movement date the header could not show left TXT_ADATA
+    // empty: the error then names the file's element and text, not the empty box.
+    if (!trap.run([&] {
+            state.import_year = converting(unshown, "IE40_ADATA",
+                                           [&] { return ado::Variant(c.TXT_ADATA.text).to_date().year(); });
+        }))
+        return;
     // 8. The exporting company is a member of the VAT group for that year.
     bool found = false;
     if (!trap.run([&] {
@@ -157,16 +163,19 @@ void FileOpener::ApreFileXML(bool& cancel) noexcept {
     show_group_structure(trap);
 }
 
-void FileOpener::show_header() noexcept {
+std::vector<FileValue> FileOpener::show_header() noexcept {
     module::ImportWindowControls& c = window_.controls();
     const ImportDocument& document = *window_.import_state().document;
     const Node settings = document.settings();
     const Node company = document.company();
     const host::UtilityObject* utility = window_.utility();
+    std::vector<FileValue> unshown;
     // Each field is a statement of its own whose failure leaves the control as it was.
     const auto date_field = [&](module::TextBox& box, const char* element, bool with_time) {
         module::suppress([&] {
-            const std::string text = settings.text(element).value();
+            const std::optional<std::string> value = settings.text(element);
+            if (!value || !ado::DateTime::parse(*value)) unshown.push_back({element, value});
+            const std::string text = value.value();
             const host::UtilityObject& formats = module::need(utility, "the utility object");
             box.text = display_date(text, with_time ? formats.DateTimeFormat() : formats.DateFormat());
         });
@@ -193,6 +202,7 @@ void FileOpener::show_header() noexcept {
     text_field(c.TXT_PROVEXP, company, "CG16_PROV");
     text_field(c.TXT_CFISCEXP, company, "CG16_CODFISCALE");
     text_field(c.TXT_PIVAEXP, company, "CG16_PARTIVA");
+    return unshown;
 }
 
 void FileOpener::show_group_structure(module::ErrorTrap& trap) {

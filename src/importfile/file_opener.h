@@ -5,7 +5,9 @@
 // then may the import command be used. Also the folder suggestion of the last import.
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "importfile/file_value.h"
 #include "importfile/window_procedure.h"
 
 namespace module {
@@ -37,8 +39,9 @@ class FileOpener : public WindowProcedure {
     // The steps that refuse a file.
     void reject(bool& cancel) noexcept;
     // Fills the window from the file's header and company record; each field on its own,
-    // a missing or unreadable one left as the window was cleared.
-    void show_header() noexcept;
+    // a missing or unreadable one left as the window was cleared. Returns the header dates
+    // it could not show, with the file's text, for the errors of later conversions.
+    std::vector<FileValue> show_header() noexcept;
     // Fills the member company and the master-table checks from the group structure.
     void show_group_structure(module::ErrorTrap& trap);
 };

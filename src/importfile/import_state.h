@@ -27,6 +27,8 @@ struct ImportState {
     // values (GeneraRecordSetStrutturaAnno), and its registry code (CGG5_CODICEAN_CG16).
     ado::RecordsetPtr group_structure;
     std::int32_t member_registry_code = 0;
+    // The import header (IE42_ID) the last journal import wrote; 0 before one is written.
+    std::int32_t import_header_id = 0;
     // The current company's VAT activities for the year (GeneraRecordsetParametriAttivita).
     ado::RecordsetPtr activity_parameters;
     // The current company manages account statements or portfolio: imports stay disabled.

@@ -92,6 +92,7 @@ class ImportRun {
             return;
         if (!step([&] {
                 header_id_ = bookkeeping_.GetIDTestataImportImpostazioni(ado::DateTime::now().iso());
+                window_.import_state().import_header_id = header_id_;
             }))
             return;
         importfile::AggiornaProgressBar(window_, importfile::kProgressStep);

@@ -9,12 +9,11 @@
 #include "ado/sqltext.h"
 #include "host/objects.h"
 #include "log/log_states.h"
-#include "log/log_viewer.h"
+#include "log/log_window.h"
 #include "modulebase/error_trap.h"
 #include "modulebase/host_access.h"
 #include "modulebase/module_context.h"
 #include "modulebase/routines.h"
-#include "modulebase/ui.h"
 
 namespace importlog {
 
@@ -162,6 +161,9 @@ void ImportLog::ApreFormTabellaLog(bool& failed) noexcept {
     trap.on_error_set(failed, true);
     ado::RecordsetPtr error_rows;
     bool any_error = false;
+    module::suppress([&] {
+        if (const auto& hook = context_.log_hook()) hook(recordset_);
+    });
     if (!trap.run([&] {
             error_rows = module::need(recordset_, "log record set").Clone();
             error_rows->SetFilter(error_state_filter());
@@ -188,10 +190,16 @@ void ImportLog::ApreFormTabellaLog(bool& failed) noexcept {
     module::ChiudiRecordset(recordset_);
 }
 
-// The log window of the desktop front end comes later; meanwhile whichever front end's Ui
-// also implements LogViewer is given the log. Without one the log is only discarded.
+// FRMCG_LOG, shown modally: the import waits until it is closed.
 void ImportLog::show(const std::string& text) {
-    if (auto* viewer = dynamic_cast<LogViewer*>(context_.ui())) viewer->ShowLog(text, recordset_);
+    LogWindow window(context_);
+    window.TestoLog = text;
+    window.RecordSetLog = recordset_;
+    window.FinestraChiamante = caller_;
+    window.Show(true);
+    window.Unload();
+    window.FinestraChiamante = nullptr;
+    window.RecordSetLog.reset();
 }
 
 }  // namespace importlog

@@ -23,11 +23,10 @@ class Connection;
 }
 namespace module {
 class ModuleContext;
-}
+class ModuleWindow;
+}  // namespace module
 
 namespace importlog {
-
-class LogViewer;
 
 class ImportLog {
   public:
@@ -56,14 +55,18 @@ class ImportLog {
     // Reads the whole log into the log record set; `no_log` is set when no log is open.
     void ReuperaRecordSetLog(bool& no_log) noexcept;
     // Closes the log. `failed` ends true when the log held a row in an error state (the
-    // log was handed to the front end's LogViewer first), when no log was open, or when
-    // closing failed; false when every row was fine.
+    // log window FRMCG_LOG was shown first, modally), when no log was open, or when
+    // closing failed; false when every row was fine. Every log read back is handed to the
+    // module context's log hook first, errors or not.
     void ApreFormTabellaLog(bool& failed) noexcept;
 
     // The running number of the last row written (PROGR). Only the verification driver
     // resets it; the journal import's log goes on from the verification's last number.
     std::int32_t counter() const noexcept { return counter_; }
     void set_counter(std::int32_t value) noexcept { counter_ = value; }
+
+    // The window that opens the log window and hears its errors (the import window).
+    void set_caller(module::ModuleWindow* window) noexcept { caller_ = window; }
 
     bool is_open() const noexcept { return connection_ != nullptr; }
     // The log record set while a closed log is being shown (null otherwise).
@@ -76,6 +79,7 @@ class ImportLog {
     void show(const std::string& text);
 
     module::ModuleContext& context_;
+    module::ModuleWindow* caller_ = nullptr;
     std::shared_ptr<ado::Connection> connection_;
     ado::RecordsetPtr recordset_;
     std::int32_t counter_ = 0;

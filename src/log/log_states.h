@@ -30,4 +30,10 @@ constexpr bool is_error_state(std::int32_t state) noexcept {
 // "STATO = 30 OR STATO = 31 OR ... OR STATO = 99": the filter that keeps the error rows.
 std::string error_state_filter();
 
+// What the log window shows for a row's STATO, given as its decimal text: "Inserito",
+// "Esistente", "Transcodifica", "Errore", or "Non previsto" for any other text.
+std::string state_caption(const std::string& stato);
+// What it shows for a row's TABELLA ("CG24_TABPDC" is "PdC"); another text stays as it is.
+std::string table_caption(const std::string& tabella);
+
 }  // namespace importlog

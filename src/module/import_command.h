@@ -29,6 +29,9 @@ struct ImportOutcome {
     // when no step failed).
     Step completed_step = None;
     Step failed_step = None;
+    // Import command: the import header (IE42_ID) the journal import wrote (0: none). The
+    // header is deleted again when no entry was taken over under it.
+    std::int32_t import_id = 0;
 };
 
 class ImportCommand : public importfile::WindowProcedure {

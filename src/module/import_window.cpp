@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "history/history_window.h"
 #include "host/global_services.h"
 #include "importfile/file_opener.h"
 #include "modulebase/error_trap.h"
@@ -23,7 +24,9 @@ constexpr int kStatementPortfolioIndicators = 4;
 
 }  // namespace
 
-ImportWindow::ImportWindow(ModuleContext& context) : ImportWindowShell(context), log_(context) {}
+ImportWindow::ImportWindow(ModuleContext& context) : ImportWindowShell(context), log_(context) {
+    log_.set_caller(this);
+}
 
 ImportWindow::~ImportWindow() = default;
 
@@ -109,13 +112,29 @@ void ImportWindow::TXT_NOMEFILE_Notification() noexcept {
 void ImportWindow::CMD_IMPORTA_ButtonClick() noexcept {
     if (!CMD_IMPORTA.enabled) return;
     begin_event();
+    import_.import_header_id = 0;
     ImportCommand(*this).Run(outcome_);
+    outcome_.import_id = import_.import_header_id;
 }
 
 void ImportWindow::CMD_STORICO_ButtonClick() noexcept {
     if (!CMD_STORICO.enabled) return;
-    // The history window (FRMCG_STORICO) comes with a later issue; the button is never
-    // enabled before then.
+    begin_event();
+    ErrorTrap trap(*this, "CMD_STORICO_ButtonClick");
+    std::unique_ptr<history::HistoryWindow> window;
+    if (!trap.run([&] {
+            window = std::make_unique<history::HistoryWindow>(context());
+            window->FinestraChiamante = this;
+        }))
+        return;
+    if (!trap.run([&] { window->Show(true); })) return;
+    if (!trap.run([&] {
+            window->Unload();  // a front end that returned without closing it
+            window->FinestraChiamante = nullptr;
+            window.reset();
+        }))
+        return;
+    importfile::FileOpener(*this).ImpostaSuggerimentoUltimoFolder();
 }
 
 void ImportWindow::MdiFrameHost1_Placement() noexcept {

@@ -52,8 +52,7 @@ class ImportWindow final : public ImportWindowShell,
     void TXT_NOMEFILE_Notification() noexcept;
     // Runs the import (nothing when the button is disabled).
     void CMD_IMPORTA_ButtonClick() noexcept;
-    // The history window is not part of this build: the button stays disabled and a
-    // click does nothing.
+    // Shows the import history (FRMCG_STORICO) modally, then proposes the last folder again.
     void CMD_STORICO_ButtonClick() noexcept;
     // The container places the window inside the host's frame.
     void MdiFrameHost1_Placement() noexcept;

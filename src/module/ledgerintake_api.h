@@ -17,6 +17,7 @@
 #include <functional>
 #include <memory>
 
+#include "ado/recordset.h"
 #include "ado/variant.h"
 #include "host/api.h"
 #include "host/cinterface.h"
@@ -46,6 +47,10 @@ class LEDGERINTAKE_CONTRACT LedgerIntake : public host::Cinterface {
     // The front end that displays the module's windows (nullptr: windows are not displayed
     // and modal shows return at once).
     virtual void SetUi(std::shared_ptr<Ui> ui) noexcept = 0;
+    // Called with every import log the module reads back when a step closes it (the rows
+    // are lent until the call returns): for a front end that keeps the log after the import.
+    using LogHook = std::function<void(const std::shared_ptr<ado::Recordset>& rows)>;
+    virtual void SetLogHook(LogHook hook) noexcept = 0;
     // The window ShowForm opened, for the front end to forward the user's actions; nullptr
     // before ShowForm.
     virtual Window* CurrentWindow() noexcept = 0;

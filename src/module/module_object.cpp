@@ -163,13 +163,14 @@ std::shared_ptr<const host::Application> ModuleObject::ObjApplication() const no
 
 ado::Variant ModuleObject::ShowForm() noexcept {
     suppress([&] {
-        // A window still open is shown again rather than abandoned for a second one.
-        if (!window_ || !window_->IsLoaded()) {
-            window_ = window_factory_(*context_);
-            if (!window_) return;
-            window_->SetActiveDll(active_dll_);
-            window_->SetModuleObject(this);
-        }
+        // Every call makes a new window. One still open stays open (it is the user's until
+        // they close it); windows already closed are let go.
+        if (window_ && window_->IsLoaded()) earlier_windows_.push_back(std::move(window_));
+        std::erase_if(earlier_windows_, [](const auto& w) { return !w->IsLoaded(); });
+        window_ = window_factory_(*context_);
+        if (!window_) return;
+        window_->SetActiveDll(active_dll_);
+        window_->SetModuleObject(this);
         const std::string requested = suppress_or(std::string(), [&] { return caption_.text_or_empty(); });
         const bool blank = requested.find_first_not_of(' ') == std::string::npos;
         window_->SetCaption(blank ? std::string(kDefaultCaption) : requested);
@@ -217,6 +218,10 @@ void ModuleObject::UnadviseDataTransfer(std::int32_t cookie) noexcept {
 
 void ModuleObject::SetUi(std::shared_ptr<Ui> ui) noexcept {
     context_->set_ui(std::move(ui));
+}
+
+void ModuleObject::SetLogHook(LogHook hook) noexcept {
+    context_->set_log_hook(std::move(hook));
 }
 
 Window* ModuleObject::CurrentWindow() noexcept {

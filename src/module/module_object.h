@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "module/ledgerintake_api.h"
 #include "modulebase/module_context.h"
@@ -102,6 +103,7 @@ class ModuleObject final : public LedgerIntake {
     void UnadviseDataTransfer(std::int32_t cookie) noexcept override;
 
     void SetUi(std::shared_ptr<Ui> ui) noexcept override;
+    void SetLogHook(LogHook hook) noexcept override;
     Window* CurrentWindow() noexcept override;
 
     // The module-wide state shared with the windows.
@@ -117,6 +119,7 @@ class ModuleObject final : public LedgerIntake {
     bool is_scheduled_ = false;
     ado::Variant schedule_code_;
     std::unique_ptr<ModuleWindow> window_;
+    std::vector<std::unique_ptr<ModuleWindow>> earlier_windows_;  // opened by earlier ShowForm calls
     bool is_called_ = false, is_active_ = false, can_insert_ = false, can_delete_ = false,
          can_update_ = false, can_qbe_ = false, window_modal_ = false;
     std::int16_t window_state_ = 0;

@@ -27,6 +27,14 @@ struct RichTextLabel {
     std::string text{};
 };
 
+// A rich-text box: its text, the font of its empty document, and whether it lies on top of
+// the control that shares its place.
+struct RichTextBox {
+    std::string text{};
+    std::string font = "Tahoma";
+    bool on_top = false;
+};
+
 struct TextBox {
     std::string text{};
     bool enabled = true;

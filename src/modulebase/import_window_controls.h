@@ -18,8 +18,7 @@ struct ImportWindowControls {
     Frame FRAME_FILE{.caption = "File sorgente"};
     PathBox TXT_NOMEFILE{.caption = "File sorgente"};
     Button CMD_IMPORTA{.caption = "&Importa"};
-    Button CMD_STORICO{.caption = "&Storico",
-                       .enabled = false};  // the history window is not part of this build
+    Button CMD_STORICO{.caption = "&Storico"};
     ProgressBar PROGRESS_BAR{.caption = "Elaborazione in corso ..."};
     // The window's mouse pointer (kPointerDefault, kPointerHourglass).
     int MousePointer = kPointerDefault;

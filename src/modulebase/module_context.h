@@ -4,10 +4,12 @@
 // date object, company context) and the error routine VisualizzaErrore that every trapped
 // procedure reports to.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "ado/recordset.h"
 #include "ado/variant.h"
 #include "host/cinterface.h"
 #include "host/global_services.h"
@@ -58,6 +60,12 @@ class ModuleContext final : public ErrorReporter {
     const std::shared_ptr<TraceSink>& trace_sink() const noexcept { return trace_; }
     const GuidSource& guid_source() const noexcept { return guid_source_; }
     Ui* ui() const noexcept { return ui_.get(); }
+
+    // Called with every import log read back when a step closes it (errors or not), lent
+    // until the call returns: how a front end keeps the log after its table is gone.
+    using LogHook = std::function<void(const ado::RecordsetPtr& rows)>;
+    const LogHook& log_hook() const noexcept { return log_hook_; }
+    void set_log_hook(LogHook hook) noexcept { log_hook_ = std::move(hook); }
     void set_ui(std::shared_ptr<Ui> ui) noexcept { ui_ = std::move(ui); }
 
     ModuleState& state() noexcept { return state_; }
@@ -77,6 +85,7 @@ class ModuleContext final : public ErrorReporter {
     std::shared_ptr<TraceSink> trace_;
     GuidSource guid_source_;
     std::shared_ptr<Ui> ui_;
+    LogHook log_hook_;
     ModuleState state_;
 };
 

@@ -7,8 +7,8 @@
 namespace refhost {
 
 // The version db init records in HOST_SCHEMA. 2 added the VAT numbering record, the
-// registers of the VAT activities and the progressive totals.
-inline constexpr int kSchemaVersion = 2;
+// registers of the VAT activities and the progressive totals; 3 the kept import logs.
+inline constexpr int kSchemaVersion = 3;
 
 // "Provider=SQLite;Data Source=PATH", plus ";Mode=Create" when `create` (only the installer
 // creates files). A path holding ";", quotes or blanks at its ends is quoted.

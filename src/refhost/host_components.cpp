@@ -80,4 +80,21 @@ std::shared_ptr<host::RebuildService> Components::CreateRebuildService() {
     return std::make_shared<RebuildService>();
 }
 
+std::shared_ptr<host::GridLayout> Components::CreateGridLayout() {
+    return std::make_shared<GridLayout>();
+}
+
+std::shared_ptr<host::FileObject> Components::CreateFileObject() {
+    save_ = std::make_shared<SaveChoice>();
+    return std::make_shared<FileObject>(save_);
+}
+
+std::shared_ptr<host::FolderObject> Components::CreateFolderObject() {
+    return std::make_shared<FolderObject>(save_, ui_);
+}
+
+std::shared_ptr<host::PathObject> Components::CreatePathObject() {
+    return std::make_shared<PathObject>(save_);
+}
+
 }  // namespace refhost

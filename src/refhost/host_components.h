@@ -2,8 +2,7 @@
 // The classes of the reference host: log objects that show through the front end,
 // connections, date and utility objects, the activity-parameters and exercise services,
 // the numbering and progressive-number services and the rebuild of the progressive totals.
-// Grid layout and file services belong to later steps of the import and are not provided
-// yet (nullptr).
+// the grid layout and the file services of the log window's save.
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -13,6 +12,7 @@
 #include "host/components.h"
 #include "host/log_object.h"
 #include "host/objects.h"
+#include "refhost/window_services.h"
 
 namespace refhost {
 
@@ -92,15 +92,17 @@ class Components final : public host::Components {
     std::shared_ptr<host::NumberingRequest> CreateNumberingRequest() override;
     std::shared_ptr<host::ProgressiveNumberService> CreateProgressiveNumberService() override;
     std::shared_ptr<host::RebuildService> CreateRebuildService() override;
-    std::shared_ptr<host::GridLayout> CreateGridLayout() override { return nullptr; }
-    std::shared_ptr<host::FileObject> CreateFileObject() override { return nullptr; }
-    std::shared_ptr<host::FolderObject> CreateFolderObject() override { return nullptr; }
-    std::shared_ptr<host::PathObject> CreatePathObject() override { return nullptr; }
+    std::shared_ptr<host::GridLayout> CreateGridLayout() override;
+    std::shared_ptr<host::FileObject> CreateFileObject() override;
+    std::shared_ptr<host::FolderObject> CreateFolderObject() override;
+    std::shared_ptr<host::PathObject> CreatePathObject() override;
 
   private:
     std::shared_ptr<HostUi> ui_;
     std::string connection_string_;
     std::filesystem::path statement_trace_;
+    // A new file object starts a save; the folder and path objects made after it share it.
+    std::shared_ptr<SaveChoice> save_ = std::make_shared<SaveChoice>();
 };
 
 }  // namespace refhost

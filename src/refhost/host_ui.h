@@ -24,6 +24,14 @@ class HostUi {
                                    const ado::ProviderErrors& provider_errors) = 0;
     // Message display before the log object exists ("Classe Log non settata").
     virtual void ShowNotice(const std::string& message, const std::string& title) = 0;
+    // Where to save a file the module writes (the log text): the full path, or "" when the
+    // user declines. `proposed_name` is the module's name for it ("logimpcoge.txt"),
+    // `extension` its kind ("txt"). A front end that offers no saving declines.
+    virtual std::string ChooseSaveFile(const std::string& proposed_name, const std::string& extension) {
+        (void)proposed_name;
+        (void)extension;
+        return {};
+    }
 };
 
 }  // namespace refhost

@@ -254,4 +254,36 @@ TEST(GetString, ClipFormatFromTheCurrentRow) {
               "2.5;CG42;NULL;2024-03-01 10:20:30;NULL\n3;;ABCD;NULL;x\n");
 }
 
+// A row reached by its place among the visible rows, under a filter and after a delete
+// through a clone; places outside the rows are refused and the position stays.
+TEST(RecordsetPosition, ReachesRowsByTheirPlace) {
+    const auto rs = free_standing();
+    for (int n = 1; n <= 6; ++n) add(*rs, n, "n");
+    rs->MoveFirst();
+    EXPECT_EQ(rs->AbsolutePosition(), 1);
+    rs->SetAbsolutePosition(4);
+    EXPECT_EQ(current(*rs), 4);
+    rs->SetFilter("N > 2");
+    EXPECT_EQ(rs->AbsolutePosition(), 1);
+    rs->SetAbsolutePosition(3);
+    EXPECT_EQ(current(*rs), 5);
+    EXPECT_EQ(rs->AbsolutePosition(), 3);
+
+    const auto clone = rs->Clone();
+    clone->SetFilter("N = 4");
+    clone->Delete();
+    rs->SetAbsolutePosition(2);
+    EXPECT_EQ(current(*rs), 5);
+    EXPECT_EQ(rs->AbsolutePosition(), 2);
+    for (long wrong : {0L, 4L, -1L})
+        EXPECT_EQ(thrown([&] { rs->SetAbsolutePosition(wrong); }).number, ado::kErrArgument) << wrong;
+    EXPECT_EQ(current(*rs), 5);
+    rs->MoveLast();
+    rs->MoveNext();
+    EXPECT_EQ(rs->AbsolutePosition(), ado::adPosEOF);
+    rs->MoveFirst();
+    rs->MovePrevious();
+    EXPECT_EQ(rs->AbsolutePosition(), ado::adPosBOF);
+}
+
 }  // namespace

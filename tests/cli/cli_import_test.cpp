@@ -159,7 +159,21 @@ std::vector<ImportCase> import_cases() {
          "ERRORE nei parametri delle attività esercitate.", "", false},
         {"company_with_statements", sql("UPDATE HOST_COMPANY SET FLG_STATEMENTS_CUSTOMERS = 1"), 4,
          "L'azienda gestisce estratto conto e/o portafoglio.", "", true},
-        {"header_date_that_is_no_date", edited(to_date, "<IE40_ADATA>soon"), 70, "", "ApreFileXML", true},
+        // A header date that is no date stops the check; the error names the element and its
+        // text. Answered ignore, the check goes on and refuses the file with message 106, and
+        // the command says that the ignored error may be the cause.
+        {"header_date_that_is_no_date", edited(to_date, "<IE40_ADATA>soon"), 70, "",
+         "ApreFileXML: IE40_ADATA 'soon': Type mismatch [13]", true},
+        {"header_date_that_does_not_exist_ignored",
+         [to_date](Case& c) {
+             write_file(c.dir / c.file, replaced(member_file(), to_date, "<IE40_ADATA>31/02/" + kYear));
+             c.extra = {"--on-error", "ignore"};
+         },
+         65,
+         "message 106 may follow from an error ignored during the check of the file: ApreFileXML: "
+         "IE40_ADATA '31/02/" +
+             kYear + "': Type mismatch [13]",
+         "ApreFileXML: IE40_ADATA '31/02/" + kYear + "': Type mismatch [13]", true},
         {"unknown_company",
          [](Case& c) {
              c.extra = {"--company", "7"};
@@ -176,8 +190,17 @@ std::vector<ImportCase> import_cases() {
     };
 }
 
+// The messages about the file, each followed by a line naming it.
+const std::string kFileMessages[] = {kNotFound,     kNotValid,   kXmlError,
+                                     kNotPertinent, kNotInGroup, "File già importato. Forza?"};
+
 class ImportCommand : public ::testing::TestWithParam<ImportCase> {
   protected:
+    // FILE as the window looked it up: absolute and normalised.
+    std::string looked_up() const {
+        if (c.file.empty()) return "";
+        return (fs::canonical(c.dir) / c.file).lexically_normal().string();
+    }
     // Prepares the case and runs the import, its report in text or in JSON.
     cli_test::Run run(bool json) {
         c.dir = dir.path();
@@ -200,6 +223,18 @@ TEST_P(ImportCommand, EndsWithItsStatusAndMessage) {
     EXPECT_EQ(run.status, expected.status) << run.out << run.err;
     EXPECT_TRUE(contains(run.out, expected.out_has)) << run.out;
     EXPECT_TRUE(contains(run.err, expected.err_has)) << run.err;
+    bool about_the_file = false;
+    for (const std::string& message : kFileMessages) {
+        const auto at = run.out.find(message);
+        if (at == std::string::npos) continue;
+        about_the_file = true;
+        const std::string line = "  file: " + (c.file.empty() ? "(no path given)" : looked_up()) + "\n";
+        EXPECT_NE(run.out.find("\n" + line, at), std::string::npos) << line << "after " << message << " in\n"
+                                                                    << run.out;
+    }
+    if (!about_the_file) {
+        EXPECT_FALSE(contains(run.out, "  file: ")) << run.out;
+    }
     if (expected.database_unchanged) {
         EXPECT_TRUE(read_file(c.db) == before) << "the database changed";
     }
@@ -211,6 +246,20 @@ TEST_P(ImportCommand, JsonIsOneObjectWithTheStatus) {
     EXPECT_EQ(run.status, expected.status);
     EXPECT_TRUE(cli_test::is_one_json_object(run.out)) << run.out;
     EXPECT_EQ(run.out.rfind("{\"status\":" + std::to_string(expected.status) + ",", 0), 0u) << run.out;
+    EXPECT_TRUE(contains(run.out, ",\"path\":\"" + looked_up() + "\",")) << run.out;
+    // A trapped error of the file's check keeps its number and names the file's value; a
+    // refusal that may follow from an ignored one says so in the detail.
+    const std::string procedure = "ApreFileXML: ";
+    if (expected.err_has.rfind(procedure, 0) == 0) {
+        const std::string description =
+            expected.err_has.substr(procedure.size(), expected.err_has.size() - procedure.size() - 5);
+        EXPECT_TRUE(contains(
+            run.out, "{\"procedure\":\"ApreFileXML\",\"number\":13,\"description\":\"" + description + "\","))
+            << description << " in " << run.out;
+    }
+    if (expected.out_has.rfind("message 106 may follow", 0) == 0) {
+        EXPECT_TRUE(contains(run.out, "\"detail\":\"" + expected.out_has + "\"")) << run.out;
+    }
     if (expected.out_has == kNotInGroup) {
         EXPECT_TRUE(contains(run.out, "\"message\":{\"id\":106,\"text\":\"L'azienda indicata")) << run.out;
     }
@@ -336,16 +385,6 @@ TEST(DemoImport, TheGoodFileCreatedItsMissingMasterDataAndASecondImportCreatesNo
     EXPECT_EQ(again.status, 0) << again.out << again.err;
     EXPECT_FALSE(contains(again.out, "Import log")) << again.out;
     EXPECT_EQ(master_data(dir.path(), db), before);
-}
-
-TEST(ImportDatabase, AReadOnlyDatabaseExits74) {
-    if (::geteuid() == 0) GTEST_SKIP() << "file permissions do not bind the superuser";
-    scripted::TempDir dir;
-    const fs::path db = copy_demo(dir.path());
-    fs::permissions(db, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    const auto run = run_ledgerintake(dir.path(), {"import", "alfa.xml", "--db", db.string()});
-    EXPECT_EQ(run.status, 74) << run.out << run.err;
-    EXPECT_TRUE(contains(run.err, "read-only")) << run.err;
 }
 
 }  // namespace

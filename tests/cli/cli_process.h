@@ -2,6 +2,7 @@
 // Runs the ledgerintake program as a user would: in a folder, with arguments, standard
 // input from a text (not a terminal), and its two outputs and exit status collected.
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -31,10 +32,19 @@ inline void write_file(const std::filesystem::path& path, const std::string& tex
     std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
 }
 
-// `env` entries with an empty value are removed from the child's environment.
-inline Run run_ledgerintake(const std::filesystem::path& folder, const std::vector<std::string>& args,
-                            const std::string& input = {},
-                            const std::map<std::string, std::string>& env = {}) {
+// Another user the program can be run as (tests run as root, whom file permissions do not
+// bind): its user and group ids.
+struct OtherUser {
+    uid_t uid = 0;
+    gid_t gid = 0;
+};
+
+// `env` entries with an empty value are removed from the child's environment. With `user`,
+// the program runs as that user (the caller must be allowed to switch: exit status 126
+// when it is not); its outputs are still collected in files the caller owns.
+inline Run run_program(const std::filesystem::path& folder, const std::vector<std::string>& args,
+                       const std::string& input, const std::map<std::string, std::string>& env,
+                       const std::optional<OtherUser>& user) {
     const std::filesystem::path in = folder / ".stdin", out = folder / ".stdout", err = folder / ".stderr";
     write_file(in, input);
     const pid_t pid = ::fork();
@@ -54,6 +64,8 @@ inline Run run_ledgerintake(const std::filesystem::path& folder, const std::vect
         ::dup2(fd_in, 0);
         ::dup2(fd_out, 1);
         ::dup2(fd_err, 2);
+        if (user && (::setgroups(0, nullptr) != 0 || ::setgid(user->gid) != 0 || ::setuid(user->uid) != 0))
+            ::_exit(126);
         std::vector<char*> argv;
         std::string program = LEDGERINTAKE_BINARY;
         argv.push_back(program.data());
@@ -70,6 +82,18 @@ inline Run run_ledgerintake(const std::filesystem::path& folder, const std::vect
     run.out = read_file(out);
     run.err = read_file(err);
     return run;
+}
+
+inline Run run_ledgerintake(const std::filesystem::path& folder, const std::vector<std::string>& args,
+                            const std::string& input = {},
+                            const std::map<std::string, std::string>& env = {}) {
+    return run_program(folder, args, input, env, std::nullopt);
+}
+
+// Runs the program as `user` (see run_program).
+inline Run run_ledgerintake_as(const OtherUser& user, const std::filesystem::path& folder,
+                               const std::vector<std::string>& args) {
+    return run_program(folder, args, {}, {}, user);
 }
 
 inline bool contains(const std::string& text, const std::string& part) {

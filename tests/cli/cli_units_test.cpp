@@ -118,35 +118,4 @@ TEST(TerminalFrontEnd, ErrorsAreAnsweredAtATerminalElseByOnError) {
     }
 }
 
-TEST(TerminalFrontEnd, AShownLogIsPrintedKeptAndSavedAsWindows1252) {
-    scripted::TempDir dir;
-    ado::RowSet rows;
-    for (const char* name : {"PROGR", "TABELLA", "LIVELLO", "STATO", "CHIAVE", "ERRORE"}) {
-        ado::ColumnInfo column;
-        column.name = name;
-        column.type = ado::adVarWChar;
-        column.defined_size = 50;
-        rows.columns.push_back(column);
-    }
-    rows.rows.push_back({1, "CG33_TABCAU", 0, 30, "FTV - Perché", "Elemento assente."});
-    rows.rows.push_back({2, "CG16_ANAGGEN", 1, 0, "5001", ado::Variant(ado::Null)});
-    const ado::RecordsetPtr log = ado::Recordset::from_rows(rows);
-    const std::string text =
-        "1\tCG33_TABCAU\t0\t30\tFTV - Perch\xC3\xA9\tElemento assente.\r2\tCG16_ANAGGEN\t1\t0\t5001\t\r";
-
-    std::ostringstream out, err;
-    std::istringstream in;
-    cli::Console console{out, err, in, false};
-    cli::TerminalFrontEnd front(console,
-                                cli::FrontEndOptions{false, cli::OnError::Abort, false, dir / "log.txt"});
-    front.ShowLog(text, log);
-    ASSERT_EQ(front.log_rows().size(), 2u);
-    EXPECT_EQ(front.log_rows()[0].stato, "30");
-    EXPECT_EQ(front.log_rows()[1].errore, "");
-    EXPECT_EQ(cli_test::read_file(dir / "log.txt"),
-              "1\tCG33_TABCAU\t0\t30\tFTV - Perch\xE9\tElemento assente.\r"
-              "2\tCG16_ANAGGEN\t1\t0\t5001\t\r");
-    EXPECT_NE(out.str().find("2\tCG16_ANAGGEN\t1\t0\t5001\t\n"), std::string::npos) << out.str();
-}
-
 }  // namespace

@@ -10,7 +10,6 @@
 #include "ado/connection.h"
 #include "log/import_log.h"
 #include "log/log_states.h"
-#include "log/log_viewer.h"
 #include "module/module_object.h"
 #include "modulebase/ui.h"
 #include "scripted_host.h"

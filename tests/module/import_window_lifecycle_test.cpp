@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "case_name.h"
+#include "history/history_window.h"
 #include "import_window_fixture.h"
 #include "importfile/exercise.h"
 
@@ -39,7 +40,7 @@ TEST_F(ImportWindowTest, FirstActivationShowsTheNoticeProposesTheLastFolderAndIs
         "eliminazione eseguita con il programma: Eliminazione movimenti importati gruppo IVA.");
     EXPECT_EQ(w.TXT_NOMEFILE.text, "/srv/imports/2024/");
     EXPECT_FALSE(w.CMD_IMPORTA.enabled);
-    EXPECT_FALSE(w.CMD_STORICO.enabled);
+    EXPECT_TRUE(w.CMD_STORICO.enabled);
     EXPECT_FALSE(w.TXT_DADATA.enabled);
     EXPECT_EQ(w.QRV_RESIZEFORM.initialisations, 1);
     EXPECT_EQ(messages_since(0), Texts{});
@@ -277,3 +278,35 @@ INSTANTIATE_TEST_SUITE_P(
     scripted::ByName());
 
 }  // namespace
+
+// Storico shows the history modally, closes it and proposes the last folder again; the
+// user's history rows are in the window while it is up.
+TEST_F(ImportWindowTest, HistoryOpensModallyAndProposesTheLastFolderAfter) {
+    add_history(1, "/srv/imports/2024/member.xml");
+    add_history(2, "/srv/other/x.xml");
+    auto& w = open();
+    w.TXT_NOMEFILE.text = "typed";
+    long rows = -1;
+    std::string name;
+    ui->user = [&](module::Window& window) {
+        auto* history = dynamic_cast<history::HistoryWindow*>(&window);
+        ASSERT_NE(history, nullptr);
+        rows = history->GRID_STORICO.RowCount();
+        name = history->GRID_STORICO.CellText(0, 15);
+        history->CMD_CHIUDI_ButtonClick();
+    };
+    ui->shown.clear();
+    w.CMD_STORICO_ButtonClick();
+    EXPECT_EQ(ui->shown, (Texts{"created", "modal:Elenco importazioni", "modal returned (closed)"}));
+    EXPECT_EQ(rows, 1);
+    EXPECT_EQ(name, "/srv/imports/2024/member.xml");
+    EXPECT_EQ(w.TXT_NOMEFILE.text, "/srv/imports/2024/");
+    EXPECT_TRUE(errors_shown().empty());
+
+    // A front end that returns without closing it: the window is closed all the same.
+    ui->user = nullptr;
+    ui->shown.clear();
+    w.CMD_STORICO_ButtonClick();
+    EXPECT_EQ(ui->shown, (Texts{"created", "modal:Elenco importazioni", "modal returned (open)"}));
+    EXPECT_TRUE(errors_shown().empty());
+}

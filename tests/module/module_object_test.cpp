@@ -298,3 +298,24 @@ TEST_F(ModuleObjectTest, TransferDataRaisesDataTransferWithItsArgument) {
 }
 
 }  // namespace
+
+namespace {
+
+// Each ShowForm makes a new window; one still open stays open and CloseForm closes the
+// newest.
+TEST_F(ModuleObjectTest, EveryShowFormMakesANewWindow) {
+    auto& m = make();
+    m.ShowForm();
+    module::Window* first = m.CurrentWindow();
+    m.ShowForm();
+    module::Window* second = m.CurrentWindow();
+    ASSERT_NE(first, nullptr);
+    EXPECT_NE(first, second);
+    EXPECT_TRUE(first->IsLoaded());
+    EXPECT_TRUE(m.CloseForm().to_bool());
+    EXPECT_FALSE(second->IsLoaded());
+    EXPECT_TRUE(first->IsLoaded());
+    EXPECT_TRUE(first->Unload());
+}
+
+}  // namespace

@@ -60,7 +60,10 @@ TEST_F(HostTest, AnswersFromTheCompanyAndUserRows) {
     EXPECT_NE(classes->CreateNumberingRequest(), nullptr);
     EXPECT_NE(classes->CreateProgressiveNumberService(), nullptr);
     EXPECT_NE(classes->CreateRebuildService(), nullptr);
-    EXPECT_EQ(classes->CreateGridLayout(), nullptr);
+    EXPECT_NE(classes->CreateGridLayout(), nullptr);
+    EXPECT_NE(classes->CreateFileObject(), nullptr);
+    EXPECT_NE(classes->CreateFolderObject(), nullptr);
+    EXPECT_NE(classes->CreatePathObject(), nullptr);
     auto forms = host->navigator()->Forms();
     ASSERT_TRUE(forms);
     forms->Register(42, 0, 0, "");

@@ -287,6 +287,21 @@ class Rebuild final : public host::RebuildService, public host::RebuildParameter
     std::int32_t result_ = 0;
 };
 
+// Records what a window asked of its grid layout.
+class GridLayout final : public host::GridLayout {
+  public:
+    void SetCallerModule(host::Cinterface* module) override { caller = module; }
+    void SetRecordset(std::shared_ptr<ado::Recordset> rows) override { recordset = std::move(rows); }
+    void SetKeyField(const std::string& field) override { key_field = field; }
+    void SetOption(std::string_view name, const ado::Variant& value) override {
+        options.emplace_back(std::string(name), value);
+    }
+    host::Cinterface* caller = nullptr;
+    std::shared_ptr<ado::Recordset> recordset;
+    std::string key_field;
+    std::vector<std::pair<std::string, ado::Variant>> options;
+};
+
 // The host's classes. Each Create* hands out what the matching member holds (log objects
 // and date objects are made fresh each time and kept in `logs`/`dates`); a class whose
 // `refuse_*` flag is set is not created (nullptr). Services not scripted here return the
@@ -333,7 +348,7 @@ class Components final : public host::Components {
     std::function<std::shared_ptr<host::NumberingRequest>()> numbering;
     std::shared_ptr<host::ProgressiveNumberService> progressive;
     std::function<std::shared_ptr<host::RebuildService>()> rebuild;
-    std::shared_ptr<host::GridLayout> grid_layout;
+    std::shared_ptr<host::GridLayout> grid_layout = std::make_shared<GridLayout>();
     std::shared_ptr<host::FileObject> file;
     std::shared_ptr<host::FolderObject> folder;
     std::shared_ptr<host::PathObject> path;

@@ -1,26 +1,28 @@
 #pragma once
-// A front end whose Ui also shows logs: it records every log it was given (text and row
-// count) and does nothing else.
+// A front end that reads every log window it is shown: it records the log text and the
+// number of rows (whatever filter the window applied) and closes the window.
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "log/log_viewer.h"
+#include "log/log_window.h"
 #include "modulebase/ui.h"
 #include "modulebase/window.h"
 
 namespace scripted {
 
-class ViewerUi final : public module::Ui, public importlog::LogViewer {
+class ViewerUi final : public module::Ui {
   public:
     void WindowCreated(module::Window&) override {}
     void ShowModeless(module::Window&) override {}
-    void RunModal(module::Window&) override {}
-    std::int32_t MessageBox(const std::string&, const std::string&, std::int32_t) override { return 1; }
-    void ShowLog(const std::string& text, const ado::RecordsetPtr& rows) override {
-        texts.push_back(text);
-        row_counts.push_back(rows ? rows->RecordCount() : -1);
+    void RunModal(module::Window& window) override {
+        auto* log = dynamic_cast<importlog::LogWindow*>(&window);
+        if (!log) return;
+        texts.push_back(log->TestoLog);
+        row_counts.push_back(log->RecordSetLog ? log->RecordSetLog->Clone()->RecordCount() : -1);
+        log->CMD_CHIUDI_ButtonClick();
     }
+    std::int32_t MessageBox(const std::string&, const std::string&, std::int32_t) override { return 1; }
     std::vector<std::string> texts;
     std::vector<long> row_counts;
 };

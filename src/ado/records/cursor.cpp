@@ -121,6 +121,32 @@ void Cursor::place_before_start() {
     at = Position{0, true, !has_live_rows()};
 }
 
+long Cursor::absolute_position() {
+    sync();
+    if (at.bof) return adPosBOF;
+    if (at.eof) return adPosEOF;
+    if (!live(at.index)) return adPosUnknown;
+    if (store.deleted == 0) return static_cast<long>(at.index) + 1;
+    long place = 0;
+    for (std::size_t i = 0; i <= at.index; ++i)
+        if (live(i)) ++place;
+    return place;
+}
+
+void Cursor::move_to(long position) {
+    sync();
+    if (position < 1) throw bad_arguments();
+    const auto wanted = static_cast<std::size_t>(position);
+    if (store.deleted == 0) {
+        if (wanted > order.size()) throw bad_arguments();
+        return place_at(wanted - 1);
+    }
+    std::size_t place = 0;
+    for (std::size_t i = 0; i < order.size(); ++i)
+        if (live(i) && ++place == wanted) return place_at(i);
+    throw bad_arguments();
+}
+
 void Cursor::move_first() {
     sync();
     for (std::size_t i = 0; i < order.size(); ++i)

@@ -21,6 +21,7 @@ struct RowStore {
     std::unique_ptr<RowWriter> writer;
     bool updatable = false;
     RowIndexes indexes;
+    std::size_t deleted = 0;  // rows marked deleted: while none is, visible place = index
     // Filters compiled against these columns, by their text: record sets filtered over and
     // over with a few texts (one lookup per journal row) compile each once.
     std::unordered_map<std::string, ConditionPtr> compiled;
@@ -68,6 +69,8 @@ struct Cursor {
     void move_next();
     void move_previous();
     void find(const Condition& condition, long skip, int direction);
+    long absolute_position();
+    void move_to(long position);
 
     RowStore& store;
     std::string filter_text;

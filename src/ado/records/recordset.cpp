@@ -80,6 +80,17 @@ long Recordset::RecordCount() const {
     return cursor_->live_count();
 }
 
+long Recordset::AbsolutePosition() const {
+    require_open();
+    return cursor_->absolute_position();
+}
+
+void Recordset::SetAbsolutePosition(long position) {
+    require_open();
+    Update();
+    cursor_->move_to(position);
+}
+
 // Moving away from a row saves its pending changes first, as the platform does.
 void Recordset::MoveFirst() {
     require_open();
@@ -179,6 +190,7 @@ void Recordset::Delete() {
     detail::StoredRow& stored = store_->rows[row];
     if (store_->writer) store_->writer->remove(stored.values);
     stored.deleted = true;
+    ++store_->deleted;
     cursor_->pending.reset();
 }
 
@@ -234,6 +246,7 @@ bool Recordset::DrainRows(const std::function<void(const std::vector<Variant>& v
             values.push_back(detail::read_back(store.shown_column(f), stored.values[store.shown[f]]));
         std::vector<Variant>().swap(stored.values);
         stored.deleted = true;
+        ++store.deleted;
         take(values);
     }
     Close();
