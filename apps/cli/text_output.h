@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "modulebase/text_file.h"
+
 namespace cli {
 
 // A CSV field (RFC 4180): quoted, with quotes doubled, when it holds a comma, a quote, a
@@ -53,12 +55,8 @@ class JsonWriter {
     bool after_key_ = false;
 };
 
-// UTF-8 text as Windows-1252 bytes; a character the code page lacks, or a byte that is not
-// valid UTF-8, becomes '?'.
-std::string to_windows_1252(std::string_view utf8);
-
-// Decodes one UTF-8 character at `i`, advancing `i`; false (and one byte consumed) for
-// an invalid sequence.
-bool next_code_point(std::string_view s, std::size_t& i, char32_t& cp);
+// The saved log's code page and the strict UTF-8 reading, shared with the module.
+using module::next_code_point;
+using module::to_windows_1252;
 
 }  // namespace cli

@@ -4,8 +4,6 @@
 #include <vector>
 
 #include "ado/connection.h"
-#include "host/components.h"
-#include "host/window_services.h"
 #include "importfile/import_kinds.h"
 #include "modulebase/error_trap.h"
 #include "modulebase/host_access.h"
@@ -112,23 +110,10 @@ void HistoryWindow::CreaLayoutGrigliaStorico() noexcept {
                 kinds.emplace_back(row[0], row[1].text_or_empty());
         }))
         return;
-    std::shared_ptr<host::GridLayout> layout;
     if (!trap.run([&] {
-            layout = module::created(module::host_classes(context().module_object()).CreateGridLayout(),
-                                     "the grid layout");
-        }))
-        return;
-    if (!trap.run([&] {
-            layout->SetCallerModule(FinestraChiamante ? FinestraChiamante->ActiveDll() : nullptr);
-            layout->SetRecordset(nullptr);
-            layout->SetKeyField("IE42_ID");
-            layout->SetOption("ReadOnly", ado::Variant(true));
-            layout->SetOption("ColumnGroups", ado::Variant(true));
-        }))
-        return;
-    if (!trap.run([&] {
-            GRID_STORICO.Clear();
-            GRID_STORICO.AttachLayout(layout);
+            module::PrepareGridLayout(GRID_STORICO, context().module_object(),
+                                      FinestraChiamante ? FinestraChiamante->ActiveDll() : nullptr, "IE42_ID",
+                                      true);
         }))
         return;
     int open_group = -1;

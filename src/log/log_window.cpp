@@ -78,23 +78,10 @@ void LogWindow::OnLoad() noexcept {
 
 void LogWindow::CreaLayoutGrigliaLog() noexcept {
     module::ErrorTrap trap(reporter(), "CreaLayoutGrigliaLog");
-    std::shared_ptr<host::GridLayout> layout;
     if (!trap.run([&] {
-            layout = module::created(module::host_classes(context().module_object()).CreateGridLayout(),
-                                     "the grid layout");
-        }))
-        return;
-    if (!trap.run([&] {
-            layout->SetCallerModule(FinestraChiamante ? FinestraChiamante->ActiveDll() : nullptr);
-            layout->SetRecordset(nullptr);
-            layout->SetKeyField("PROGR");
-            layout->SetOption("ReadOnly", ado::Variant(true));
-            layout->SetOption("ColumnGroups", ado::Variant(false));
-        }))
-        return;
-    if (!trap.run([&] {
-            GRID_LOG.Clear();
-            GRID_LOG.AttachLayout(layout);
+            module::PrepareGridLayout(GRID_LOG, context().module_object(),
+                                      FinestraChiamante ? FinestraChiamante->ActiveDll() : nullptr, "PROGR",
+                                      false);
         }))
         return;
     for (const ColumnLayout& c : kColumns) {

@@ -1,6 +1,9 @@
 #include "modulebase/grid.h"
 
 #include "ado/error.h"
+#include "host/components.h"
+#include "host/window_services.h"
+#include "modulebase/host_access.h"
 
 namespace module {
 
@@ -38,6 +41,19 @@ ado::Variant Grid::value_at(long row, const GridColumn& column) const {
     if (!rows_ || row < 0 || row >= row_count_) throw ado::Error(ado::kErrBofEof, "No current record.");
     if (rows_->AbsolutePosition() != row + 1) rows_->SetAbsolutePosition(row + 1);
     return rows_->GetFields().Item(column.field).Value();
+}
+
+void PrepareGridLayout(Grid& grid, const host::Cinterface& module_object, host::Cinterface* caller,
+                       const std::string& key_field, bool column_groups) {
+    const std::shared_ptr<host::GridLayout> layout =
+        created(host_classes(module_object).CreateGridLayout(), "the grid layout");
+    layout->SetCallerModule(caller);
+    layout->SetRecordset(nullptr);
+    layout->SetKeyField(key_field);
+    layout->SetOption("ReadOnly", ado::Variant(true));
+    layout->SetOption("ColumnGroups", ado::Variant(column_groups));
+    grid.Clear();
+    grid.AttachLayout(layout);
 }
 
 std::string GridValueText(const ado::Variant& value, const std::string& format) {

@@ -16,8 +16,9 @@
 #include "ado/variant.h"
 
 namespace host {
+class Cinterface;
 class GridLayout;
-}
+}  // namespace host
 
 namespace module {
 
@@ -91,6 +92,13 @@ class Grid {
     ado::RecordsetPtr rows_;
     long row_count_ = 0;
 };
+
+// Prepares a window's grid as the module's grids are prepared: a grid-layout object from the
+// host's classes, given the calling window's host module interface, no record set, the key
+// field and the fixed options (`column_groups` the one that differs between grids), then
+// the grid cleared and the layout attached. Throws when the host has no grid layout.
+void PrepareGridLayout(Grid& grid, const host::Cinterface& module_object, host::Cinterface* caller,
+                       const std::string& key_field, bool column_groups);
 
 // The text a grid shows for a value: Null and Empty blank, dates in `format` (day first
 // without one: "dd/mm/yyyy", with the time when there is one), numbers in their plain

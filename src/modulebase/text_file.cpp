@@ -27,8 +27,8 @@ char windows_1252_byte(char32_t cp) {
     return '?';
 }
 
-// Strict UTF-8: overlong forms, surrogates and values past U+10FFFF are refused. On a
-// refusal `i` moves past the first byte only.
+}  // namespace
+
 bool next_code_point(std::string_view s, std::size_t& i, char32_t& cp) {
     const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
     const unsigned char lead = byte(i);
@@ -67,6 +67,8 @@ bool next_code_point(std::string_view s, std::size_t& i, char32_t& cp) {
     i += length;
     return true;
 }
+
+namespace {
 
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }

@@ -10,6 +10,11 @@ namespace module {
 // part of well-formed UTF-8, becomes '?'.
 std::string to_windows_1252(std::string_view utf8);
 
+// Decodes one character of strict UTF-8 at `i`, moving `i` past it; false (one byte
+// consumed) for a sequence that is not well-formed: overlong, a surrogate, past U+10FFFF
+// or cut short.
+bool next_code_point(std::string_view s, std::size_t& i, char32_t& cp);
+
 class FileSystemObject {
   public:
     // Creates or replaces the file at `path` with `utf8` as Windows-1252 text. Throws
