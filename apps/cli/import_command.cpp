@@ -134,9 +134,10 @@ class Import {
         object.SetClsGlobal(host->global_services());
         object.SetActiveNavigator(host->navigator());
         object.SetUi(front_end_);
-        LogKeeper keeper(options_.database, object);
+        keeper_ = std::make_unique<LogKeeper>(options_.database, object);
         drive(object);
-        if (!keeper.problem().empty()) console_.err << "ledgerintake: " << keeper.problem() << '\n';
+        if (!keeper_->problem().empty()) console_.err << "ledgerintake: " << keeper_->problem() << '\n';
+        keeper_.reset();
         collect();
         return report_;
     }
@@ -251,7 +252,13 @@ class Import {
         window.CMD_IMPORTA_ButtonClick();
         report_.import_run = true;
         const module::ImportOutcome outcome = window.last_outcome();
-        report_.import_id = outcome.import_id;
+        // A header under which no entry was taken over is deleted again at the end.
+        if (outcome.import_id > 0 && keeper_->header_exists(outcome.import_id)) {
+            report_.import_id = outcome.import_id;
+            if (!options_.json)
+                console_.out << "Import " << report_.import_id << ": ledgerintake log " << report_.import_id
+                             << " shows its log.\n";
+        }
         note_message(outcome);
         if (const auto status = status_for_message(outcome.message_id)) {
             report_.status = *status;
@@ -263,6 +270,7 @@ class Import {
 
     const ImportOptions& options_;
     Console& console_;
+    std::unique_ptr<LogKeeper> keeper_;
     ImportReport report_;
     std::shared_ptr<TerminalFrontEnd> front_end_;
 };

@@ -2,6 +2,7 @@
 
 #include "ado/connection.h"
 #include "ado/error.h"
+#include "ado/sqltext.h"
 #include "module/import_window.h"
 #include "module/module_object.h"
 #include "refhost/database.h"
@@ -29,6 +30,17 @@ LogKeeper::LogKeeper(const std::filesystem::path& database, module::ModuleObject
             problem_ = "the import log could not be kept: " + e.description();
         }
     });
+}
+
+bool LogKeeper::header_exists(std::int32_t import_id) const {
+    if (!connection_ || connection_->State() != ado::adStateOpen) return false;
+    try {
+        ado::SqlText sql;
+        sql.line(" SELECT COUNT(*) FROM IE42_IMPCOGE WHERE IE42_ID = ").number(import_id);
+        return connection_->Execute(sql)->GetFields().Item(0).Value().to_long() > 0;
+    } catch (const ado::Error&) {
+        return false;
+    }
 }
 
 LogKeeper::~LogKeeper() {
