@@ -37,36 +37,46 @@ void add_number(ado::SqlText& sql, const ado::Variant& value) {
 KeptLog::KeptLog(ado::Connection& connection, std::function<std::int32_t()> header_id)
     : connection_(connection), header_id_(std::move(header_id)) {}
 
-void KeptLog::Take(ado::Recordset& rows) {
-    std::vector<Row> taken;
-    const ado::RecordsetPtr all = rows.Clone();  // its own position, no filter
-    if (all->RecordCount() > 0) all->MoveFirst();
-    auto fields = all->GetFields();
-    for (; !all->EOF(); all->MoveNext()) {
-        taken.push_back({fields.Item("PROGR").Value(), fields.Item("TABELLA").Value(),
-                         fields.Item("LIVELLO").Value(), fields.Item("STATO").Value(),
-                         fields.Item("CHIAVE").Value(), fields.Item("ERRORE").Value()});
-    }
-    const std::int32_t header = header_id_ ? header_id_() : 0;
-    if (header == 0) {
-        waiting_.insert(waiting_.end(), taken.begin(), taken.end());
-        return;
-    }
-    std::vector<Row> rows_to_write = std::move(waiting_);
-    waiting_.clear();
-    rows_to_write.insert(rows_to_write.end(), taken.begin(), taken.end());
-    write(header, rows_to_write);
+KeptLog::Row KeptLog::current_row(ado::Recordset& rows) {
+    auto fields = rows.GetFields();
+    return {fields.Item("PROGR").Value(), fields.Item("TABELLA").Value(), fields.Item("LIVELLO").Value(),
+            fields.Item("STATO").Value(), fields.Item("CHIAVE").Value(),  fields.Item("ERRORE").Value()};
 }
 
-void KeptLog::write(std::int32_t import_id, const std::vector<Row>& rows) {
+void KeptLog::Take(ado::Recordset& rows) {
+    const ado::RecordsetPtr all = rows.Clone();  // its own position, no filter
+    if (all->RecordCount() > 0) all->MoveFirst();
+    const std::int32_t header = header_id_ ? header_id_() : 0;
+    if (header == 0) {
+        for (; !all->EOF(); all->MoveNext()) waiting_.push_back(current_row(*all));
+        return;
+    }
+    // The journal's log can be large: its rows go from the record set to the statements a
+    // hundred at a time, never copied whole.
     ado::TransactionGuard transaction(connection_);
-    if (import_id != written_for_) {
+    if (header != written_for_) {
         // A header deleted for want of entries may see its number again: what was kept
         // under it belongs to that earlier run.
         ado::SqlText sql;
-        sql.line(" DELETE FROM HOST_IMPORT_LOG WHERE IE42_ID = ").number(import_id);
+        sql.line(" DELETE FROM HOST_IMPORT_LOG WHERE IE42_ID = ").number(header);
         connection_.Execute(sql);
     }
+    write(header, waiting_);
+    std::vector<Row> chunk;
+    for (; !all->EOF(); all->MoveNext()) {
+        chunk.push_back(current_row(*all));
+        if (chunk.size() == kRowsPerStatement) {
+            write(header, chunk);
+            chunk.clear();
+        }
+    }
+    write(header, chunk);
+    transaction.Commit();
+    waiting_.clear();
+    written_for_ = header;
+}
+
+void KeptLog::write(std::int32_t import_id, const std::vector<Row>& rows) {
     for (std::size_t first = 0; first < rows.size(); first += kRowsPerStatement) {
         ado::SqlText sql;
         sql.line(" INSERT INTO HOST_IMPORT_LOG (IE42_ID, PROGR, TABELLA, LIVELLO, STATO, CHIAVE, ERRORE)");
@@ -89,8 +99,6 @@ void KeptLog::write(std::int32_t import_id, const std::vector<Row>& rows) {
         }
         connection_.Execute(sql);
     }
-    transaction.Commit();
-    written_for_ = import_id;
 }
 
 ado::RecordsetPtr KeptLog::Read(ado::Connection& connection, std::int32_t import_id) {

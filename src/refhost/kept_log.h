@@ -26,8 +26,9 @@ class KeptLog {
 
     // A log read back by the module; `rows` are read from the first, whatever their filter.
     // With a header the rows (and any waiting before them) are written in one transaction,
-    // after the rows kept for that header before; otherwise they wait. Throws ado::Error when
-    // the database refuses them (nothing of that call is written).
+    // read from the record set a hundred at a time, after the rows kept for that header
+    // before; otherwise they wait. Throws ado::Error when the database refuses them (nothing
+    // of that call is written, and the waiting rows wait on).
     void Take(ado::Recordset& rows);
     // Drops rows still waiting (the run ended without a header).
     void Discard() { waiting_.clear(); }
@@ -40,6 +41,8 @@ class KeptLog {
     struct Row {
         ado::Variant progr, tabella, livello, stato, chiave, errore;
     };
+    static Row current_row(ado::Recordset& rows);
+    // INSERTs of up to a hundred rows each, inside the caller's transaction.
     void write(std::int32_t import_id, const std::vector<Row>& rows);
 
     ado::Connection& connection_;
