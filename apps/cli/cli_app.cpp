@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "database_option.h"
+#include "db_check.h"
 #include "db_commands.h"
 #include "demo_command.h"
 #include "exit_status.h"
@@ -131,6 +132,13 @@ int run_cli(int argc, const char* const* argv, Console& console) {
     sql->add_option("STATEMENT", statement, "The statement, or - to read it from standard input")->required();
     sql_db.add_to(*sql);
     sql->callback([&] { command = [&] { return run_db_sql(sql_db.path(), statement, console); }; });
+
+    DatabaseFlag check_db;
+    bool check_json = false;
+    CLI::App* check = db->add_subcommand("check", "Check the database file and the consistency of the books");
+    check_db.add_to(*check);
+    check->add_flag("--json", check_json, "Print one JSON object and nothing else on standard output");
+    check->callback([&] { command = [&] { return run_db_check(check_db.path(), check_json, console); }; });
 
     ImportFlags import_flags;
     // Not named `import`: the formatter takes that word for a module import.

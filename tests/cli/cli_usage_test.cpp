@@ -50,7 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
         Usage{"UnknownCommand",
               {"frobnicate"},
               "unknown command 'frobnicate' (commands: db, import, history, log, demo)"},
-        Usage{"UnknownDbCommand", {"db", "frob"}, "unknown command 'frob' (commands: init, sql)"},
+        Usage{"UnknownDbCommand", {"db", "frob"}, "unknown command 'frob' (commands: init, sql, check)"},
         Usage{"NoEntries", {"demo", "--entries", "0"}, "--entries: '0' " + kEntries},
         Usage{"TooManyEntries", {"demo", "--entries", "10000000"}, "--entries: '10000000' " + kEntries},
         Usage{"EntriesNotANumber", {"demo", "--entries", "many"}, "--entries: 'many' " + kEntries},
