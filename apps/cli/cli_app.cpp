@@ -81,6 +81,8 @@ struct ImportFlags {
     std::string log_file, trace_sql;
     CLI::Option* log_file_option = nullptr;
     CLI::Option* trace_sql_option = nullptr;
+    int busy_timeout = 0;
+    CLI::Option* busy_timeout_option = nullptr;
 
     void add_to(CLI::App& command) {
         command.add_option("FILE", options.file, "The member company's import file")->required();
@@ -88,6 +90,11 @@ struct ImportFlags {
         command.add_option("--company", options.company, "Company code of the VAT group (default 1)")
             ->check(whole_number("a company code", 1, 2147483647));
         command.add_option("--user", options.user, "User code (default admin)");
+        busy_timeout_option =
+            command
+                .add_option("--busy-timeout", busy_timeout,
+                            "Milliseconds a statement waits for a lock another program holds (default 5000)")
+                ->check(whole_number("a number of milliseconds", 0, 3600000));
         command.add_flag("--yes", options.yes,
                          "Import again a file of the same name imported before (question 113)");
         command
@@ -107,6 +114,7 @@ struct ImportFlags {
         o.on_error = on_error == "ignore" ? OnError::Ignore : OnError::Abort;
         if (log_file_option->count() > 0) o.log_file = log_file;
         if (trace_sql_option->count() > 0) o.trace_sql = trace_sql;
+        if (busy_timeout_option->count() > 0) o.busy_timeout_ms = busy_timeout;
         return o;
     }
 };

@@ -121,7 +121,8 @@ class Import {
         std::unique_ptr<refhost::ReferenceHost> host;
         try {
             host = std::make_unique<refhost::ReferenceHost>(
-                refhost::HostOptions{options_.database, options_.company, options_.user},
+                refhost::HostOptions{options_.database, options_.company, options_.user,
+                                     options_.busy_timeout_ms},
                 std::make_shared<FileNamingUi>(front_end_, file_line(report_.path)),
                 options_.trace_sql.value_or(std::filesystem::path()));
         } catch (const refhost::HostError& e) {

@@ -19,6 +19,7 @@ struct ImportOptions {
     std::filesystem::path database;
     std::int32_t company = 1;
     std::string user = "admin";
+    std::optional<int> busy_timeout_ms;
     bool yes = false;
     OnError on_error = OnError::Abort;
     std::optional<std::filesystem::path> log_file;

@@ -14,6 +14,8 @@ namespace refhost {
 ReferenceHost::ReferenceHost(HostOptions options, std::shared_ptr<HostUi> ui,
                              std::filesystem::path statement_trace)
     : options_(std::move(options)), connection_string_(refhost::connection_string(options_.database)) {
+    if (options_.busy_timeout_ms)
+        connection_string_ += ";Busy Timeout=" + std::to_string(*options_.busy_timeout_ms);
     if (!ui) throw std::invalid_argument("the reference host needs a front end (HostUi)");
     std::shared_ptr<const CompanyRecord> company;
     UserRecord user;

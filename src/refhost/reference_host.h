@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "host/global_services.h"
@@ -18,6 +19,9 @@ struct HostOptions {
     std::filesystem::path database;
     std::int32_t company = 1;
     std::string user = "admin";
+    // How long a statement of the module waits for a lock another program holds on the
+    // books before it fails (milliseconds); nullopt: the engine's own default.
+    std::optional<int> busy_timeout_ms{};
 };
 
 class ReferenceHost {
