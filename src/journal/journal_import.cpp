@@ -184,8 +184,9 @@ class ImportRun {
         const std::string where = "the journal entry " + std::to_string(i) + " of the import file";
         module::suppress([&] { e.key = EntryHeader::entry_key(e.element); });
         e.source_number = required_text(e.element, "CG41_NUMREG", where);
-        if (taken_over(e.source_number)) {
+        if (const std::optional<std::string> number = taken_over(e.source_number)) {
             log(importlog::kExisting, e.key, "");
+            resolve_again(e, *number);
             return;
         }
         const ado::Variant date = registration_date(e.element, where);
@@ -201,11 +202,24 @@ class ImportRun {
         close_entry(e, transaction);
     }
 
-    // The detail lookup: a row means an earlier import took the entry over.
-    bool taken_over(const std::string& source_number) {
+    // The detail lookup: a row means an earlier import took the entry over; the entry's
+    // number in the group company, empty when the detail has none.
+    std::optional<std::string> taken_over(const std::string& source_number) {
         module::ScopedRecordset found(
             module_connection(window_).Execute(bookkeeping_.detail_lookup_statement(source_number)));
-        return found->State() == ado::adStateOpen && !(found->BOF() && found->EOF());
+        if (found->State() != ado::adStateOpen || (found->BOF() && found->EOF())) return std::nullopt;
+        return (*found)["IE43_NUMREG_CO99"].Value().text_or_empty();
+    }
+
+    // The references of an entry taken over before are resolved again with this import's:
+    // the import that took it over may have been stopped (the program killed, the machine
+    // down) between the entry's commit and its link pass, which is the only step that
+    // writes them. Where they were written, the same numbers are written again.
+    void resolve_again(const JournalEntry& e, const std::string& number) {
+        const std::string parent = e.element.text_or_empty("CG41_RIFPADRE");
+        const std::string child = e.element.text_or_empty("CG41_RIFFIGLIA");
+        if (ado::trim(number).empty() || (ado::trim(parent).empty() && ado::trim(child).empty())) return;
+        links_.collect(parent, child, ado::trim(number), e.source_number);
     }
 
     // CG41_DATAREG must be a real date written day first: it dates the new number, and the

@@ -493,6 +493,29 @@ TEST_F(JournalImportTest, LinksAreResolvedOnceEveryEntryIsWritten) {
     EXPECT_EQ(window.import_log().counter(), 14);
 }
 
+// An import stopped between its entries' commits and its link pass (the program killed)
+// leaves their references unwritten; the next import of the file skips those entries and
+// writes their references, and where they were written it writes the same numbers again.
+TEST_F(JournalImportTest, AnotherImportWritesTheLinksOfEntriesTakenOverBefore) {
+    module::ImportWindow& window =
+        open_entries({simple_entry("100", {{"CG41_RIFPADRE", "101"}}),
+                      simple_entry("101", {{"CG41_RIFFIGLIA", "100"}}), simple_entry("102")});
+    ASSERT_FALSE(import(window));
+    exec(
+        "UPDATE CG41_PRIMANOTA SET CG41_RIFPADRE = NULL, CG41_RIFFIGLIA = NULL WHERE CG41_NUMREG = "
+        "'G00000001'");
+    const std::vector<long> before = table_counts();
+    const int numbers_taken = registration->runs;
+
+    EXPECT_FALSE(import(window));
+
+    EXPECT_EQ(
+        rows("SELECT CG41_NUMREG, CG41_RIFPADRE, CG41_RIFFIGLIA FROM CG41_PRIMANOTA ORDER BY CG41_NUMREG"),
+        (Texts{"G00000001|G00000002|null", "G00000002|null|G00000001", "G00000003|null|null"}));
+    EXPECT_EQ(table_counts(), before);
+    EXPECT_EQ(registration->runs, numbers_taken);
+}
+
 // The header's count only sizes the progress (plus header, log and links): a count
 // smaller than the entries takes them all the same.
 TEST_F(JournalImportTest, TheHeadersEntryCountOnlySizesTheProgress) {
