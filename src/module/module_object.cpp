@@ -196,7 +196,9 @@ ado::Variant ModuleObject::TransferData(const ado::Variant& data) noexcept {
     // Handlers may advise or unadvise while the event runs: raise to a snapshot.
     const auto handlers =
         suppress_or(decltype(data_transfer_handlers_)(), [&] { return data_transfer_handlers_; });
-    for (const auto& [cookie, handler] : handlers) {
+    for (const auto& entry : handlers) {
+        // A named reference, not a structured binding: clang 14 cannot capture those.
+        const DataTransferHandler& handler = entry.second;
         suppress([&] {
             if (handler) handler(data);
         });
