@@ -3,9 +3,11 @@
 // input from a text (not a terminal), and its two outputs and exit status collected.
 #include <fcntl.h>
 #include <grp.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -42,9 +44,12 @@ struct OtherUser {
 // `env` entries with an empty value are removed from the child's environment. With `user`,
 // the program runs as that user (the caller must be allowed to switch: exit status 126
 // when it is not); its outputs are still collected in files the caller owns.
+// With `max_file_bytes`, no file may grow past that size and SIGXFSZ is ignored: a write
+// past it fails (EFBIG) as a write to a full disk does.
 inline Run run_program(const std::filesystem::path& folder, const std::vector<std::string>& args,
                        const std::string& input, const std::map<std::string, std::string>& env,
-                       const std::optional<OtherUser>& user) {
+                       const std::optional<OtherUser>& user,
+                       const std::optional<rlim_t>& max_file_bytes = std::nullopt) {
     const std::filesystem::path in = folder / ".stdin", out = folder / ".stdout", err = folder / ".stderr";
     write_file(in, input);
     const pid_t pid = ::fork();
@@ -66,6 +71,11 @@ inline Run run_program(const std::filesystem::path& folder, const std::vector<st
         ::dup2(fd_err, 2);
         if (user && (::setgroups(0, nullptr) != 0 || ::setgid(user->gid) != 0 || ::setuid(user->uid) != 0))
             ::_exit(126);
+        if (max_file_bytes) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{*max_file_bytes, *max_file_bytes};
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(127);
+        }
         std::vector<char*> argv;
         std::string program = LEDGERINTAKE_BINARY;
         argv.push_back(program.data());
@@ -94,6 +104,12 @@ inline Run run_ledgerintake(const std::filesystem::path& folder, const std::vect
 inline Run run_ledgerintake_as(const OtherUser& user, const std::filesystem::path& folder,
                                const std::vector<std::string>& args) {
     return run_program(folder, args, {}, {}, user);
+}
+
+// Runs the program with no file allowed to grow past `max_file_bytes` (see run_program).
+inline Run run_ledgerintake_with_file_limit(const std::filesystem::path& folder,
+                                            const std::vector<std::string>& args, rlim_t max_file_bytes) {
+    return run_program(folder, args, {}, {}, std::nullopt, max_file_bytes);
 }
 
 inline bool contains(const std::string& text, const std::string& part) {

@@ -2,12 +2,7 @@
 // than a limit, as on a full disk): the import tells it and ends with its status, the entries
 // written are whole, and once there is room again a re-run completes the books.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <csignal>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -18,33 +13,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using cli_test::contains;
-using cli_test::read_file;
 using cli_test::run_ledgerintake;
-
-// Runs the program with no file allowed to grow past `max_file_bytes`. SIGXFSZ is ignored,
-// so a write past the limit fails (EFBIG) as a write to a full disk does, instead of
-// killing the program.
-int run_with_file_limit(const fs::path& folder, const std::vector<std::string>& args, rlim_t max_file_bytes) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        if (::chdir(folder.c_str()) != 0) ::_exit(127);
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{max_file_bytes, max_file_bytes};
-        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(127);
-        if (!std::freopen("out.txt", "w", stdout) || !std::freopen("err.txt", "w", stderr)) ::_exit(127);
-        std::vector<char*> argv;
-        std::string program = LEDGERINTAKE_BINARY;
-        argv.push_back(program.data());
-        std::vector<std::string> copies(args);
-        for (auto& a : copies) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        ::execv(program.c_str(), argv.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
-}
 
 std::string check_lines(const fs::path& folder, const std::string& db) {
     return run_ledgerintake(folder, {"db", "check", "--db", db}).out;
@@ -69,10 +38,10 @@ TEST(FullDisk, TheImportStopsToldAndTheReRunCompletes) {
 
     // Room for the master data and a few entries, not for the whole journal.
     const auto room = static_cast<rlim_t>(fs::file_size(db) + 200 * 1024);
-    const int status = run_with_file_limit(demo, {"import", file, "--db", db}, room);
-    EXPECT_NE(status, 0);
-    EXPECT_NE(status, -1) << "the program was killed";
-    const std::string out = read_file(demo / "out.txt");
+    const auto full = cli_test::run_ledgerintake_with_file_limit(demo, {"import", file, "--db", db}, room);
+    EXPECT_NE(full.status, 0);
+    EXPECT_NE(full.status, -1) << "the program was killed";
+    const std::string& out = full.out;
     EXPECT_TRUE(contains(out, "Importazione NON eseguita o eseguita in modo parziale!")) << out;
     const long written = entries(demo, db);
     EXPECT_LT(written, 150);
