@@ -13,6 +13,7 @@
 #include "db_check_journal.h"
 #include "db_check_totals.h"
 #include "exit_status.h"
+#include "open_checks.h"
 #include "refhost/database.h"
 #include "text_output.h"
 
@@ -28,10 +29,7 @@ std::optional<std::string> opening_problem(const std::filesystem::path& db) {
         case refhost::DatabaseState::Missing:
             return "cannot open the database " + name + ": no such file";
         case refhost::DatabaseState::NoSchema:
-            return "the database " + name +
-                   " has no ledgerintake tables, or those of an older version: run `ledgerintake db init "
-                   "--db " +
-                   name + "`";
+            return no_schema_problem(name);
         case refhost::DatabaseState::Unreadable:
             break;
     }

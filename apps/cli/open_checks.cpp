@@ -7,6 +7,12 @@
 
 namespace cli {
 
+std::string no_schema_problem(const std::string& name) {
+    return "the database " + name +
+           " has no ledgerintake tables, or those of an older version: run `ledgerintake db init --db " +
+           name + "`";
+}
+
 std::optional<std::string> database_problem(const std::filesystem::path& db) {
     const std::string name = db.string();
     // Told first: a read-only database in a read-only folder cannot even be opened to be checked.
@@ -18,10 +24,7 @@ std::optional<std::string> database_problem(const std::filesystem::path& db) {
         case refhost::DatabaseState::Missing:
             return "no database at " + name + ": create it with `ledgerintake db init --db " + name + "`";
         case refhost::DatabaseState::NoSchema:
-            return "the database " + name +
-                   " has no ledgerintake tables, or those of an older version: run `ledgerintake db init "
-                   "--db " +
-                   name + "`";
+            return no_schema_problem(name);
         case refhost::DatabaseState::Unreadable:
             return "cannot read the database " + name + ": it is not a database or cannot be opened";
     }

@@ -18,6 +18,9 @@ inline bool path_has_quote(std::string_view path) {
     return path.find('\'') != std::string_view::npos;
 }
 
+// A database without the schema, or with an older version of it: what to run.
+std::string no_schema_problem(const std::string& name);
+
 // Why the database cannot take an import (missing, without the schema, unreadable,
 // read-only); nullopt when it can.
 std::optional<std::string> database_problem(const std::filesystem::path& db);

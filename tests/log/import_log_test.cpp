@@ -62,11 +62,7 @@ class ImportLogTest : public ::testing::Test {
         return rows;
     }
 
-    Texts errors_shown() const {
-        Texts procedures;
-        for (const auto& e : host_log->shown) procedures.push_back(e.procedure);
-        return procedures;
-    }
+    Texts errors_shown() const { return host_log->procedures_shown(); }
 
     scripted::TempDir dir;
     scripted::Host host;

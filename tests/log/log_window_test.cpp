@@ -86,11 +86,7 @@ class LogWindowTest : public ::testing::Test {
         return window;
     }
 
-    Texts errors_shown() const {
-        Texts procedures;
-        for (const auto& e : host_log->shown) procedures.push_back(e.procedure);
-        return procedures;
-    }
+    Texts errors_shown() const { return host_log->procedures_shown(); }
 
     void use_file_services(const std::shared_ptr<SaveUi>& ui) {
         auto choice = std::make_shared<refhost::SaveChoice>();

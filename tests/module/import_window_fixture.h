@@ -140,11 +140,7 @@ class ImportWindowFixture : public ModuleFixture {
     }
 
     // The procedures whose errors the open window showed through the error routine.
-    Texts errors_shown() {
-        Texts procedures;
-        for (const auto& shown : window_log().shown) procedures.push_back(shown.procedure);
-        return procedures;
-    }
+    Texts errors_shown() { return window_log().procedures_shown(); }
 
     ado::Connection db;
     int group_id_2024 = 0;

@@ -91,6 +91,12 @@ class Log final : public host::LogObject {
         std::int32_t buttons = 0;
     };
     std::vector<ErrorShown> shown;
+    // The procedures of the errors shown, in order.
+    std::vector<std::string> procedures_shown() const {
+        std::vector<std::string> procedures;
+        for (const auto& e : shown) procedures.push_back(e.procedure);
+        return procedures;
+    }
     bool terminated = false;
 
   private:
