@@ -212,18 +212,36 @@ void CausalVatCheck::create(const Table& t, const std::string& code, const impor
 
     if (!step([&] { transaction->Commit(); })) return;
     // A link is kept only for a causal that now exists; it is written in the second pass.
+    if (t.causal && linked_causals != nullptr) trap.run([&] { keep_link(*linked_causals, code, row); });
+}
+
+void CausalVatCheck::keep_link(ado::RecordsetPtr& linked_causals, const std::string& code,
+                               const importfile::Node& row) {
     const std::optional<std::string> linked = row.text("CG33_CAUSALECOLL");
-    if (t.causal && linked_causals != nullptr && linked &&
-        !module::TrimStringa(ado::Variant(*linked)).empty()) {
-        trap.run([&] {
-            if (!*linked_causals) *linked_causals = new_link_list();
-            ado::Recordset& list = **linked_causals;
-            list.AddNew();
-            list["CG33_CODICE"].SetValue(ado::Variant(code4(code)));
-            list["CG33_CAUSALECOLL"].SetValue(ado::Variant(code4(*linked)));
-            list.Update();
-        });
-    }
+    if (!linked || module::TrimStringa(ado::Variant(*linked)).empty()) return;
+    if (!linked_causals) linked_causals = new_link_list();
+    ado::Recordset& list = *linked_causals;
+    list.AddNew();
+    list["CG33_CODICE"].SetValue(ado::Variant(code4(code)));
+    list["CG33_CAUSALECOLL"].SetValue(ado::Variant(code4(*linked)));
+    list.Update();
+}
+
+// An import stopped (killed, or the machine gone) between creating a causal and writing its
+// link leaves a causal that the next import finds and would never link. A causal without a
+// link that holds, column for column, what a creation from the member's row writes is that
+// causal: its link is kept for the second pass like a new causal's. The group company's own
+// causals, or ones it has changed or linked since, differ and stay as they are.
+void CausalVatCheck::keep_lost_link(ado::RecordsetPtr& linked_causals, const std::string& code,
+                                    const importfile::Node& row) {
+    const std::optional<std::string> linked = row.text("CG33_CAUSALECOLL");
+    if (!linked || module::TrimStringa(ado::Variant(*linked)).empty()) return;
+    module::ScopedRecordset record(ado::Recordset::create());
+    record->Open(template_statement(true, code), module_connection(window_));
+    if (record->BOF() || record->EOF() || !record->GetFields().Item("CG33_CAUSALECOLL").Value().is_null())
+        return;
+    if (holds_copy(*record, row, "", [&](std::string_view column) { return fill_of(kCausal, column, code); }))
+        keep_link(linked_causals, code, row);
 }
 
 void CausalVatCheck::InserisceNuovoElementoTabellaCausaliContabili(const std::string& code,
@@ -271,7 +289,10 @@ void CausalVatCheck::check_codes(const Table& t, module::ErrorTrap& trap, ado::R
         const std::string raw = row.text_or_empty(t.code_column);
         const std::string key = key_text + code4(raw);
         const auto create_if_missing = [&](const std::string& code) {
-            if (!exists(t.causal, code)) create(t, code, row, linked_causals, state, message);
+            if (!exists(t.causal, code))
+                create(t, code, row, linked_causals, state, message);
+            else if (linked_causals != nullptr)
+                keep_lost_link(*linked_causals, code, row);
         };
         const bool go_on = trap.run([&] {
             std::string internal;

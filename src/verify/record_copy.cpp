@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "ado/error.h"
 #include "ado/types.h"
 #include "modulebase/routines.h"
 
@@ -22,6 +23,17 @@ void copy_from_file(ado::Field field, const importfile::Node& row, const std::st
     else
         field.SetValue(ado::Variant(*text));
 }
+
+bool same_value(const ado::Variant& a, const ado::Variant& b) {
+    if (a.is_null() || b.is_null()) return a.is_null() == b.is_null();
+    try {
+        return ado::compare_values(a, b) == 0;
+    } catch (const ado::Error&) {
+        return false;
+    }
+}
+
+bool compared(const ColumnFill& fill) { return fill.kind == ColumnFill::Copy || fill.kind == ColumnFill::Value; }
 
 }  // namespace
 
@@ -47,6 +59,36 @@ void copy_columns(ado::Recordset& record, const importfile::Node& row, std::stri
                 break;
         }
     }
+}
+
+bool holds_copy(ado::Recordset& existing, const importfile::Node& row, std::string_view element_prefix,
+                const std::function<ColumnFill(std::string_view column)>& fill_of) {
+    // The copy is made into a record of a scratch set with the compared columns' types, so
+    // the file's texts go through the very conversions a creation's assignments make.
+    ado::Fields fields = existing.GetFields();
+    ado::RecordsetPtr scratch = ado::Recordset::create();
+    ado::Fields scratch_fields = scratch->GetFields();
+    for (int i = 0; i < fields.Count(); ++i) {
+        ado::Field field = fields.Item(i);
+        if (!compared(fill_of(field.Name()))) continue;
+        scratch_fields.Append(field.Name(), field.Type(), field.DefinedSize(),
+                              field.Attributes() & ado::adFldIsNullable);
+        ado::Field added = scratch_fields.Item(field.Name());
+        added.SetPrecision(field.Precision());
+        added.SetNumericScale(field.NumericScale());
+    }
+    scratch->Open();
+    scratch->AddNew();
+    try {
+        copy_columns(*scratch, row, element_prefix, fill_of);
+    } catch (const ado::Error&) {
+        return false;
+    }
+    for (int i = 0; i < scratch_fields.Count(); ++i) {
+        ado::Field copy = scratch_fields.Item(i);
+        if (!same_value(copy.Value(), fields.Item(copy.Name()).Value())) return false;
+    }
+    return true;
 }
 
 }  // namespace verify

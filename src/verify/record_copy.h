@@ -38,4 +38,11 @@ struct ColumnFill {
 void copy_columns(ado::Recordset& record, const importfile::Node& row, std::string_view element_prefix,
                   const std::function<ColumnFill(std::string_view column)>& fill_of);
 
+// Whether the current record of `existing` holds, in every column the caller copies or sets,
+// what copy_columns would write from `row`: the record is then one a creation made from this
+// very row. Columns the caller nulls or leaves are not compared. A value of the file the
+// column would refuse makes the answer false.
+bool holds_copy(ado::Recordset& existing, const importfile::Node& row, std::string_view element_prefix,
+                const std::function<ColumnFill(std::string_view column)>& fill_of);
+
 }  // namespace verify

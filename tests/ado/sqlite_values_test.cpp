@@ -203,6 +203,8 @@ TEST_F(Fields, StoredFormsOfEachType) {
         "INSERT INTO T (CODE, FLAG, G, SMALL) VALUES ('AB', 1, '{6f9619ff-8b86-d011-b42d-00c04fc964ff}', 7)");
     RowSet rs = query(*db, "SELECT CODE, FLAG, G, SMALL, RV, ID FROM T");
     EXPECT_EQ(rs.rows[0][0].str(), "AB  ");  // fixed width read back blank-padded
+    EXPECT_EQ(scalar(*db, "SELECT ISNULL(CODE, '-') FROM T").str(), "AB  ");  // the value itself
+    EXPECT_EQ(scalar(*db, "SELECT COALESCE(NAME, CODE) FROM T").str(), "AB  ");
     EXPECT_EQ(rs.rows[0][1].type(), VarType::Boolean);
     EXPECT_EQ(rs.rows[0][2].str(), "6F9619FF-8B86-D011-B42D-00C04FC964FF");
     EXPECT_EQ(rs.rows[0][3].type(), VarType::Integer);

@@ -95,6 +95,53 @@ TEST_F(CausalVatTest, ALinkUnderTranscodingNamesTheGroupsCode) {
     EXPECT_EQ(log_texts(window).back(), "CG33_TABCAU|1|0|Codice causale: GA - Causale coll.: B1|");
 }
 
+// A run stopped between creating a causal and writing its link leaves the causal unlinked;
+// the next run links it again only when the causal is still what the creation wrote.
+struct LostLink {
+    const char* name;
+    const char* change;  // what happened to A1 between the two runs
+    const char* link_after;
+};
+
+const LostLink kLostLinks[] = {
+    {"ItsOwnCreationIsLinkedAgain", "UPDATE CG33_TABCAU SET CG33_CAUSALECOLL = NULL WHERE CG33_CODICE = 'A1'",
+     "B1  "},
+    {"ADescriptionChangedSinceStaysUnlinked",
+     "UPDATE CG33_TABCAU SET CG33_CAUSALECOLL = NULL, CG33_DESCR = 'Altra' WHERE CG33_CODICE = 'A1'", "-"},
+    {"AnotherInsertionMomentStaysUnlinked",
+     "UPDATE CG33_TABCAU SET CG33_CAUSALECOLL = NULL, CG33_DATAINS = '2024-01-31 10:20:31' "
+     "WHERE CG33_CODICE = 'A1'",
+     "-"},
+    {"TheGroupsOwnCausalStaysUnlinked",
+     "UPDATE CG33_TABCAU SET CG33_CAUSALECOLL = NULL, CG33_SEGNO = NULL WHERE CG33_CODICE = 'A1'", "-"},
+    {"ALinkTheGroupChoseIsKept", "UPDATE CG33_TABCAU SET CG33_CAUSALECOLL = 'ZZ' WHERE CG33_CODICE = 'A1'",
+     "ZZ  "},
+};
+
+class LostCausalLink : public CausalVatTest, public ::testing::WithParamInterface<LostLink> {};
+
+TEST_P(LostCausalLink, IsWrittenOnlyForTheCausalAsItWasCreated) {
+    set_structure({.causals = "0"});
+    const std::string file =
+        "<CG33_TABCAU><Row><CG33_CODICE>A1</CG33_CODICE><CG33_DESCR>Incasso</CG33_DESCR>"
+        "<CG33_SEGNO>1</CG33_SEGNO><CG33_DATAINS>31/01/2024 10:20:30</CG33_DATAINS>"
+        "<CG33_UTENTEINS>rossi</CG33_UTENTEINS><CG33_CAUSALECOLL>B1</CG33_CAUSALECOLL></Row>"
+        "<Row><CG33_CODICE>B1</CG33_CODICE></Row></CG33_TABCAU>";
+    run_causals(open_with(file));
+    exec(GetParam().change);
+    module::ImportWindow& again = open_with(file);
+    run_causals(again);
+    const std::string link_after = GetParam().link_after;
+    EXPECT_EQ(text_of("SELECT ISNULL(CG33_CAUSALECOLL, '-') FROM CG33_TABCAU WHERE CG33_CODICE = 'A1'"),
+              link_after);
+    std::vector<std::string> expected{"CG33_TABCAU|0|10|Codice causale: A1|",
+                                      "CG33_TABCAU|0|10|Codice causale: B1|"};
+    if (link_after == "B1  ") expected.push_back("CG33_TABCAU|1|0|Codice causale: A1 - Causale coll.: B1|");
+    EXPECT_EQ(log_texts(again), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Changes, LostCausalLink, ::testing::ValuesIn(kLostLinks), scripted::ByName());
+
 struct FailedCreation {
     const char* name;
     const char* row;  // the causal's Row content

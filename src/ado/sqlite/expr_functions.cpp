@@ -64,8 +64,11 @@ Expr ExprTyper::function_call(std::size_t name, std::size_t open) {
     } else if (is_one_of(f, kSameAsArgument)) {
         e.type = first;
     } else if (f.is_word("ISNULL") || f.is_word("IFNULL")) {
+        // The answer is a column's value itself, which the server holds blank-padded.
+        for (const Expr& a : args) pad_fixed_text(a);
         e.type = first.base == SqlBase::Null && args.size() > 1 ? args[1].type : first;
     } else if (f.is_word("COALESCE")) {
+        for (const Expr& a : args) pad_fixed_text(a);
         e.type = typed(SqlBase::Null);
         for (const Expr& a : args)
             if (a.type.base != SqlBase::Null)
