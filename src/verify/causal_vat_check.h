@@ -56,7 +56,8 @@ class CausalVatCheck : public importfile::WindowProcedure {
     void check_codes(const Table& table, module::ErrorTrap& trap, ado::RecordsetPtr* linked_causals);
     void write_links(ado::RecordsetPtr& linked_causals) noexcept;
     void keep_link(ado::RecordsetPtr& linked_causals, const std::string& code, const importfile::Node& row);
-    void keep_lost_link(ado::RecordsetPtr& linked_causals, const std::string& code, const importfile::Node& row);
+    void keep_lost_link(ado::RecordsetPtr& linked_causals, const std::string& code,
+                        const importfile::Node& row);
     bool exists(bool causal, std::string_view code);
 };
 

@@ -33,7 +33,9 @@ bool same_value(const ado::Variant& a, const ado::Variant& b) {
     }
 }
 
-bool compared(const ColumnFill& fill) { return fill.kind == ColumnFill::Copy || fill.kind == ColumnFill::Value; }
+bool compared(const ColumnFill& fill) {
+    return fill.kind == ColumnFill::Copy || fill.kind == ColumnFill::Value;
+}
 
 }  // namespace
 

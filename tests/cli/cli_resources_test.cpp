@@ -85,7 +85,8 @@ TEST(FullDisk, TheImportStopsToldAndTheReRunCompletes) {
 
 // The environment that preloads the read-only switch into the program (a sanitizer's runtime
 // would otherwise insist on being the first library loaded).
-std::map<std::string, std::string> read_only_switch(const DemoBooks& demo, long after, const fs::path& count) {
+std::map<std::string, std::string> read_only_switch(const DemoBooks& demo, long after,
+                                                    const fs::path& count) {
     const char* asan = std::getenv("ASAN_OPTIONS");
     return {{"LD_PRELOAD", LEDGERINTAKE_READ_ONLY_FS},
             {"LI_READ_ONLY_DIR", demo.db_folder.string() + "/"},
