@@ -139,8 +139,16 @@ cli_test::Run shell(const fs::path& folder, const std::string& database,
     std::string input;
     for (const std::string& c : commands) input += c + '\n';
     cli_test::write_file(folder / "commands.sql", input);
-    const std::string line = std::string(kShell) + " -batch '" + database + "' < '" +
-                             (folder / "commands.sql").string() + "' 2>&1";
+#ifdef LEDGERINTAKE_SANITIZER_RUNTIMES
+    // The shell is no sanitized program; the extension of a sanitizer build needs their
+    // runtimes loaded first. The shell's own allocations are not ours to check.
+    const std::string prefix = std::string("env LD_PRELOAD='") + LEDGERINTAKE_SANITIZER_RUNTIMES +
+                               "' ASAN_OPTIONS=detect_leaks=0:verify_asan_link_order=0 ";
+#else
+    const std::string prefix;
+#endif
+    const std::string line =
+        prefix + kShell + " -batch '" + database + "' < '" + (folder / "commands.sql").string() + "' 2>&1";
     cli_test::Run run;
     FILE* pipe = ::popen(line.c_str(), "r");
     if (pipe == nullptr) return run;

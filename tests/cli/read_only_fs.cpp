@@ -102,6 +102,11 @@ bool writes_or_creates(int flags) {
     return (flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC)) != 0;
 }
 
+// The mode argument an open call carries when it may create the file.
+mode_t mode_of(int flags, va_list ap) {
+    return (flags & O_CREAT) != 0 ? static_cast<mode_t>(va_arg(ap, int)) : 0;
+}
+
 }  // namespace
 
 extern "C" {
@@ -140,27 +145,20 @@ int open(const char* path, int flags, ...) {
     static auto real = next<int (*)(const char*, int, ...)>("open");
     va_list ap;
     va_start(ap, flags);
-    const mode_t mode = (flags & O_CREAT) != 0 ? static_cast<mode_t>(va_arg(ap, int)) : 0;
+    const mode_t mode = mode_of(flags, ap);
     va_end(ap);
     if (writes_or_creates(flags) && refuse_change(path)) return -1;
     return real(path, flags, mode);
 }
 
-int open64(const char* path, int flags, ...) {
-    static auto real = next<int (*)(const char*, int, ...)>("open64");
-    va_list ap;
-    va_start(ap, flags);
-    const mode_t mode = (flags & O_CREAT) != 0 ? static_cast<mode_t>(va_arg(ap, int)) : 0;
-    va_end(ap);
-    if (writes_or_creates(flags) && refuse_change(path)) return -1;
-    return real(path, flags, mode);
-}
+// On 64-bit Linux open64 is open itself.
+int open64(const char* path, int flags, ...) __attribute__((alias("open")));
 
 int openat(int dirfd, const char* path, int flags, ...) {
     static auto real = next<int (*)(int, const char*, int, ...)>("openat");
     va_list ap;
     va_start(ap, flags);
-    const mode_t mode = (flags & O_CREAT) != 0 ? static_cast<mode_t>(va_arg(ap, int)) : 0;
+    const mode_t mode = mode_of(flags, ap);
     va_end(ap);
     if (writes_or_creates(flags) && refuse_change(path)) return -1;
     return real(dirfd, path, flags, mode);
