@@ -97,6 +97,9 @@ ImportView::ImportView(Session& session, FrontEnd& front_end, QWidget* parent)
 }
 
 ImportView::~ImportView() {
+    // The box loses its focus while the base class destroys it, and would confirm its text
+    // on a view that is no longer there.
+    if (path_ != nullptr) path_->disconnect(this);
     unbind();
 }
 

@@ -26,6 +26,8 @@ using proposal_test::TableRow;
 
 class AccountProposalTest : public proposal_test::ProposalFixture {
   protected:
+    // The rows must outlive the pointer: a temporary is refused.
+    const TableRow* find(std::vector<TableRow>&&, long, long) = delete;
     const TableRow* find(const std::vector<TableRow>& rows, long causal, long operation) {
         const auto it = std::find_if(rows.begin(), rows.end(), [&](const TableRow& r) {
             return r.vat_causal == causal && r.operation_type == operation;
@@ -266,7 +268,8 @@ TEST_F(AccountProposalTest, ACodeMissingFromTheStandardCodesGivesNoDescriptionOr
 TEST_F(AccountProposalTest, ACodeWithoutAnAccountInTheGroupKeepsItsDescription) {
     exec("DELETE FROM CG36_PRSPDC WHERE CG36_GRUPPO_CG10 = 1 AND CG36_CODICE = 111");
     auto& w = open();
-    const TableRow* row = find(rows_of(w), 129, 70);
+    const std::vector<TableRow> rows = rows_of(w);
+    const TableRow* row = find(rows, 129, 70);
     ASSERT_NE(row, nullptr);
     EXPECT_EQ(code(*row), 111);
     EXPECT_EQ(row->description, "Proposta 11");
@@ -293,7 +296,8 @@ TEST_F(AccountProposalTest, AccountsAreCutToTenOrTrimmedAndDescriptionsTrimmed) 
 TEST_F(AccountProposalTest, AccountsComeFromTheCompanysChartOfAccountsGroup) {
     host.global->settings->group = 2;
     auto& w = open();
-    const TableRow* row = find(rows_of(w), 96, 27);
+    const std::vector<TableRow> rows = rows_of(w);
+    const TableRow* row = find(rows, 96, 27);
     ASSERT_NE(row, nullptr);
     EXPECT_EQ(row->account, "700900    ");
 }

@@ -41,11 +41,7 @@ class ProposalFixture : public module_test::ImportWindowFixture {
     }
 
     static int code_of(int setting) { return 100 + setting; }
-    static std::string two_digits(int setting) {
-        char text[3];
-        std::snprintf(text, sizeof text, "%02d", setting);
-        return text;
-    }
+    static std::string two_digits(int setting) { return (setting < 10 ? "0" : "") + std::to_string(setting); }
     static std::string description_of(int setting) { return "Proposta " + two_digits(setting); }
     // The account of group 1, as the table holds it (10 characters).
     static std::string account_of(int setting) { return "60" + two_digits(setting) + "00"; }

@@ -44,10 +44,15 @@ std::string_view without_trailing_blanks(std::string_view s) {
 
 class Collator {
   public:
-    // Never destroyed: a connection closed by another static's destructor may still compare.
+    // Destroyed with the program, or with the module library when its host unloads it (a
+    // collator left behind would leak on every unload). No destructor of another static
+    // compares texts.
     static const Collator& get() {
-        static const Collator* const instance = new Collator();
-        return *instance;
+        static const Collator instance;
+        return instance;
+    }
+    ~Collator() {
+        if (coll_) ucol_close(coll_);
     }
 
     Collator(const Collator&) = delete;
