@@ -36,6 +36,20 @@ TEST_F(ImportViewTest, OpensWithTheWindowsCaptionsAndNothingToImport) {
     EXPECT_TRUE(view_->progress_bar()->isHidden());
 }
 
+// Closing the window while the box holds a text not yet confirmed: the box loses its focus
+// as it is destroyed, and that must not check the text on a view already half gone.
+TEST_F(ImportViewTest, AnUnconfirmedTextIsNotCheckedWhenTheViewGoes) {
+    QLineEdit* edit = view_->path_edit();
+    edit->setFocus();
+    edit->setText(QString::fromStdString((dir_ / "missing.xml").string()));
+    edit->setModified(true);
+    ASSERT_TRUE(edit->hasFocus());
+    const std::string before = window().TXT_NOMEFILE.text;
+    view_.reset();
+    EXPECT_TRUE(message_codes().empty());
+    EXPECT_EQ(window().TXT_NOMEFILE.text, before);
+}
+
 TEST_F(ImportViewTest, ConfirmingAMemberFileShowsItAndEnablesImport) {
     const std::filesystem::path file = member_file(0);
     type_path(file.string());
