@@ -33,7 +33,7 @@ std::optional<std::string> opening_problem(const std::filesystem::path& db) {
         case refhost::DatabaseState::Unreadable:
             break;
     }
-    return "cannot open the database " + name + ": not a readable database";
+    return "cannot open the database " + name + unreadable_text(db);
 }
 
 CheckOutcome integrity(const std::filesystem::path& db) {

@@ -9,6 +9,7 @@
 #include "ado/error.h"
 #include "database_option.h"
 #include "exit_status.h"
+#include "open_checks.h"
 #include "refhost/database.h"
 #include "text_output.h"
 
@@ -62,8 +63,7 @@ int run_db_sql(const std::filesystem::path& db, const std::string& statement, Co
     const refhost::DatabaseState state = refhost::check_database(db);
     if (state == refhost::DatabaseState::Missing || state == refhost::DatabaseState::Unreadable) {
         console.err << "ledgerintake: cannot open the database " << db.string()
-                    << (state == refhost::DatabaseState::Missing ? ": no such file"
-                                                                 : ": not a readable database")
+                    << (state == refhost::DatabaseState::Missing ? ": no such file" : unreadable_text(db))
                     << '\n';
         return kExitDatabase;
     }

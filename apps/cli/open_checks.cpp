@@ -13,6 +13,11 @@ std::string no_schema_problem(const std::string& name) {
            name + "`";
 }
 
+std::string unreadable_text(const std::filesystem::path& db) {
+    const std::string reason = refhost::unreadable_reason(db);
+    return ": not a readable database" + (reason.empty() ? std::string() : " (" + reason + ")");
+}
+
 std::optional<std::string> database_problem(const std::filesystem::path& db) {
     const std::string name = db.string();
     // Told first: a read-only database in a read-only folder cannot even be opened to be checked.

@@ -21,6 +21,9 @@ inline bool path_has_quote(std::string_view path) {
 // A database without the schema, or with an older version of it: what to run.
 std::string no_schema_problem(const std::string& name);
 
+// ": not a readable database", with the engine's reason when it gives one.
+std::string unreadable_text(const std::filesystem::path& db);
+
 // Why the database cannot take an import (missing, without the schema, unreadable,
 // read-only); nullopt when it can.
 std::optional<std::string> database_problem(const std::filesystem::path& db);

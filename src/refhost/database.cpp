@@ -243,4 +243,21 @@ DatabaseState check_database(const fs::path& db) {
     }
 }
 
+std::string unreadable_reason(const fs::path& db) {
+    try {
+        ado::Connection conn;
+        conn.Open(checking_connection_string(db));
+        return "";
+    } catch (const ado::Error& e) {
+        // The engine names the file first; the user's message names it already.
+        const std::string& text = e.description();
+        const std::string::size_type named = text.find("\": ");
+        return text.rfind("Cannot open database \"", 0) == 0 && named != std::string::npos
+                   ? text.substr(named + 3)
+                   : text;
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+}
+
 }  // namespace refhost

@@ -33,4 +33,8 @@ enum class DatabaseState {
 // Opens read-only: never creates or changes the file.
 DatabaseState check_database(const std::filesystem::path& db);
 
+// Why an existing file cannot be opened as a database, in the engine's words ("" when it
+// can): what to add to "not a readable database" for the user. Opens as check_database does.
+std::string unreadable_reason(const std::filesystem::path& db);
+
 }  // namespace refhost

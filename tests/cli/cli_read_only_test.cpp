@@ -1,5 +1,6 @@
 // A database the user cannot write, or one in a folder the user cannot write, is told as
-// read-only by `import` and `db init` (exit 74), not as something that is no database.
+// read-only by `import` and `db init` (exit 74), not as something that is no database, and
+// can still be read and checked (`db sql`, `db check`) unless changes wait in its -wal file.
 // File permissions do not bind root, who runs the tests in the build containers: there the
 // program runs as the unprivileged user "nobody" on files root owns; any other user gets
 // the same conditions from the permission bits.
@@ -46,6 +47,13 @@ void set_up(const fs::path& db) {
 }
 
 void no_database(const fs::path&) {}
+
+// A database whose last changes are still in its -wal file, as a program that stopped
+// without closing it leaves them.
+void with_changes_waiting(const fs::path& db) {
+    set_up(db);
+    cli_test::write_file(db.string() + "-wal", std::string(4096, 'w'));
+}
 
 void notes(const fs::path& db) {
     cli_test::write_file(db, "my notes, not a database\n");
@@ -117,6 +125,8 @@ TEST_P(ReadOnlyDatabase, IsToldAsReadOnlyAndLeftAsItWas) {
     c.make(db);
     cli_test::write_file(dir / "alfa.xml", "<MovimentiCoGe/>");
     const std::string before = fs::exists(db) ? read_file(db) : "";
+    const fs::path wal = dir / (c.database + "-wal");
+    const bool wal_before = fs::exists(wal);
     restricted->restrict(dir.path(), db, c.writable);
 
     std::vector<std::string> args = c.command;
@@ -126,39 +136,52 @@ TEST_P(ReadOnlyDatabase, IsToldAsReadOnlyAndLeftAsItWas) {
     EXPECT_TRUE(contains(run.err, c.says)) << run.err;
     if (c.writable != Writable::Both) {
         EXPECT_EQ(fs::exists(db) ? read_file(db) : "", before) << "the database changed";
-        EXPECT_FALSE(fs::exists(dir / (c.database + "-wal")));
+        EXPECT_EQ(fs::exists(wal), wal_before);
     }
 }
 
 const std::vector<std::string> kImport = {"import", "alfa.xml"};
 const std::vector<std::string> kInit = {"db", "init"};
+const std::vector<std::string> kRead = {"db", "sql", "SELECT COUNT(*) AS N FROM HOST_SCHEMA"};
+const std::vector<std::string> kWrite = {"db", "sql", "DELETE FROM CG33_TABCAU"};
+const std::vector<std::string> kCheck = {"db", "check"};
 const std::string kFileReadOnly = "the database books.db is read-only: this user cannot write the file";
 const std::string kFolderReadOnly = "the database books.db is read-only: this user cannot write its folder";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ReadOnlyDatabase,
-    ::testing::Values(ReadOnlyCase{"import a read-only database in a read-only folder", "books.db", set_up,
-                                   Writable::Neither, kImport, 74, kFileReadOnly},
-                      ReadOnlyCase{"import a read-only database in a folder that can be written", "books.db",
-                                   set_up, Writable::FolderOnly, kImport, 74, kFileReadOnly},
-                      ReadOnlyCase{"import a database that can be written in a read-only folder", "books.db",
-                                   set_up, Writable::FileOnly, kImport, 74, kFolderReadOnly},
-                      // The control: with both writable the import goes past the database to the company,
-                      // which a database fresh from db init does not hold yet.
-                      ReadOnlyCase{"import with the database and its folder writable", "books.db", set_up,
-                                   Writable::Both, kImport, 64, "company 1"},
-                      ReadOnlyCase{"import a read-only file that is no database", "books.db", notes,
-                                   Writable::Neither, kImport, 74,
-                                   "cannot read the database books.db: it is not a database"},
-                      ReadOnlyCase{"db init on a read-only database in a read-only folder", "books.db",
-                                   set_up, Writable::Neither, kInit, 74, kFileReadOnly},
-                      ReadOnlyCase{"db init on a database that can be written in a read-only folder",
-                                   "books.db", set_up, Writable::FileOnly, kInit, 74, kFolderReadOnly},
-                      ReadOnlyCase{"db init of a new database in a read-only folder", "books.db", no_database,
-                                   Writable::Neither, kInit, 74,
-                                   "cannot create the database books.db: this user cannot write the folder"},
-                      ReadOnlyCase{"db init with the database and its folder writable", "books.db", set_up,
-                                   Writable::Both, kInit, 0, ""}),
+    ::testing::Values(
+        ReadOnlyCase{"import a read-only database in a read-only folder", "books.db", set_up,
+                     Writable::Neither, kImport, 74, kFileReadOnly},
+        ReadOnlyCase{"import a read-only database in a folder that can be written", "books.db", set_up,
+                     Writable::FolderOnly, kImport, 74, kFileReadOnly},
+        ReadOnlyCase{"import a database that can be written in a read-only folder", "books.db", set_up,
+                     Writable::FileOnly, kImport, 74, kFolderReadOnly},
+        // The control: with both writable the import goes past the database to the company,
+        // which a database fresh from db init does not hold yet.
+        ReadOnlyCase{"import with the database and its folder writable", "books.db", set_up, Writable::Both,
+                     kImport, 64, "company 1"},
+        ReadOnlyCase{"import a read-only file that is no database", "books.db", notes, Writable::Neither,
+                     kImport, 74, "cannot read the database books.db: it is not a database"},
+        ReadOnlyCase{"db init on a read-only database in a read-only folder", "books.db", set_up,
+                     Writable::Neither, kInit, 74, kFileReadOnly},
+        ReadOnlyCase{"db init on a database that can be written in a read-only folder", "books.db", set_up,
+                     Writable::FileOnly, kInit, 74, kFolderReadOnly},
+        ReadOnlyCase{"db init of a new database in a read-only folder", "books.db", no_database,
+                     Writable::Neither, kInit, 74,
+                     "cannot create the database books.db: this user cannot write the folder"},
+        ReadOnlyCase{"db init with the database and its folder writable", "books.db", set_up, Writable::Both,
+                     kInit, 0, ""},
+        ReadOnlyCase{"db sql reads a read-only database in a read-only folder", "books.db", set_up,
+                     Writable::Neither, kRead, 0, ""},
+        ReadOnlyCase{"db sql reads a database that can be written in a read-only folder", "books.db", set_up,
+                     Writable::FileOnly, kRead, 0, ""},
+        ReadOnlyCase{"db sql cannot write a read-only database in a read-only folder", "books.db", set_up,
+                     Writable::Neither, kWrite, 65, "attempt to write a readonly database"},
+        ReadOnlyCase{"db check on a read-only database in a read-only folder", "books.db", set_up,
+                     Writable::Neither, kCheck, 0, ""},
+        ReadOnlyCase{"db sql on a database with changes waiting in a read-only folder", "books.db",
+                     with_changes_waiting, Writable::Neither, kRead, 74, "its changes are still in"}),
     scripted::ByName());
 
 }  // namespace

@@ -3,6 +3,9 @@
 #include "ado/sqlite/sql_eval.h"
 
 #include <sqlite3.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 namespace ado::sqlite {
 namespace {
@@ -77,6 +80,39 @@ ProviderError engine_error(sqlite3* db, int rc) {
     // Our functions raise the server's messages; report the server's numbers with them.
     if (const int server = server_error_number(e.description)) e.native_error = server;
     return e;
+}
+
+bool readable_as_immutable(const std::string& path, int code) {
+    const int primary = code & 0xff;
+    if (primary != SQLITE_CANTOPEN && primary != SQLITE_READONLY) return false;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return false;
+    const std::filesystem::path folder = std::filesystem::absolute(path, ec).parent_path();
+    if (ec || ::access(folder.c_str(), W_OK) == 0) return false;
+    const std::string wal = path + "-wal";
+    if (std::filesystem::exists(wal, ec) && std::filesystem::file_size(wal, ec) > 0)
+        throw to_exception(provider_error(kErrProvider,
+                                          "its changes are still in \"" + wal +
+                                              "\" and its folder is read-only: open it once where its folder "
+                                              "can be written, and the changes go into the database",
+                                          "08001"));
+    return true;
+}
+
+std::string immutable_uri(const std::string& path) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string uri = "file:";
+    for (const char c : path) {
+        if (c == '%' || c == '?' || c == '#') {
+            const auto byte = static_cast<unsigned char>(c);
+            uri += '%';
+            uri += kHex[byte >> 4];
+            uri += kHex[byte & 0xF];
+        } else {
+            uri += c;
+        }
+    }
+    return uri + "?immutable=1";
 }
 
 ProviderError provider_error(long number, std::string description, std::string sql_state) {

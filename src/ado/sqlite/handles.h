@@ -32,6 +32,14 @@ class EngineError : public Error {
     ProviderError detail_;
 };
 
+// Reading a database in WAL mode needs its -shm file beside it, which cannot be made in a
+// folder this user cannot write (an archive, a read-only share). Whether the failed first
+// read of `path` (extended code `code`) is that case with no changes waiting in its -wal
+// file: the database is then whole in itself, and is read as it stands through
+// immutable_uri(path) opened with SQLITE_OPEN_URI. Throws EngineError when changes wait.
+bool readable_as_immutable(const std::string& path, int code);
+std::string immutable_uri(const std::string& path);
+
 // The provider error for a failing engine call: description = the engine's message
 // (our own constraint names turned into words), SQL state and native code set.
 ProviderError engine_error(sqlite3* db, int rc);

@@ -14,37 +14,52 @@
 namespace ado::sqlite {
 namespace {
 
-DbHandle open_database(const SqliteOptions& o) {
+// Opens `name` and reads its header, which tells a file that is not a database at once.
+// Throws EngineError.
+DbHandle open_file(const std::string& name, int flags, const SqliteOptions& o) {
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(name.c_str(), &raw, flags, nullptr);
+    DbHandle db(raw);
+    if (rc != SQLITE_OK) throw to_exception(engine_error(db.get(), rc));
+    sqlite3_extended_result_codes(db.get(), 1);
+    sqlite3_busy_timeout(db.get(), o.busy_timeout_ms);
+    register_functions(db.get());
+    exec(db.get(), "PRAGMA foreign_keys = ON");
+    // Temporary tables (the import log) never go to disk at commit, so their dirty pages
+    // stay in the cache, and every commit walks them: a small cache keeps that walk short.
+    exec(db.get(), "PRAGMA temp.cache_size = 64");
+    exec(db.get(), "PRAGMA schema_version");
+    if (!o.synchronous.empty()) exec(db.get(), "PRAGMA synchronous = " + o.synchronous);
+    if (o.max_page_count > 0) exec(db.get(), "PRAGMA max_page_count = " + std::to_string(o.max_page_count));
+    return db;
+}
+
+DbHandle open_readable(const SqliteOptions& o) {
     if (o.path.empty())
         throw Error(kErrProvider, "The connection string names no database (Data Source).", kSource.data());
     int flags = SQLITE_OPEN_NOMUTEX | (o.read_only ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
     if (o.create && !o.read_only) flags |= SQLITE_OPEN_CREATE;
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(o.path.c_str(), &raw, flags, nullptr);
-    DbHandle db(raw);
-    if (rc != SQLITE_OK) {
-        ProviderError e = engine_error(db.get(), rc);
-        e.description = "Cannot open database \"" + o.path + "\": " + e.description;
-        throw to_exception(e);
-    }
-    sqlite3_extended_result_codes(db.get(), 1);
-    sqlite3_busy_timeout(db.get(), o.busy_timeout_ms);
-    register_functions(db.get());
-    try {
-        exec(db.get(), "PRAGMA foreign_keys = ON");
-        // Temporary tables (the import log) never go to disk at commit, so their dirty pages
-        // stay in the cache, and every commit walks them: a small cache keeps that walk short.
-        exec(db.get(), "PRAGMA temp.cache_size = 64");
-        // Reading the header here tells a file that is not a database at Open.
-        exec(db.get(), "PRAGMA schema_version");
-        if (!o.synchronous.empty()) exec(db.get(), "PRAGMA synchronous = " + o.synchronous);
-        if (o.max_page_count > 0)
-            exec(db.get(), "PRAGMA max_page_count = " + std::to_string(o.max_page_count));
-    } catch (const EngineError& e) {
-        ProviderError d = e.detail();
+    const auto failed = [&](ProviderError d) {
         d.description = "Cannot open database \"" + o.path + "\": " + d.description;
-        throw to_exception(d);
+        return to_exception(d);
+    };
+    ProviderError first;
+    try {
+        return open_file(o.path, flags, o);
+    } catch (const EngineError& e) {
+        first = e.detail();
     }
+    try {
+        if (!readable_as_immutable(o.path, static_cast<int>(first.native_error))) throw failed(first);
+        return open_file(immutable_uri(o.path), SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_READONLY | SQLITE_OPEN_URI,
+                         o);
+    } catch (const EngineError& e) {
+        throw failed(e.detail());
+    }
+}
+
+DbHandle open_database(const SqliteOptions& o) {
+    DbHandle db = open_readable(o);
     // WAL lets the log connection read and write its temporary table while the module's
     // transaction is open. A read-only file keeps its journal mode.
     const bool writable = !o.read_only && sqlite3_db_readonly(db.get(), "main") == 0;

@@ -8,15 +8,14 @@
 
 namespace ado::sqlite {
 
-std::vector<std::string> integrity_problems(const std::filesystem::path& file, int limit) {
+namespace {
+
+std::vector<std::string> check(const std::string& name, int flags, const std::filesystem::path& file,
+                               int limit) {
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int rc = sqlite3_open_v2(name.c_str(), &raw, flags, nullptr);
     DbHandle db(raw);
-    if (rc != SQLITE_OK) {
-        ProviderError e = engine_error(db.get(), rc);
-        e.description = "Cannot open database \"" + file.string() + "\": " + e.description;
-        throw to_exception(e);
-    }
+    if (rc != SQLITE_OK) throw to_exception(engine_error(db.get(), rc));
     sqlite3_extended_result_codes(db.get(), 1);
     register_functions(db.get());
     keep_collation_order(db.get(), false, file.string());
@@ -31,6 +30,27 @@ std::vector<std::string> integrity_problems(const std::filesystem::path& file, i
     if (step != SQLITE_DONE) throw to_exception(engine_error(db.get(), step));
     if (problems.size() == 1 && problems.front() == "ok") problems.clear();
     return problems;
+}
+
+}  // namespace
+
+std::vector<std::string> integrity_problems(const std::filesystem::path& file, int limit) {
+    const int flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX;
+    ProviderError first;
+    try {
+        return check(file.string(), flags, file, limit);
+    } catch (const EngineError& e) {
+        first = e.detail();
+    }
+    try {
+        if (!readable_as_immutable(file.string(), static_cast<int>(first.native_error)))
+            throw to_exception(first);
+        return check(immutable_uri(file.string()), flags | SQLITE_OPEN_URI, file, limit);
+    } catch (const EngineError& e) {
+        ProviderError d = e.detail();
+        d.description = "Cannot open database \"" + file.string() + "\": " + d.description;
+        throw to_exception(d);
+    }
 }
 
 }  // namespace ado::sqlite
