@@ -24,8 +24,16 @@ void copy_from_file(ado::Field field, const importfile::Node& row, const std::st
         field.SetValue(ado::Variant(*text));
 }
 
+// Texts compare exactly but for the blanks a fixed-width column pads with: a description
+// changed only in its case is a change.
 bool same_value(const ado::Variant& a, const ado::Variant& b) {
     if (a.is_null() || b.is_null()) return a.is_null() == b.is_null();
+    if (a.is_string() && b.is_string()) {
+        std::string x = a.to_string(), y = b.to_string();
+        x.erase(x.find_last_not_of(' ') + 1);
+        y.erase(y.find_last_not_of(' ') + 1);
+        return x == y;
+    }
     try {
         return ado::compare_values(a, b) == 0;
     } catch (const ado::Error&) {

@@ -108,6 +108,8 @@ const LostLink kLostLinks[] = {
      "B1  "},
     {"ADescriptionChangedSinceStaysUnlinked",
      "UPDATE CG33_TABCAU SET CG33_CAUSALECOLL = NULL, CG33_DESCR = 'Altra' WHERE CG33_CODICE = 'A1'", "-"},
+    {"ADescriptionChangedOnlyInItsCaseStaysUnlinked",
+     "UPDATE CG33_TABCAU SET CG33_CAUSALECOLL = NULL, CG33_DESCR = 'INCASSO' WHERE CG33_CODICE = 'A1'", "-"},
     {"AnotherInsertionMomentStaysUnlinked",
      "UPDATE CG33_TABCAU SET CG33_CAUSALECOLL = NULL, CG33_DATAINS = '2024-01-31 10:20:31' "
      "WHERE CG33_CODICE = 'A1'",
