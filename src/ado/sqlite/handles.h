@@ -32,14 +32,6 @@ class EngineError : public Error {
     ProviderError detail_;
 };
 
-// Reading a database in WAL mode needs its -shm file beside it, which cannot be made in a
-// folder this user cannot write (an archive, a read-only share). Whether the failed first
-// read of `path` (extended code `code`) is that case with no changes waiting in its -wal
-// file: the database is then whole in itself, and is read as it stands through
-// immutable_uri(path) opened with SQLITE_OPEN_URI. Throws EngineError when changes wait.
-bool readable_as_immutable(const std::string& path, int code);
-std::string immutable_uri(const std::string& path);
-
 // The provider error for a failing engine call: description = the engine's message
 // (our own constraint names turned into words), SQL state and native code set.
 ProviderError engine_error(sqlite3* db, int rc);
@@ -64,5 +56,35 @@ class ResetOnExit {
 };
 
 inline constexpr std::string_view kSource = "ledgerintake.sqlite";
+
+// Whether the failed first read of `path` (extended code `code`) is a database in WAL mode
+// in a folder this user cannot write, with no changes waiting in its -wal file; throws
+// EngineError when changes wait. immutable_uri(path) names it as a file nothing changes.
+bool readable_as_immutable(const std::string& path, int code);
+std::string immutable_uri(const std::string& path);
+
+// Opens and reads the database at `path` through `read(name, immutable)`. Reading a database
+// in WAL mode needs its -shm file beside it, which cannot be made in a folder this user
+// cannot write (an archive, a read-only share); a database with no changes waiting in its
+// -wal file is whole in itself, and is then read as it stands: `read` is called again with
+// immutable_uri(path) and `immutable` true (to open read-only with SQLITE_OPEN_URI). An
+// error is thrown naming the file ("Cannot open database \"path\": ...").
+template <typename Read>
+auto read_database(const std::string& path, const Read& read) -> decltype(read(path, false)) {
+    ProviderError first;
+    try {
+        return read(path, false);
+    } catch (const EngineError& e) {
+        first = e.detail();
+    }
+    try {
+        if (!readable_as_immutable(path, static_cast<int>(first.native_error))) throw to_exception(first);
+        return read(immutable_uri(path), true);
+    } catch (const EngineError& e) {
+        ProviderError d = e.detail();
+        d.description = "Cannot open database \"" + path + "\": " + d.description;
+        throw to_exception(d);
+    }
+}
 
 }  // namespace ado::sqlite

@@ -39,23 +39,10 @@ DbHandle open_readable(const SqliteOptions& o) {
         throw Error(kErrProvider, "The connection string names no database (Data Source).", kSource.data());
     int flags = SQLITE_OPEN_NOMUTEX | (o.read_only ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
     if (o.create && !o.read_only) flags |= SQLITE_OPEN_CREATE;
-    const auto failed = [&](ProviderError d) {
-        d.description = "Cannot open database \"" + o.path + "\": " + d.description;
-        return to_exception(d);
-    };
-    ProviderError first;
-    try {
-        return open_file(o.path, flags, o);
-    } catch (const EngineError& e) {
-        first = e.detail();
-    }
-    try {
-        if (!readable_as_immutable(o.path, static_cast<int>(first.native_error))) throw failed(first);
-        return open_file(immutable_uri(o.path), SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_READONLY | SQLITE_OPEN_URI,
-                         o);
-    } catch (const EngineError& e) {
-        throw failed(e.detail());
-    }
+    return read_database(o.path, [&](const std::string& name, bool immutable) {
+        return open_file(name,
+                         immutable ? SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_READONLY | SQLITE_OPEN_URI : flags, o);
+    });
 }
 
 DbHandle open_database(const SqliteOptions& o) {

@@ -35,22 +35,10 @@ std::vector<std::string> check(const std::string& name, int flags, const std::fi
 }  // namespace
 
 std::vector<std::string> integrity_problems(const std::filesystem::path& file, int limit) {
-    const int flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX;
-    ProviderError first;
-    try {
-        return check(file.string(), flags, file, limit);
-    } catch (const EngineError& e) {
-        first = e.detail();
-    }
-    try {
-        if (!readable_as_immutable(file.string(), static_cast<int>(first.native_error)))
-            throw to_exception(first);
-        return check(immutable_uri(file.string()), flags | SQLITE_OPEN_URI, file, limit);
-    } catch (const EngineError& e) {
-        ProviderError d = e.detail();
-        d.description = "Cannot open database \"" + file.string() + "\": " + d.description;
-        throw to_exception(d);
-    }
+    return read_database(file.string(), [&](const std::string& name, bool immutable) {
+        return check(name, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX | (immutable ? SQLITE_OPEN_URI : 0),
+                     file, limit);
+    });
 }
 
 }  // namespace ado::sqlite
